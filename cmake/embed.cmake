@@ -1,6 +1,7 @@
 # Writes OUT: one C++ byte array per file in FILES, named by the file's stem, and a table.
 set(body "// Generated from assets/*.png; do not edit.\n#include \"assets/embedded.hpp\"\n\nnamespace qv {\nnamespace {\n")
 set(table "")
+string(REPLACE "|" ";" FILES "${FILES}")
 foreach(f ${FILES})
   get_filename_component(stem ${f} NAME_WE)
   file(READ ${f} hex HEX)

@@ -1,0 +1,119 @@
+// quelvaris-sim [--seed N] [--keys FILE] [--steps N] [--trace FILE|-] [--shot STEP:FILE.png]...
+//               [--close STEP]
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+
+#include "sim/simulator.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quelvaris-sim [--seed N] [--keys FILE] [--steps N] [--trace FILE|-]\n"
+    "                     [--shot STEP:FILE.png]... [--close STEP]\n";
+
+std::optional<int64_t> number(const char* text, int64_t lo, int64_t hi) {
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(text, &end, 10);
+  if (errno || !end || *end || end == text || v < lo || v > hi) return std::nullopt;
+  return v;
+}
+
+int fail(const std::string& message) {
+  std::cerr << "quelvaris-sim: " << message << "\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  uint32_t seed = 1;
+  int64_t steps = 10000;
+  int64_t close_step = -1;
+  std::string keys_path, trace_path;
+  std::multimap<int64_t, std::string> shots;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (i + 1 >= argc) return fail("missing value after " + arg + "\n" + kUsage);
+    const char* value = argv[++i];
+    if (arg == "--seed") {
+      auto v = number(value, 0, UINT32_MAX);
+      if (!v) return fail("--seed takes a whole number from 0 to 4294967295");
+      seed = static_cast<uint32_t>(*v);
+    } else if (arg == "--steps") {
+      auto v = number(value, 0, INT64_C(1) << 40);
+      if (!v) return fail("--steps takes a whole number");
+      steps = *v;
+    } else if (arg == "--close") {
+      auto v = number(value, 0, INT64_C(1) << 40);
+      if (!v) return fail("--close takes a step number");
+      close_step = *v;
+    } else if (arg == "--keys") {
+      keys_path = value;
+    } else if (arg == "--trace") {
+      trace_path = value;
+    } else if (arg == "--shot") {
+      const char* colon = std::strchr(value, ':');
+      auto v = colon ? number(std::string(value, colon).c_str(), 0, INT64_C(1) << 40) : std::nullopt;
+      if (!v || !colon[1]) return fail("--shot takes STEP:FILE.png");
+      shots.emplace(*v, colon + 1);
+    } else {
+      return fail("unknown option " + arg + "\n" + kUsage);
+    }
+  }
+
+  std::vector<qv::KeyLine> script;
+  if (!keys_path.empty()) {
+    std::ifstream in(keys_path);
+    if (!in) return fail("cannot read key script " + keys_path);
+    std::string error;
+    if (!qv::parse_key_script(in, script, error)) return fail(keys_path + ": " + error);
+  }
+  std::ofstream trace_file;
+  std::ostream* trace = nullptr;
+  if (trace_path == "-") {
+    trace = &std::cout;
+  } else if (!trace_path.empty()) {
+    trace_file.open(trace_path);
+    if (!trace_file) return fail("cannot write trace " + trace_path);
+    trace = &trace_file;
+  }
+
+  qv::Simulator sim(seed, std::move(script));
+  sim.set_trace(trace);
+  auto take_shots = [&](int64_t step) {
+    auto [lo, hi] = shots.equal_range(step);
+    for (auto it = lo; it != hi; ++it) {
+      if (!qv::write_png(it->second, sim.screen())) {
+        std::cerr << "quelvaris-sim: cannot write " << it->second << "\n";
+      }
+    }
+  };
+  try {
+    sim.start();
+    take_shots(0);
+    while (sim.current_step() < steps) {
+      bool going = sim.step();
+      take_shots(sim.current_step());
+      if (!going) break;
+      if (sim.current_step() == close_step) {
+        sim.close();
+        break;
+      }
+    }
+  } catch (const qv::RunTimeError& e) {
+    if (trace) trace->flush();
+    std::cerr << "quelvaris-sim: " << e.what() << " (step " << sim.current_step() << ")\n";
+    return 3;
+  }
+  if (trace) trace->flush();
+  return 0;
+}
