@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/label.hpp"
+#include "app/tick_probe.hpp"
 #include "app/window.hpp"
 #include "assets/embedded.hpp"
 #include "platform/keys.hpp"
@@ -181,7 +182,9 @@ class Game {
     try {
       Form_Load(win_, static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us()));
       win_.onPB.Refresh();
+      probe::title_shown();
       loop();
+      probe::at_exit(win_);
     } catch (const RunTimeError& e) {
       report(e.what());
       return 1;
@@ -209,6 +212,8 @@ class Game {
       } catch (const ProgramEnd&) {
         running_ = false;  // the staff roll has run out: no unload, no further tick
       }
+      if (next->handler == &time_Timer) probe::frame_tick(due, now, clock_.now_us());
+      probe::after_handler(win_, clock_.now_us());
     }
   }
 
