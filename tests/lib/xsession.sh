@@ -1,0 +1,57 @@
+# A private X display with a window manager, for scripts that run the real game in a window.
+# Source it, then: xsession_start WORKDIR (sets DISPLAY); game_window (prints the game's
+# window id); close_window WID; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
+# 124 when the process is still running); xsession_stop (registered for EXIT by xsession_start).
+
+xsession_need() {
+  local tool
+  for tool in Xvfb openbox xdotool wmctrl "$@"; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (the set-up installs it)"; exit 1; }
+  done
+}
+
+xsession_start() {
+  local work=$1
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+  xs_x_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(cat "$work/display")"
+  openbox >/dev/null 2>&1 &
+  xs_wm_pid=$!
+  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+  trap xsession_stop EXIT
+}
+
+xsession_stop() {
+  [ -n "${xs_game_pid:-}" ] && kill "$xs_game_pid" 2>/dev/null
+  [ -n "${xs_wm_pid:-}" ] && kill "$xs_wm_pid" 2>/dev/null
+  [ -n "${xs_x_pid:-}" ] && kill "$xs_x_pid" 2>/dev/null
+  [ -n "${xs_work:-}" ] && rm -rf "$xs_work"
+  xs_game_pid= xs_wm_pid= xs_x_pid= xs_work=
+}
+
+# The game's window, once it is mapped; empty after ten seconds without one.
+game_window() {
+  timeout 10 xdotool search --sync --onlyvisible --name '^Quelvaris' 2>/dev/null | head -n 1
+}
+
+focus_window() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+}
+
+close_window() { wmctrl -i -c "$1"; }
+
+wait_gone() {
+  local pid=$1 seconds=$2
+  for _ in $(seq $((seconds * 20))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    xs_exit=124
+    return
+  fi
+  wait "$pid"
+  xs_exit=$?
+}
