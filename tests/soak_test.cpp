@@ -1,0 +1,89 @@
+// The soak in CI: seeded random runs through every phase of the game, the state checked
+// against its bounds after every step; and the checker itself, which must see what it is for.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sim/simulator.hpp"
+#include "tests/soak/soak.hpp"
+
+namespace qv {
+namespace {
+
+// Each seed's runs together pass through every phase; what they went through is checked, so
+// that a soak that silently stopped reaching the boss or the ending would fail.
+void soak_seed(uint64_t seed) {
+  soak::Report report = soak::run({.seed = seed, .steps = 50000});
+  ASSERT_EQ(report.failure, "") << report.summary();
+  EXPECT_GE(report.steps, 50000);
+  EXPECT_GT(report.starts, 0) << report.summary();
+  EXPECT_GT(report.game_overs, 0) << report.summary();
+  EXPECT_GT(report.continues + report.restarts, 0) << report.summary();
+  EXPECT_GT(report.boss_fights, 0) << report.summary();
+  EXPECT_GT(report.endings, 0) << report.summary();
+  std::cout << "seed " << seed << ": " << report.summary() << "\n";
+}
+
+TEST(Soak, Seed1) { soak_seed(1); }
+TEST(Soak, Seed2) { soak_seed(2); }
+TEST(Soak, Seed3) { soak_seed(3); }
+TEST(Soak, Seed4) { soak_seed(4); }
+TEST(Soak, Seed5) { soak_seed(5); }
+TEST(Soak, Seed6) { soak_seed(6); }
+
+TEST(Soak, TheSameSeedGivesTheSameRuns) {
+  soak::Report a = soak::run({.seed = 11, .steps = 6000});
+  soak::Report b = soak::run({.seed = 11, .steps = 6000});
+  EXPECT_EQ(a.summary(), b.summary());
+  soak::Report alone = soak::run({.seed = 11, .only_run = 0});
+  EXPECT_EQ(alone.runs, 1);
+}
+
+class SoakCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim = std::make_unique<Simulator>();
+    sim->start();
+  }
+  std::string check(int64_t ticks = 100) { return soak::check_state(sim->win(), ticks); }
+  GameState& s() { return sim->win().s; }
+  std::unique_ptr<Simulator> sim;
+};
+
+TEST_F(SoakCheck, AFreshWindowIsWithinBounds) { EXPECT_EQ(check(), ""); }
+
+TEST_F(SoakCheck, NamesTheVariableAndTheSlotOutOfBounds) {
+  s().lives = 11;
+  EXPECT_EQ(check(), "lives is 11, outside -2 to 10");
+  s().lives = 2;
+  s().bl_on[37] = 2;
+  EXPECT_EQ(check(), "bl_on(37) is 2, outside 0 to 1");
+  s().bl_on[37] = 1;
+  s().sh_on(1, 4) = -1;
+  EXPECT_EQ(check(), "sh_on(1, 4) is -1, outside 0 to 1");
+}
+
+TEST_F(SoakCheck, TheClockNeverPassesTheBossCycle) {
+  s().stage_count = 2210;
+  EXPECT_EQ(check(), "");
+  s().stage_count = 2211;
+  EXPECT_NE(check(), "");
+}
+
+TEST_F(SoakCheck, PositionsMayDriftOnlyAsFarAsTheTicksAllow) {
+  s().bl_y[48] = 2000 + 20 * 100;
+  EXPECT_EQ(check(100), "");
+  s().bl_y[48] += 1;
+  EXPECT_NE(check(100), "");
+  EXPECT_EQ(check(101), "");
+}
+
+TEST_F(SoakCheck, TheShipStaysOnItsGrid) {
+  s().px = 372;
+  EXPECT_NE(check(), "");
+  s().px = 187;
+  EXPECT_EQ(check(), "the ship is off its 5-pixel grid");
+}
+
+}  // namespace
+}  // namespace qv
