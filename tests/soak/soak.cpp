@@ -36,15 +36,17 @@ class Checker {
     out << name << " is " << value << ", outside " << lo << " to " << hi;
     error_ = out.str();
   }
+  // The slot's name is spelt out only for a value out of bounds: this runs after every step.
   template <int32_t U>
   void each(const IntArray<U>& a, int64_t lo, int64_t hi) {
-    for (int32_t i = 0; i <= U; ++i) range(name_at(a.name(), i).c_str(), a[i], lo, hi);
+    for (int32_t i = 0; i <= U; ++i)
+      if (a[i] < lo || a[i] > hi) range(name_at(a.name(), i).c_str(), a[i], lo, hi);
   }
   template <int32_t U1, int32_t U2>
   void each(const IntGrid<U1, U2>& g, int64_t lo, int64_t hi) {
     for (int32_t a = 0; a <= U1; ++a)
       for (int32_t b = 0; b <= U2; ++b)
-        range(name_at(g.name(), a, b).c_str(), g(a, b), lo, hi);
+        if (g(a, b) < lo || g(a, b) > hi) range(name_at(g.name(), a, b).c_str(), g(a, b), lo, hi);
   }
   void that(bool ok, std::string_view what) {
     if (error_.empty() && !ok) error_ = what;
