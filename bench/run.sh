@@ -16,7 +16,7 @@ trap 'rm -f "$out"' EXIT
 
 python3 - "$out" <<'PY'
 import json, sys
-runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+runs = {b["name"].split("/iterations:")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
 def us(name, per=1):
     b = runs.get(name)
     if not b: return None
