@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,15 +93,16 @@ class Media {
     std::unique_ptr<Wave> wave;
   };
   const Loaded& load(std::string_view name);
-  int32_t open(const std::vector<std::string>& words);
-  Device* device(const std::string& alias);
+  template <typename Words>
+  int32_t open(const Words& words);
+  Device* device(std::string_view alias);
   bool is_playing(const Device& d) const;
   uint64_t position(const Device& d) const;
 
   const Clock& clock_;
   AudioSink* sink_;
   std::vector<std::string>* log_ = nullptr;
-  std::unique_ptr<Device> device_;  // one sequencer device, open or not
+  std::optional<Device> device_;  // one sequencer device, open or not
   std::map<std::string, Loaded, std::less<>> files_;
 };
 
