@@ -137,7 +137,7 @@ const Media::Loaded& Media::load(std::string_view name) {
 }
 
 Media::Device* Media::device(std::string_view alias) {
-  return device_ && same(device_->alias, alias) ? &*device_ : nullptr;
+  return device_open_ && same(device_.alias, alias) ? &device_ : nullptr;
 }
 
 uint64_t Media::position(const Device& d) const {
@@ -157,13 +157,14 @@ int32_t Media::open(const Words& words) {
   for (size_t i = 2; i + 1 < words.size(); ++i) {
     if (same(words[i], "alias")) alias = words[i + 1];
   }
-  if (device_) return MCIERR_DUPLICATE_ALIAS;  // one sequencer, as the platform has
+  if (device_open_) return MCIERR_DUPLICATE_ALIAS;  // one sequencer, as the platform has
   const Loaded& f = load(words[1]);
   if (!f.found) return MCIERR_FILE_NOT_FOUND;
   if (!f.song) return MCIERR_INVALID_FILE;
-  device_.emplace();
-  device_->alias.assign(alias);  // our alias is short enough to live inside the string
-  device_->song = f.song.get();
+  device_ = Device{};
+  device_.alias.assign(alias);  // our alias is short enough to live inside the string
+  device_.song = f.song.get();
+  device_open_ = true;
   return MCI_OK;
 }
 
@@ -201,7 +202,7 @@ int32_t Media::mciSendStringA(std::string_view command, char* ret, uint32_t ret_
   }
   if (same(verb, "close")) {
     sink_->music_stop();
-    device_.reset();
+    device_open_ = false;
     return MCI_OK;
   }
   // status

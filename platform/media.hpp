@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,7 +101,8 @@ class Media {
   const Clock& clock_;
   AudioSink* sink_;
   std::vector<std::string>* log_ = nullptr;
-  std::optional<Device> device_;  // one sequencer device, open or not
+  Device device_;  // the one sequencer device, kept in place so that opening it never allocates
+  bool device_open_ = false;
   std::map<std::string, Loaded, std::less<>> files_;
 };
 
