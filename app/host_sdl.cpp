@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <thread>
@@ -171,10 +172,9 @@ class Game {
   ~Game() { install_media(nullptr); }
 
   int run() {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0 || !screen_.open()) {
-      std::fprintf(stderr, "quelvaris: cannot open the game window: %s\n", SDL_GetError());
-      return 1;
-    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
+    if (!on_a_display()) return cannot_open("there is no display to show it on");
+    if (!screen_.open()) return cannot_open(SDL_GetError());
     for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
                              "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
       media_.preload(name);
@@ -236,6 +236,20 @@ class Game {
       default:
         break;
     }
+  }
+
+  static int cannot_open(const char* why) {
+    std::fprintf(stderr, "quelvaris: cannot open the game window: %s\n", why);
+    return 1;
+  }
+
+  // Without a display SDL falls back to drawing into memory, where nobody would see the game
+  // (yet hear its music). Only when asked for by name is such a driver taken.
+  static bool on_a_display() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (!driver || (asked && *asked)) return true;
+    return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
   }
 
   void report(const char* what) {

@@ -10,7 +10,7 @@ seconds=${2:-60}
 keys=${3:-space}
 root=$(cd "$(dirname "$0")/.." && pwd)
 timing=$(cd "$build" && pwd)/quelvaris-timing
-[ -x "$timing" ] || { echo "no $timing: build with -DQV_BENCH=ON" >&2; exit 1; }
+[ -x "$timing" ] || { echo "no $timing: build with the tests (QV_TESTS=ON)" >&2; exit 1; }
 # shellcheck source=../tests/lib/xsession.sh
 source "$root/tests/lib/xsession.sh"
 xsession_need

@@ -55,3 +55,35 @@ wait_gone() {
   wait "$pid"
   xs_exit=$?
 }
+
+# Starts PROGRAM (with the environment already exported) with stderr to FILE and waits for its
+# window: sets xs_game_pid and xs_wid; fails the script when no window comes.
+launch_game() {
+  local program=$1 err=$2
+  # Under the sanitizers the X and GL libraries leave allocations behind that are not ours.
+  ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 "$program" 2>"$err" &
+  xs_game_pid=$!
+  xs_wid=$(game_window)
+  [ -n "$xs_wid" ] || { echo "FAIL: no game window; stderr: $(head -c 2000 "$err")"; exit 1; }
+  focus_window "$xs_wid"
+}
+
+# The last phase the instrumented game reported on stderr FILE.
+last_phase() { sed -n 's/^qv-timing phase=\([a-z-]*\).*/\1/p' "$1" | tail -n 1; }
+
+# Waits until the instrumented game reports PHASE on stderr FILE; false after SECONDS.
+wait_phase() {
+  local err=$1 phase=$2 seconds=$3
+  for _ in $(seq $((seconds * 20))); do
+    grep -q "^qv-timing phase=$phase " "$err" && return 0
+    kill -0 "$xs_game_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
+# One value of the instrumented game's report at exit (ticks, exit_phase, music, ...).
+report_value() { sed -n "s/.*\\b$2=\\([^ ]*\\).*/\\1/p" "$1" | tail -n 1; }
+
+# Lines on stderr FILE other than the probe's.
+foreign_lines() { grep -v '^qv-timing ' "$1" || true; }
