@@ -56,12 +56,13 @@ wait_gone() {
   xs_exit=$?
 }
 
-# Starts PROGRAM (with the environment already exported) with stderr to FILE and waits for its
-# window: sets xs_game_pid and xs_wid; fails the script when no window comes.
+# Runs COMMAND... with stderr to FILE and waits for the game's window: sets xs_game_pid and
+# xs_wid; fails the script when no window comes.
 launch_game() {
-  local program=$1 err=$2
+  local err=$1
+  shift
   # Under the sanitizers the X and GL libraries leave allocations behind that are not ours.
-  ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 "$program" 2>"$err" &
+  ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 "$@" 2>"$err" &
   xs_game_pid=$!
   xs_wid=$(game_window)
   [ -n "$xs_wid" ] || { echo "FAIL: no game window; stderr: $(head -c 2000 "$err")"; exit 1; }

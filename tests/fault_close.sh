@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The window closed at the awkward moments: while the GameOver picture slides in, and while
+# the staff roll runs after the boss. The game unloads (the music is closed) and exits with 0.
+# The instrumented host reports the phases; the process is held (SIGSTOP) while the close is
+# sent, so the close lands in the phase that was seen, however slow the machine.
+set -u
+build=${1:?usage: fault_close.sh BUILD_DIR}
+root=$(pwd)
+source "$root/tests/lib/xsession.sh"
+xsession_need
+xs_work=$(mktemp -d)
+work=$xs_work
+fail() { echo "FAIL: $*"; exit 1; }
+xsession_start "$work"
+timing="$build/quelvaris-timing"
+
+# Plays with Space held; on the game-over screen holds Up instead until the game continues.
+play_until() {
+  local err=$1 target=$2 seconds=$3 held=space phase
+  xdotool keydown space
+  for _ in $(seq $((seconds * 20))); do
+    phase=$(last_phase "$err")
+    [ "$phase" = "$target" ] && return 0
+    kill -0 "$xs_game_pid" 2>/dev/null || return 1
+    if [ "$phase" = game-over-wait ] && [ "$held" = space ]; then
+      xdotool keyup space keydown Up
+      held=Up
+    elif [ "$phase" = playing ] && [ "$held" = Up ]; then
+      xdotool keyup Up keydown space
+      held=space
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+close_in() {
+  local err=$1 phase=$2 seconds=$3
+  launch_game "$err" "$timing"
+  play_until "$err" "$phase" "$seconds" || fail "no $phase within $seconds s (last: $(last_phase "$err"))"
+  kill -STOP "$xs_game_pid"
+  close_window "$xs_wid"
+  xdotool keyup space keyup Up
+  sleep 0.2
+  kill -CONT "$xs_game_pid"
+  wait_gone "$xs_game_pid" 10
+  xs_game_pid=
+  [ "$xs_exit" -eq 0 ] || fail "closing in $phase: exit code $xs_exit; $(foreign_lines "$err")"
+  [ -z "$(foreign_lines "$err")" ] || fail "closing in $phase: stderr: $(foreign_lines "$err")"
+  [ "$(report_value "$err" exit_phase)" = "$phase" ] ||
+    fail "the close landed in $(report_value "$err" exit_phase), not in $phase"
+  [ "$(report_value "$err" music)" = closed ] || fail "music at exit: $(report_value "$err" music)"
+  echo "closed during $phase: exit 0, music closed"
+}
+
+close_in "$work/slide.err" game-over-slide 60
+close_in "$work/ending.err" ending 150
