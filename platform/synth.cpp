@@ -42,6 +42,56 @@ bool readable(const char* path) {
   return true;
 }
 
+uint32_t le32(const unsigned char* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// The hydra of a SoundFont: its nine tables, in this order, each of whole records.
+bool hydra_fits(std::FILE* f, long from, long to) {
+  static constexpr struct {
+    const char* id;
+    uint32_t record;
+  } kTables[] = {{"phdr", 38}, {"pbag", 4}, {"pmod", 10}, {"pgen", 4}, {"inst", 22},
+                 {"ibag", 4},  {"imod", 10}, {"igen", 4}, {"shdr", 46}};
+  long pos = from;
+  for (const auto& table : kTables) {
+    unsigned char head[8];
+    if (pos + 8 > to || std::fseek(f, pos, SEEK_SET) != 0 || std::fread(head, 1, 8, f) != 8)
+      return false;
+    uint32_t len = le32(head + 4);
+    if (std::memcmp(head, table.id, 4) != 0 || len == 0 || len % table.record != 0 ||
+        static_cast<long>(len) > to - pos - 8)
+      return false;
+    pos += 8 + static_cast<long>(len);
+  }
+  return true;
+}
+
+// Only sound SoundFont files go to FluidSynth: when its own loader fails on a file, it hands
+// the file on to another library, which complains on the console.
+bool looks_like_soundfont(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  unsigned char head[12];
+  bool info = false, samples = false, hydra = false;
+  if (std::fread(head, 1, 12, f) == 12 && std::memcmp(head, "RIFF", 4) == 0 &&
+      std::memcmp(head + 8, "sfbk", 4) == 0 && std::fseek(f, 0, SEEK_END) == 0) {
+    long end = std::min<long>(std::ftell(f), 8 + static_cast<long>(le32(head + 4)));
+    long pos = 12;
+    unsigned char list[12];
+    while (pos + 12 <= end && std::fseek(f, pos, SEEK_SET) == 0 && std::fread(list, 1, 12, f) == 12) {
+      long len = static_cast<long>(le32(list + 4));
+      if (std::memcmp(list, "LIST", 4) != 0 || len < 4 || len > end - pos - 8) break;
+      if (std::memcmp(list + 8, "INFO", 4) == 0) info = true;
+      if (std::memcmp(list + 8, "sdta", 4) == 0) samples = true;
+      if (std::memcmp(list + 8, "pdta", 4) == 0) hydra = hydra_fits(f, pos + 12, pos + 8 + len);
+      pos += 8 + len + (len & 1);
+    }
+  }
+  std::fclose(f);
+  return info && samples && hydra;
+}
+
 // FluidSynth reports a missing or broken soundfont on the console; the game shows no messages.
 void quiet_fluidsynth() {
   static std::once_flag once;
@@ -86,6 +136,7 @@ Synth::~Synth() {
 // On the loader thread: builds a complete synth and only then hands it over, so the render
 // thread never waits for the soundfont and never sees a half-made synth.
 void Synth::load_soundfont(std::string path) {
+  if (!looks_like_soundfont(path)) return;
   fluid_settings_t* settings = new_fluid_settings();
   if (!settings) return;
   fluid_settings_setnum(settings, "synth.sample-rate", rate_);
@@ -116,6 +167,13 @@ bool Synth::wait_for_soundfont() {
   if (loader_.joinable()) loader_.join();
   take_loaded_synth();
   return fluid_ != nullptr;
+}
+
+int32_t Synth::channel_program(int32_t channel) const {
+  int sfont = 0, bank = 0, preset = 0;
+  if (!fluid_ || fluid_synth_get_program(fluid_, channel, &sfont, &bank, &preset) != FLUID_OK)
+    return -1;
+  return preset;
 }
 
 void Synth::take_loaded_synth() {

@@ -46,6 +46,8 @@ class Synth {
 
   // For offline rendering: waits for the soundfont; true when the music can be heard.
   bool wait_for_soundfont();
+  // The instrument (program number) a channel plays now, or -1 without a soundfont.
+  int32_t channel_program(int32_t channel) const;
   // True once the soundfont is in (never, when it failed to load).
   bool music_ready() const { return loaded_.load(std::memory_order_acquire) != nullptr; }
 
