@@ -40,7 +40,9 @@ class SdlAudioSink final : public AudioSink {
   void effect_play(const Wave* wave, bool loop) override {
     commands_.push({Command::kEffectPlay, loop, nullptr, wave, 0});
   }
-  void effect_stop() override { commands_.push({Command::kEffectStop, false, nullptr, nullptr, 0}); }
+  void effect_stop() override {
+    commands_.push({Command::kEffectStop, false, nullptr, nullptr, 0});
+  }
 
  private:
   static void SDLCALL callback(void* self, Uint8* stream, int len);

@@ -51,8 +51,8 @@ bool hydra_fits(std::FILE* f, long from, long to) {
   static constexpr struct {
     const char* id;
     uint32_t record;
-  } kTables[] = {{"phdr", 38}, {"pbag", 4}, {"pmod", 10}, {"pgen", 4}, {"inst", 22},
-                 {"ibag", 4},  {"imod", 10}, {"igen", 4}, {"shdr", 46}};
+  } kTables[] = {{"phdr", 38}, {"pbag", 4},  {"pmod", 10}, {"pgen", 4}, {"inst", 22},
+                 {"ibag", 4},  {"imod", 10}, {"igen", 4},  {"shdr", 46}};
   long pos = from;
   for (const auto& table : kTables) {
     unsigned char head[8];
@@ -79,7 +79,8 @@ bool looks_like_soundfont(const std::string& path) {
     long end = std::min<long>(std::ftell(f), 8 + static_cast<long>(le32(head + 4)));
     long pos = 12;
     unsigned char list[12];
-    while (pos + 12 <= end && std::fseek(f, pos, SEEK_SET) == 0 && std::fread(list, 1, 12, f) == 12) {
+    while (pos + 12 <= end && std::fseek(f, pos, SEEK_SET) == 0 &&
+           std::fread(list, 1, 12, f) == 12) {
       long len = static_cast<long>(le32(list + 4));
       if (std::memcmp(list, "LIST", 4) != 0 || len < 4 || len > end - pos - 8) break;
       if (std::memcmp(list + 8, "INFO", 4) == 0) info = true;
@@ -291,8 +292,7 @@ void Synth::render_music(float* out, int32_t frames) {
     int32_t n = frames - done;
     if (song_) {
       const std::vector<MidiEvent>& events = song_->events;
-      uint64_t next =
-          next_event_ < events.size() ? sample_of(events[next_event_].time_us) : end_;
+      uint64_t next = next_event_ < events.size() ? sample_of(events[next_event_].time_us) : end_;
       n = static_cast<int32_t>(std::min<uint64_t>(static_cast<uint64_t>(n), next - pos_));
       pos_ += static_cast<uint64_t>(n);
     }

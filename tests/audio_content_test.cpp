@@ -35,9 +35,13 @@ Wave effect(const std::string& name) {
   return wave ? *wave : Wave{};
 }
 
-double seconds(uint64_t us) { return static_cast<double>(us) / 1e6; }
+double seconds(uint64_t us) {
+  return static_cast<double>(us) / 1e6;
+}
 
-bool is_note_on(const MidiEvent& e) { return (e.status & 0xF0) == 0x90 && e.data2 > 0; }
+bool is_note_on(const MidiEvent& e) {
+  return (e.status & 0xF0) == 0x90 && e.data2 > 0;
+}
 bool is_release(const MidiEvent& e) {
   return (e.status & 0xF0) == 0x80 || ((e.status & 0xF0) == 0x90 && e.data2 == 0);
 }
@@ -119,7 +123,8 @@ struct EffectLevels {
 EffectLevels measure(const Wave& w) {
   EffectLevels m{0, 0, 0, 0};
   if (w.samples.empty() || w.channels < 1) return m;
-  m.seconds = static_cast<double>(w.samples.size() / static_cast<size_t>(w.channels)) / w.sample_rate;
+  m.seconds =
+      static_cast<double>(w.samples.size() / static_cast<size_t>(w.channels)) / w.sample_rate;
   for (int16_t s : w.samples) m.peak = std::max(m.peak, std::abs(static_cast<double>(s)) / 32768);
   m.first = w.samples.front();
   m.last = w.samples.back();

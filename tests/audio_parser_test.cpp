@@ -38,15 +38,17 @@ Bytes midi_file(int format, int division, const std::vector<Bytes>& tracks) {
   return out;
 }
 
-std::optional<MidiSong> parse(const Bytes& b) { return parse_midi(b.data(), b.size()); }
+std::optional<MidiSong> parse(const Bytes& b) {
+  return parse_midi(b.data(), b.size());
+}
 
 TEST(MidiReader, RunningStatusCarriesTheStatusToFollowingData) {
   Bytes track;
-  append(track, {0x00, 0x90, 60, 100,   // note on
-                 0x60, 64, 90,          // running status: another note on
-                 0x60, 60, 0,           // running status: velocity 0 releases
-                 0x00, 0xC1, 5,         // a program change has one data byte...
-                 0x10, 7,               // ...and runs on with one
+  append(track, {0x00, 0x90, 60, 100,  // note on
+                 0x60, 64, 90,         // running status: another note on
+                 0x60, 60, 0,          // running status: velocity 0 releases
+                 0x00, 0xC1, 5,        // a program change has one data byte...
+                 0x10, 7,              // ...and runs on with one
                  0x00, 0xFF, 0x2F, 0x00});
   auto song = parse(midi_file(0, 96, {track}));
   ASSERT_TRUE(song);
@@ -72,19 +74,17 @@ TEST(MidiReader, DataWithoutAnyStatusIsDamage) {
 TEST(MidiReader, TempoChangesInTheConductorTrackTimeTheOtherTracks) {
   Bytes conductor, notes;
   // 120 a minute, then at tick 96 twice as fast, then at tick 288 back to 60 a minute.
-  append(conductor, {0x00, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20,
-                     0x60, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90,
-                     0x81, 0x40, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40,
-                     0x00, 0xFF, 0x2F, 0x00});
-  append(notes, {0x60, 0x90, 60, 100,          // tick 96
-                 0x81, 0x40, 0x80, 60, 0,      // tick 288
-                 0x60, 0x90, 62, 100,          // tick 384
+  append(conductor, {0x00, 0xFF, 0x51, 3,    0x07, 0xA1, 0x20, 0x60, 0xFF, 0x51, 3,    0x03, 0xD0,
+                     0x90, 0x81, 0x40, 0xFF, 0x51, 3,    0x0F, 0x42, 0x40, 0x00, 0xFF, 0x2F, 0x00});
+  append(notes, {0x60, 0x90, 60, 100,      // tick 96
+                 0x81, 0x40, 0x80, 60, 0,  // tick 288
+                 0x60, 0x90, 62, 100,      // tick 384
                  0x00, 0xFF, 0x2F, 0x00});
   auto song = parse(midi_file(1, 96, {conductor, notes}));
   ASSERT_TRUE(song);
   ASSERT_EQ(song->events.size(), 3u);
   EXPECT_EQ(song->events[0].time_us, 500000u);
-  EXPECT_EQ(song->events[1].time_us, 500000u + 500000u);  // 192 ticks at 0.25 s a quarter
+  EXPECT_EQ(song->events[1].time_us, 500000u + 500000u);    // 192 ticks at 0.25 s a quarter
   EXPECT_EQ(song->events[2].time_us, 1000000u + 1000000u);  // 96 ticks at 1 s a quarter
   EXPECT_EQ(song->length_us, 2000000u);
 }
@@ -100,8 +100,8 @@ TEST(MidiReader, LengthRunsToTheLastEventOfAnyTrackEndMarkerIncluded) {
 
 TEST(MidiReader, FrameBasedTimeIgnoresTempo) {
   Bytes track;  // 25 frames a second, 40 ticks a frame: a tick is 1 ms
-  append(track, {0x00, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90, 0x83, 0x74, 0x90, 60, 100,
-                 0x00, 0xFF, 0x2F, 0x00});
+  append(track, {0x00, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90, 0x83, 0x74, 0x90, 60, 100, 0x00, 0xFF, 0x2F,
+                 0x00});
   auto song = parse(midi_file(0, 0xE728, {track}));
   ASSERT_TRUE(song);
   EXPECT_EQ(song->events[0].time_us, 500000u);
@@ -109,8 +109,8 @@ TEST(MidiReader, FrameBasedTimeIgnoresTempo) {
 
 TEST(MidiReader, EveryCutOfAFileIsReadSafely) {
   Bytes a, b;
-  append(a, {0x00, 0xFF, 0x03, 4, 'l', 'e', 'a', 'd', 0x00, 0x90, 60, 100, 0x60, 60, 0,
-             0x00, 0xFF, 0x2F, 0x00});
+  append(a, {0x00, 0xFF, 0x03, 4, 'l', 'e', 'a', 'd', 0x00, 0x90, 60, 100, 0x60, 60, 0, 0x00, 0xFF,
+             0x2F, 0x00});
   append(b, {0x00, 0xC9, 0, 0x00, 0x99, 36, 100, 0x30, 36, 0, 0x00, 0xFF, 0x2F, 0x00});
   Bytes file = midi_file(1, 96, {a, b});
   auto whole = parse(file);

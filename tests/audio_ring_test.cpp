@@ -33,8 +33,10 @@ TEST(SpscRing, TwoThreadsPassEveryItemOnceAndInOrder) {
   constexpr uint64_t kItems = 200000;
   std::thread writer([&] {
     for (uint64_t i = 0; i < kItems;) {
-      if (ring.push({i, ~i})) ++i;
-      else std::this_thread::yield();
+      if (ring.push({i, ~i}))
+        ++i;
+      else
+        std::this_thread::yield();
     }
   });
   uint64_t next = 0, bad = 0;

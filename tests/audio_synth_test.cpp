@@ -62,7 +62,9 @@ double rms(const std::vector<float>& s) {
   return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
 }
 
-double decibels(double level) { return 20 * std::log10(std::max(level, 1e-12)); }
+double decibels(double level) {
+  return 20 * std::log10(std::max(level, 1e-12));
+}
 
 // The largest step between neighbouring samples of one channel: a click shows as a jump.
 double largest_step(const std::vector<float>& s) {
@@ -285,7 +287,8 @@ TEST(SynthThroughMedia, GarbageFilesAreSilent) {
   std::vector<uint8_t> real = read_game_file("escape.mid");
   {
     std::ofstream f(dir / "cut.mid", std::ios::binary);
-    f.write(reinterpret_cast<const char*>(real.data()), static_cast<std::streamsize>(real.size() / 2));
+    f.write(reinterpret_cast<const char*>(real.data()),
+            static_cast<std::streamsize>(real.size() / 2));
   }
 
   std::string font = find_soundfont();

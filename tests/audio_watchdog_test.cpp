@@ -53,7 +53,8 @@ class AudioLines : public std::streambuf {
     }
   }
   void keep(const std::string& line) {
-    static const std::regex fields(R"re("t":(\d+),"step":\d+,"handler":"(\w+)".*"audio":\[([^\]]*)\])re");
+    static const std::regex fields(
+        R"re("t":(\d+),"step":\d+,"handler":"(\w+)".*"audio":\[([^\]]*)\])re");
     std::smatch m;
     if (line.find("\"audio\":[]") != std::string::npos) return;
     if (std::regex_search(line, m, fields)) lines.push_back({std::stoll(m[1]), m[2], m[3]});

@@ -39,7 +39,9 @@ struct Take {
   std::vector<float> frames;  // interleaved stereo
 };
 
-double decibels(double level) { return level > 0 ? 20.0 * std::log10(level) : -200.0; }
+double decibels(double level) {
+  return level > 0 ? 20.0 * std::log10(level) : -200.0;
+}
 
 // Writes the take as 16-bit stereo and prints its figures.
 bool finish(const Take& take, const std::string& name, const std::string& out_dir) {
@@ -59,7 +61,8 @@ bool finish(const Take& take, const std::string& name, const std::string& out_di
   std::vector<uint8_t> bytes = qv::encode_wav(w);
   std::string path = out_dir + "/" + name + ".wav";
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) {
     std::fprintf(stderr, "%s: cannot write\n", path.c_str());
     return false;
@@ -106,7 +109,9 @@ bool render_mix(qv::Synth& synth, const std::string& in_dir, const std::string& 
   for (uint64_t t = 0; t < static_cast<uint64_t>(seconds * 1e6); t += block_us) {
     clock.us = t;
     uint64_t ms = t / 1000, prev_ms = t >= block_us ? (t - block_us) / 1000 : 0;
-    auto crossed = [&](uint64_t at_ms) { return t == 0 ? at_ms == 0 : prev_ms < at_ms && at_ms <= ms; };
+    auto crossed = [&](uint64_t at_ms) {
+      return t == 0 ? at_ms == 0 : prev_ms < at_ms && at_ms <= ms;
+    };
     if (crossed(0)) {
       media.sndPlaySoundA(file("st.wav"), qv::SND_ASYNC | qv::SND_NODEFAULT);
       media.mciSendStringA(open, nullptr, 0);
@@ -123,7 +128,8 @@ bool render_mix(qv::Synth& synth, const std::string& in_dir, const std::string& 
   return finish(take, "mix", out_dir);
 }
 
-int render_all(const std::string& soundfont, const std::string& in_dir, const std::string& out_dir) {
+int render_all(const std::string& soundfont, const std::string& in_dir,
+               const std::string& out_dir) {
   qv::Synth synth(kRate, soundfont);
   if (!synth.wait_for_soundfont())
     std::fprintf(stderr, "no soundfont (%s): the tunes render silent\n",
@@ -153,8 +159,9 @@ int render_all(const std::string& soundfont, const std::string& in_dir, const st
     }
     Take take;
     synth.effect_play(&*wave, false);
-    double seconds = static_cast<double>(wave->samples.size() / static_cast<size_t>(wave->channels)) /
-                     wave->sample_rate;
+    double seconds =
+        static_cast<double>(wave->samples.size() / static_cast<size_t>(wave->channels)) /
+        wave->sample_rate;
     render(synth, take, seconds + 0.05);
     synth.effect_stop();
     ok = finish(take, std::string("se_") + name, out_dir) && ok;
@@ -219,7 +226,8 @@ int main(int argc, char** argv) {
     soundfont = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.size() == 3 && args[0] == "--live") return play_live(std::atof(args[1].c_str()), args[2]);
+  if (args.size() == 3 && args[0] == "--live")
+    return play_live(std::atof(args[1].c_str()), args[2]);
   if (args.size() != 2) return usage();
   std::printf("soundfont: %s\n", soundfont.empty() ? "(none)" : soundfont.c_str());
   return render_all(soundfont, args[0], args[1]);

@@ -20,7 +20,7 @@ namespace {
 constexpr int kRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
 
-double sine(double x) {  // x in radians
+double sine(double x) {                            // x in radians
   x -= 2 * kPi * std::floor(x / (2 * kPi) + 0.5);  // now in [-pi, pi]
   if (x > kPi / 2) x = kPi - x;
   if (x < -kPi / 2) x = -kPi - x;
@@ -84,7 +84,8 @@ std::vector<double> frames(double seconds) {
 
 // A short linear fade at both ends, so that no effect starts or stops on a jump.
 void edges(std::vector<double>& s, double in_seconds, double out_seconds) {
-  size_t in = static_cast<size_t>(in_seconds * kRate), out = static_cast<size_t>(out_seconds * kRate);
+  size_t in = static_cast<size_t>(in_seconds * kRate),
+         out = static_cast<size_t>(out_seconds * kRate);
   for (size_t i = 0; i < in && i < s.size(); ++i) s[i] *= static_cast<double>(i) / in;
   for (size_t i = 0; i < out && i < s.size(); ++i)
     s[s.size() - 1 - i] *= static_cast<double>(i) / out;
@@ -101,7 +102,8 @@ bool write(const std::vector<double>& s, double peak_level, const std::filesyste
   for (double v : s) w.samples.push_back(static_cast<int16_t>(std::floor(v * gain * 32767 + 0.5)));
   std::vector<uint8_t> bytes = qv::encode_wav(w);
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) std::fprintf(stderr, "%s: cannot write\n", path.string().c_str());
   return static_cast<bool>(out);
 }
@@ -113,8 +115,8 @@ std::vector<double> start_jingle() {
   struct Step {
     double freq, at, length;
   };
-  const Step steps[] = {{659.26, 0.00, 0.07}, {987.77, 0.065, 0.07}, {1318.51, 0.13, 0.07},
-                        {1975.53, 0.195, 0.42}};
+  const Step steps[] = {
+      {659.26, 0.00, 0.07}, {987.77, 0.065, 0.07}, {1318.51, 0.13, 0.07}, {1975.53, 0.195, 0.42}};
   std::vector<double> s = frames(0.62);
   for (const Step& st : steps) {
     size_t from = static_cast<size_t>(st.at * kRate);

@@ -40,9 +40,9 @@ struct Drum {
   int key;
 };
 constexpr Drum kDrums[] = {
-    {"bk", 35}, {"bd", 36}, {"sk", 37}, {"sn", 38}, {"cp", 39}, {"se", 40}, {"ft", 41},
-    {"hh", 42}, {"fh", 43}, {"ph", 44}, {"lt", 45}, {"oh", 46}, {"mt", 47}, {"hm", 48},
-    {"cr", 49}, {"ht", 50}, {"rd", 51}, {"ch", 52}, {"rb", 53}, {"tb", 54}, {"sp", 55},
+    {"bk", 35}, {"bd", 36}, {"sk", 37}, {"sn", 38}, {"cp", 39},  {"se", 40},  {"ft", 41},
+    {"hh", 42}, {"fh", 43}, {"ph", 44}, {"lt", 45}, {"oh", 46},  {"mt", 47},  {"hm", 48},
+    {"cr", 49}, {"ht", 50}, {"rd", 51}, {"ch", 52}, {"rb", 53},  {"tb", 54},  {"sp", 55},
     {"cb", 56}, {"cx", 57}, {"cs", 69}, {"mr", 70}, {"mtr", 80}, {"tri", 81},
 };
 
@@ -50,7 +50,7 @@ struct Dynamic {
   const char* name;
   int velocity;
 };
-constexpr Dynamic kDynamics[] = {{"ppp", 30}, {"pp", 42}, {"p", 56}, {"mp", 70},
+constexpr Dynamic kDynamics[] = {{"ppp", 30}, {"pp", 42}, {"p", 56},   {"mp", 70},
                                  {"mf", 84},  {"f", 98},  {"ff", 112}, {"fff", 124}};
 
 constexpr int kDrumChannel = 9;
@@ -184,7 +184,8 @@ void Parser::add_part(std::istringstream& rest) {
     for (PartVoice& pv : p.voices) pv.inherited = pv.used;
   } else {
     p.voices.resize(score_.tracks.size());
-    for (size_t i = 0; i < p.voices.size(); ++i) p.voices[i].velocity = score_.tracks[i].voice.velocity;
+    for (size_t i = 0; i < p.voices.size(); ++i)
+      p.voices[i].velocity = score_.tracks[i].voice.velocity;
   }
   p.name = name;
   p.line = line_;
@@ -373,7 +374,8 @@ void Parser::length() {
   if (pos_ >= text_.size() || text_[pos_] != '/') return;  // the length carries on
   ++pos_;
   int divisor = read_int();
-  if (divisor < 1 || kTicksPerWhole % divisor != 0) fail("no such length: /" + std::to_string(divisor));
+  if (divisor < 1 || kTicksPerWhole % divisor != 0)
+    fail("no such length: /" + std::to_string(divisor));
   int64_t part = kTicksPerWhole / divisor;
   int64_t total = part;
   while (pos_ < text_.size() && text_[pos_] == '.') {
@@ -444,7 +446,8 @@ void Parser::strike(const std::vector<int>& keys) {
 
 void Parser::check_ties() {
   for (const auto& [key, index] : pv_->ties) {
-    if (pv_->written_end[index] < pv_->length) fail("a tie that no note of the same pitch continues");
+    if (pv_->written_end[index] < pv_->length)
+      fail("a tie that no note of the same pitch continues");
   }
 }
 

@@ -39,7 +39,9 @@ std::vector<uint8_t> meta(uint8_t type, const std::vector<uint8_t>& data) {
   return b;
 }
 
-std::vector<uint8_t> text(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> text(const std::string& s) {
+  return {s.begin(), s.end()};
+}
 
 // Channel messages share their status byte with the one before (running status); a meta
 // event interrupts it.
