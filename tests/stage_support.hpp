@@ -70,6 +70,9 @@ struct StageRig {
     s.stage_count += 1;
     Stage_Script(win);
   }
+  void frames(int32_t n) {
+    for (int32_t k = 0; k < n; ++k) frame();
+  }
   // Runs frames until the clock shows `last`.
   void run_to(int32_t last) {
     while (s.stage_count < last) frame();
