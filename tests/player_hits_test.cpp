@@ -21,11 +21,11 @@ void place_shot(PlayerBench& b, int32_t gun, int32_t slot, int32_t x, int32_t y)
   b.s.sh_on(gun, slot) = 1;
 }
 
-// One left-gun shot in slot 3 against a size-40 enemy at (100, 100): does it hit?
-bool single_shot_hits(int32_t sh_x, int32_t sh_y) {
+// One shot in slot 3 against a size-40 enemy at (100, 100): does it hit?
+bool single_shot_hits(int32_t sh_x, int32_t sh_y, int32_t gun = 0) {
   PlayerBench b;
   place_enemy(b, 6, 100, 100, 40, 1);
-  place_shot(b, 0, 3, sh_x, sh_y);
+  place_shot(b, gun, 3, sh_x, sh_y);
   b.hit_enemies();
   return b.s.en_hits[6] == 0;
 }
@@ -34,6 +34,7 @@ TEST(ShotHits, TheWholeDropMustBeInsideTheEnemyVertically) {
   std::vector<int32_t> hitting;
   for (int32_t y = 70; y <= 140; ++y) {
     if (single_shot_hits(110, y)) hitting.push_back(y);
+    EXPECT_EQ(single_shot_hits(110, y, 1), single_shot_hits(110, y)) << y;
   }
   // From en_y + 1 to en_y + size - 21: 19 positions for size 40.
   ASSERT_EQ(hitting.size(), 19u);
@@ -42,11 +43,13 @@ TEST(ShotHits, TheWholeDropMustBeInsideTheEnemyVertically) {
 }
 
 TEST(ShotHits, OneOfTheTwoProbeColumnsMustBeInsideTheEnemy) {
-  // Probe columns at sh_x + 5 and sh_x + 15, against the open range 100..140.
-  EXPECT_FALSE(single_shot_hits(85, 110));  // right probe on the left edge
-  EXPECT_TRUE(single_shot_hits(86, 110));
-  EXPECT_TRUE(single_shot_hits(134, 110));
-  EXPECT_FALSE(single_shot_hits(135, 110));  // the drop's left 5 pixels overlap the enemy
+  // Probe columns at sh_x + 5 and sh_x + 15, against the open range 100..140, for both guns.
+  for (int32_t gun : {0, 1}) {
+    EXPECT_FALSE(single_shot_hits(85, 110, gun));  // right probe on the left edge
+    EXPECT_TRUE(single_shot_hits(86, 110, gun));
+    EXPECT_TRUE(single_shot_hits(134, 110, gun));
+    EXPECT_FALSE(single_shot_hits(135, 110, gun));  // the drop's left 5 pixels overlap
+  }
 }
 
 TEST(ShotHits, AShotAboveTheTopEdgeNeverHits) {

@@ -207,6 +207,20 @@ TEST(ShipLives, ABulletAndAnEnemyInOneFrameCostTwoShipsAndLeaveNothingDrawn) {
   EXPECT_EQ(b.count(kIconColour), 0);
 }
 
+TEST(ShipLives, TheLastShipLostIsNotDrawn) {
+  PlayerBench b;
+  vulnerable_ship(b);
+  b.s.lives = 0;
+  b.s.en_x[0] = 225;
+  b.s.en_y[0] = 290;
+  b.s.en_size[0] = 40;
+  b.s.en_hits[0] = 1;
+  b.move_player();
+  EXPECT_EQ(b.s.lives, -1);
+  EXPECT_EQ(b.count(kShipColour), 0);
+  EXPECT_EQ(b.count(kIconColour), 0);
+}
+
 TEST(ShipLives, OneIconPerShipIncludingTheOneInPlay) {
   PlayerBench b;
   b.s.px = 100;

@@ -95,7 +95,7 @@ TEST(Volleys, ASpentShotRisesUnseenUntilAVolleyRefillsItsSlot) {
 
 TEST(Volleys, CountersThatRunOnForeverStopAtTheEndsOfTheRange) {
   PlayerBench b;
-  b.s.sh_wait = INT32_MAX;  // Space left alone for most of a year
+  b.s.sh_wait = INT32_MAX;          // Space left alone for most of a year
   b.s.sh_y(0, 0) = INT32_MIN + 20;  // slot 0 rising for weeks
   b.s.sh_y(1, 7) = INT32_MIN + 3;   // a slot not refilled for weeks
   b.fire_shots();

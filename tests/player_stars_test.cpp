@@ -96,8 +96,11 @@ struct Case {
 // 2399532 * 430 / 2^24 = 61.499998..., made 61.5 in single precision, then 62.
 // 5338205 * 11 / 2^24 = 3.49999994..., made 3.5, then 4.
 // 12964213 * 11 / 2^24 = 8.5000004..., made 8.5, then 8.
-constexpr Case kHalves[] = {{false, 12582912, 322}, {false, 1346079, 34}, {false, 2399532, 62},
-                            {true, 5338205, 4},     {true, 12964213, 8}};
+constexpr Case kHalves[] = {{false, 12582912, 322},
+                            {false, 1346079, 34},
+                            {false, 2399532, 62},
+                            {true, 5338205, 4},
+                            {true, 12964213, 8}};
 
 TEST(StarRandom, HalvesInSinglePrecisionRoundToEven) {
   constexpr int64_t kCycle = int64_t{1} << 24;
