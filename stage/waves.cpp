@@ -58,6 +58,7 @@ constexpr Block kWaves[] = {
     wave("W301b", {301, 529, 301}, {{4, 6, {140, -40}, {60, 0}}}, kCreature, 1, 40, go(down(3))),
     // Waits twenty frames into its window before it fires.
     volley("W321", {301, 369, 321}, {11, 13, 4, 1}, {15, 30}, 10, kBall, go(down(10))),
+    // The pods' x is random: the integer part of Rnd() x 390, one draw per slot in slot order.
     wave("W451a", {451, 719, 451}, {{7, 20, {0, 0}, {0, -60}, 390}}, kPod, 2, 50, go(down(5))),
     volley("W451b", {451, 579, 451}, {0, 13, 7, 1}, {15, 40}, 20, kBlob, go(down(10))),
 
@@ -119,6 +120,8 @@ constexpr Block kWaves[] = {
     // over ten frames later, so they wait unseen at their firing positions until then.
     volley("W1681", {1681, 1899, 1681}, {45, 50, 10, 3}, {25, 70}, 30, kLargeBall, go(kStill))
         .without_follow_up(),
+    // Moving all six and then drawing them, or each in turn, gives the same frame: the
+    // template's order serves.
     flight("W1691", 1691, 1999, 45, 50, kLargeBall, go({{2, 8}, {0, 10}, {-2, 8}})),
     wave("W1551b", {1551, 1749, 1551}, {{12, 14, {-40, -40}}}, kCreature, 1, 40,
          go({{6, 2}, {5, 3}, {4, 4}})),
