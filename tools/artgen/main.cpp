@@ -1,5 +1,7 @@
 // quelvaris-artgen OUTDIR: draws the game's six pictures and writes them as PNG files.
 // The output depends only on this code and the fonts, so a re-run gives the same bytes.
+// Exit status: 0 done, 1 a file could not be written or a font failed, 2 wrong usage,
+// 3 a font is not installed (the checks that re-draw the pictures skip then).
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -25,7 +27,7 @@ int main(int argc, char** argv) {
   std::string missing = artgen::Typesetter::missing_fonts();
   if (!missing.empty()) {
     std::fprintf(stderr, "quelvaris-artgen: %s\n", missing.c_str());
-    return 1;
+    return 3;
   }
   try {
     std::string dir = argv[1];
