@@ -122,7 +122,7 @@ void paint_wing_rib(Pen& pen, Vec m) {
   if (rib >= 0) return;
   float along = clamp01((196 - m.x) / 186);
   Rgb c = mix(hex(0x2E7A30), hex(0x8AD060), along);
-  pen.fill(rib - along * 0.0f, lit(c, normalize({0, -0.8f, 1}), 0.5f), kShellInk, 1.0f);
+  pen.fill(rib, lit(c, normalize({0, -0.8f, 1}), 0.5f), kShellInk, 1.0f);
 }
 
 // Glowing green glands on the hind wings, from which the flanking fans are fired.

@@ -71,6 +71,16 @@ void Sheet::place(const Cell& cell, int32_t x0, int32_t y0) {
   }
 }
 
+void Sheet::blank(int32_t x0, int32_t y0, int32_t w, int32_t h) {
+  for (int32_t y = y0; y < y0 + h; ++y) {
+    for (int32_t x = x0; x < x0 + w; ++x) {
+      size_t i = static_cast<size_t>(y) * sheet_.width + x;
+      sheet_.pixels[i] = 0xFFFFFFFFu;
+      mask_.pixels[i] = 0xFF000000u;
+    }
+  }
+}
+
 void Sheet::solid(int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t rgb) {
   for (int32_t y = y0; y < y0 + h; ++y) {
     for (int32_t x = x0; x < x0 + w; ++x) {

@@ -64,6 +64,8 @@ class Sheet {
   Sheet(int32_t w, int32_t h);
   // Puts a cell at (x, y): its pixels on white in the sheet, white on black in the mask.
   void place(const Cell& cell, int32_t x, int32_t y);
+  // Makes a rectangle background: white in the sheet, black in the mask.
+  void blank(int32_t x, int32_t y, int32_t w, int32_t h);
   // Fills a rectangle of the sheet with one colour, marked visible in the mask.
   void solid(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rgb);
   const qv::Picture& sheet() const { return sheet_; }

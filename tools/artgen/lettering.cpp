@@ -10,6 +10,7 @@ namespace {
 struct Line {
   TextField field;
   Vec origin;
+  Rgb colour{};
   float distance(Vec p) const { return field.distance(p - origin); }
 };
 
@@ -69,12 +70,14 @@ Sheet make_staff(Typesetter& type) {
       {"Test players", {"Oskar Lindvall", "Haruka Ino", "Wren Calloway"}},
   };
   std::vector<Line> lines;
+  // Captions in a light spring green, names in a deeper leaf green beside them.
+  constexpr Rgb kCaption = hex(0x9CEB6A), kName = hex(0x4CD05C);
   constexpr float kRoleX = 6, kNameX = 130, kStep = 19.5f, kRoleGap = 3;
   float baseline = 19;
   for (const Credit& c : credits) {
-    lines.push_back({type.set(kSansBoldOblique, c.role, 14), {kRoleX, baseline}});
+    lines.push_back({type.set(kSansBoldOblique, c.role, 14), {kRoleX, baseline}, kCaption});
     for (const char* name : c.names) {
-      lines.push_back({type.set(kSansBoldOblique, name, 14), {kNameX, baseline}});
+      lines.push_back({type.set(kSansBoldOblique, name, 14), {kNameX, baseline}, kName});
       baseline += kStep;
     }
     baseline += kRoleGap;
@@ -85,16 +88,14 @@ Sheet make_staff(Typesetter& type) {
     for (const Line& line : lines) {
       float d = line.distance(p);
       if (d > 3) continue;
-      bool is_role = line.origin.x == kRoleX;
       pen.fill(d - 1.3f, hex(0x06240C));
-      Rgb green = is_role ? hex(0x9CEB6A) : hex(0x4CD05C);
+      // Each letter darkens a little towards its foot.
       float t = clamp01((p.y - line.origin.y + 11) / 13);
-      pen.fill(d, mix(green, green * 0.72f, t));
+      pen.fill(d, mix(line.colour, line.colour * 0.72f, t));
     }
   };
   Sheet staff(300, 300);
-  Cell blank = render_cell(300, 300, [](Pen&) {});
-  staff.place(blank, 0, 0);
+  staff.blank(0, 0, 300, 300);  // the unused rest of the picture is background too
   staff.place(render_cell(270, 160, paint, 4), 0, 0);
   return staff;
 }

@@ -255,10 +255,10 @@ void paint_eye_creature(Pen& pen) {
   }
   // Two horns at the top.
   pen.fill(sd_taper(m, {28, 14}, {14, 2}, 4.5f, 1),
-           lit(hex(0x8C8678), normalize({-0.4f, -0.4f, 1}), 0.3f), kInkGrey, 1.0f);
+           lit(hex(0x6A665C), normalize({-0.4f, -0.4f, 1}), 0.3f), kInkGrey, 1.0f);
   // The shell: a rounded carapace with ribs running out from the eye.
-  float shell = sd_ellipse(p, centre, 29, 27);
-  Vec3 n = dome_normal(p, centre, 29, 27);
+  float shell = sd_ellipse(p, centre, 27, 26);
+  Vec3 n = dome_normal(p, centre, 27, 26);
   float angle = std::atan2(p.y - centre.y, p.x - centre.x);
   float rib = 0.5f + 0.5f * std::cos(angle * 10);
   Rgb grey = lit(mix(hex(0x7E848E), hex(0xA4AAB2), rib), n, 0.6f, 24);
