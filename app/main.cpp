@@ -1,2 +1,4 @@
-#include <cstdio>
-int main() { std::puts("front end to come"); return 0; }
+// Quelvaris 弐: the game in its window.
+#include "app/host_sdl.hpp"
+
+int main() { return qv::run_game(); }
