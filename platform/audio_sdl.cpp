@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <atomic>
+
 #include "platform/spsc_ring.hpp"
 #include "platform/synth.hpp"
 
@@ -14,6 +16,10 @@ constexpr Uint16 kCallbackFrames = 512;
 // Commands come a few per frame at most and the audio thread takes them every ~12 ms; when it
 // is held up for seconds the oldest news is enough and further commands are dropped.
 constexpr size_t kCommandSlots = 256;
+// At shut-down the sound fades out over this long before the device closes, so the program's
+// end does not click; the wait for it is bounded in case the device has stalled.
+constexpr double kCloseFadeSeconds = 0.03;
+constexpr Uint32 kCloseWaitMs = 150;
 
 struct Command {
   enum Kind : uint8_t { kMusicPlay, kMusicStop, kEffectPlay, kEffectStop };
@@ -49,15 +55,26 @@ class SdlAudioSink final : public AudioSink {
   SDL_AudioDeviceID open_device(SDL_AudioSpec& have);
   bool init_and_open(SDL_AudioSpec& have);
   void apply(const Command& c);
+  void fade_at_close(float* out, int frames);
 
   bool subsystem_ = false;
+  int rate_ = 0;
+  float close_gain_ = 1;                // the callback's alone
+  std::atomic<bool> closing_{false};    // set by the game's thread at shut-down
+  std::atomic<bool> faded_out_{false};  // set by the callback when silent
   SDL_AudioDeviceID device_ = 0;
   std::unique_ptr<Synth> synth_;
   SpscRing<Command, kCommandSlots> commands_;
 };
 
 SdlAudioSink::~SdlAudioSink() {
-  if (device_) SDL_CloseAudioDevice(device_);  // waits for the callback to return
+  if (device_) {
+    closing_.store(true, std::memory_order_release);
+    Uint32 start = SDL_GetTicks();
+    while (!faded_out_.load(std::memory_order_acquire) && SDL_GetTicks() - start < kCloseWaitMs)
+      SDL_Delay(2);
+    SDL_CloseAudioDevice(device_);  // waits for the callback to return
+  }
   synth_.reset();
   if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -94,6 +111,7 @@ bool SdlAudioSink::start() {
     SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     if (!opened) return false;
   }
+  rate_ = have.freq;
   synth_ = std::make_unique<Synth>(have.freq);
   SDL_PauseAudioDevice(device_, 0);
   return true;
@@ -122,6 +140,18 @@ void SDLCALL SdlAudioSink::callback(void* self, Uint8* stream, int len) {
   while (sink->commands_.pop(c)) sink->apply(c);
   int frames = len / static_cast<int>(2 * sizeof(float));
   sink->synth_->render(reinterpret_cast<float*>(stream), frames);
+  if (sink->closing_.load(std::memory_order_acquire))
+    sink->fade_at_close(reinterpret_cast<float*>(stream), frames);
+}
+
+void SdlAudioSink::fade_at_close(float* out, int frames) {
+  float step = static_cast<float>(1.0 / (kCloseFadeSeconds * rate_));
+  for (int i = 0; i < frames; ++i) {
+    close_gain_ = close_gain_ > step ? close_gain_ - step : 0.0f;
+    out[2 * i] *= close_gain_;
+    out[2 * i + 1] *= close_gain_;
+  }
+  if (close_gain_ == 0.0f) faded_out_.store(true, std::memory_order_release);
 }
 
 }  // namespace
