@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <streambuf>
 #include <string>
 
@@ -52,12 +51,18 @@ class AudioLines : public std::streambuf {
       current_ += c;
     }
   }
+  // Picks "t", "handler" and the "audio" list out of a record.
   void keep(const std::string& line) {
-    static const std::regex fields(
-        R"re("t":(\d+),"step":\d+,"handler":"(\w+)".*"audio":\[([^\]]*)\])re");
-    std::smatch m;
     if (line.find("\"audio\":[]") != std::string::npos) return;
-    if (std::regex_search(line, m, fields)) lines.push_back({std::stoll(m[1]), m[2], m[3]});
+    size_t t = line.find("\"t\":"), handler = line.find("\"handler\":\"");
+    size_t audio = line.find("\"audio\":[");
+    if (t == std::string::npos || handler == std::string::npos || audio == std::string::npos)
+      return;
+    handler += 11;
+    audio += 9;
+    lines.push_back({std::stoll(line.substr(t + 4)),
+                     line.substr(handler, line.find('"', handler) - handler),
+                     line.substr(audio, line.find(']', audio) - audio)});
   }
   std::string current_;
 };
