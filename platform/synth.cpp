@@ -20,7 +20,8 @@ constexpr const char* kSoundfonts[] = {
     "/usr/share/sounds/sf3/default-GM.sf3",
 };
 
-// The synth's output level: the tunes peak around -6 dBFS through it, leaving room for effects.
+// The synth's output level: our tunes peak between -11 and -4.5 dBFS through it (see
+// tools/render_audio.sh), which leaves room for the effects on top.
 constexpr double kMusicGain = 0.30;
 // The effects play at their own level, as made; the files carry the balance.
 constexpr float kEffectGain = 1.0f;
