@@ -9,7 +9,34 @@ uint32_t le(const uint8_t* p, int bytes) {
   return v;
 }
 
+void put_le(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
 }  // namespace
+
+std::vector<uint8_t> encode_wav(const Wave& wave) {
+  uint32_t channels = static_cast<uint32_t>(wave.channels);
+  uint32_t rate = static_cast<uint32_t>(wave.sample_rate);
+  uint32_t data_bytes = static_cast<uint32_t>(wave.samples.size() * 2);
+  std::vector<uint8_t> out;
+  out.reserve(44 + data_bytes);
+  put_le(out, 0x46464952, 4);  // RIFF
+  put_le(out, 36 + data_bytes, 4);
+  put_le(out, 0x45564157, 4);  // WAVE
+  put_le(out, 0x20746D66, 4);  // "fmt "
+  put_le(out, 16, 4);
+  put_le(out, 1, 2);  // PCM
+  put_le(out, channels, 2);
+  put_le(out, rate, 4);
+  put_le(out, rate * channels * 2, 4);
+  put_le(out, channels * 2, 2);
+  put_le(out, 16, 2);
+  put_le(out, 0x61746164, 4);  // data
+  put_le(out, data_bytes, 4);
+  for (int16_t s : wave.samples) put_le(out, static_cast<uint16_t>(s), 2);
+  return out;
+}
 
 std::optional<Wave> parse_wav(const uint8_t* data, size_t size) {
   if (!data || size < 12 || le(data, 4) != 0x46464952 /* RIFF */ ||

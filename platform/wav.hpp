@@ -17,4 +17,7 @@ struct Wave {
 // nullopt for a file that is not plain PCM WAVE or is damaged.
 std::optional<Wave> parse_wav(const uint8_t* data, size_t size);
 
+// A 16-bit PCM WAVE file of the wave, for our tools and tests.
+std::vector<uint8_t> encode_wav(const Wave& wave);
+
 }  // namespace qv

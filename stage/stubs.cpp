@@ -1,8 +1,0 @@
-// Placeholder until the stage script is built.
-#include "stage/stage.hpp"
-
-namespace qv {
-
-void Stage_Script(Window&) {}
-
-}  // namespace qv

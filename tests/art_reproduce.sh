@@ -1,0 +1,31 @@
+#!/bin/bash
+# The committed pictures must be exactly what the generator draws: re-draws them all into a
+# scratch folder and compares byte for byte. Run from the source folder, build folder as $1.
+set -u
+build=${1:?usage: art_reproduce.sh BUILD_DIR}
+generator="$build/tools/artgen/quelvaris-artgen"
+if [ ! -x "$generator" ]; then
+  echo "skipped: $generator was not built (QV_TOOLS is off)"
+  exit 0
+fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+"$generator" "$scratch" 2>"$scratch/errors"
+status=$?
+if [ "$status" -eq 3 ]; then
+  echo "skipped: $(cat "$scratch/errors")"
+  exit 0
+fi
+if [ "$status" -ne 0 ]; then
+  cat "$scratch/errors"
+  exit 1
+fi
+differ=0
+for stem in title sprites sprites_mask staff staff_mask icon; do
+  if ! cmp -s "$scratch/$stem.png" "assets/$stem.png"; then
+    echo "assets/$stem.png is not what quelvaris-artgen draws now: re-run it into assets/"
+    differ=1
+  fi
+done
+[ "$differ" -eq 0 ] && echo "all six pictures match the generator"
+exit "$differ"
