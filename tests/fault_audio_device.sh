@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Without a sound device the game runs all the same: on whatever this machine has (CI has no
+# sound card), on SDL's silent dummy device, and with a driver that does not exist. Each time
+# it opens its window, plays and exits with 0, and says nothing of its own. (The ALSA library
+# reports a missing sound card on stderr by itself while SDL probes it; those lines are not ours.)
+set -u
+build=${1:?usage: fault_audio_device.sh BUILD_DIR}
+root=$(pwd)
+source "$root/tests/lib/xsession.sh"
+xsession_need
+xs_work=$(mktemp -d)
+work=$xs_work
+fail() { echo "FAIL: $*"; exit 1; }
+xsession_start "$work"
+
+plays_without_sound() {
+  local label=$1 err="$work/$1.err"
+  shift
+  launch_game "$err" env "$@" "$build/quelvaris-timing"
+  xdotool keydown space
+  wait_phase "$err" playing 10 || fail "$label: the game did not start"
+  sleep 1.5
+  xdotool keyup space
+  close_window "$xs_wid"
+  wait_gone "$xs_game_pid" 10
+  xs_game_pid=
+  [ "$xs_exit" -eq 0 ] || fail "$label: exit code $xs_exit; $(foreign_lines "$err")"
+  [ -z "$(foreign_lines "$err" | grep -v '^ALSA lib ')" ] || fail "$label: stderr: $(foreign_lines "$err")"
+  local ticks
+  ticks=$(report_value "$err" ticks)
+  [ "${ticks:-0}" -gt 100 ] || fail "$label: only ${ticks:-no} frame ticks in 1.5 s of play"
+  echo "$label: played $ticks frame ticks, exit 0, nothing said"
+}
+
+plays_without_sound "this machine's device" -u SDL_AUDIODRIVER
+plays_without_sound "the dummy device" SDL_AUDIODRIVER=dummy
+plays_without_sound "a driver that does not exist" SDL_AUDIODRIVER=nosuchdriver

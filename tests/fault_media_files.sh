@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The music and effects folder missing or spoilt: the game is silent where it must be and runs
+# all the same. No folder; a file in its place; files nobody may read; a pipe and folders under
+# the files' names (a pipe would hold a reader for ever); files cut short or full of noise.
+# Each time the game opens, plays at least a second, exits with 0 and says nothing.
+set -u
+build=$(cd "${1:?usage: fault_media_files.sh BUILD_DIR}" && pwd)
+root=$(pwd)
+source "$root/tests/lib/xsession.sh"
+xsession_need
+xs_work=$(mktemp -d)
+work=$xs_work
+fail() { echo "FAIL: $*"; exit 1; }
+xsession_start "$work"
+# The sound device is another test's matter: here the spoilt files go to SDL's silent device.
+export SDL_AUDIODRIVER=dummy
+names=(emptysky.mid escape.mid win.mid st.wav jj.wav e.wav)
+
+plays_in() {
+  local label=$1 dir=$2 err="$work/$1.err"
+  shift 2
+  cd "$dir"
+  launch_game "$err" "$@"
+  cd "$root"
+  xdotool keydown space
+  wait_phase "$err" playing 10 || fail "$label: the game did not start; $(foreign_lines "$err")"
+  sleep 1.2
+  xdotool keyup space
+  close_window "$xs_wid"
+  wait_gone "$xs_game_pid" 10
+  xs_game_pid=
+  [ "$xs_exit" = 0 ] || fail "$label: exit code $xs_exit; $(foreign_lines "$err")"
+  [ -z "$(foreign_lines "$err")" ] || fail "$label: stderr: $(foreign_lines "$err")"
+  local ticks
+  ticks=$(report_value "$err" ticks)
+  [ "${ticks:-0}" -gt 100 ] || fail "$label: only ${ticks:-no} frame ticks"
+  echo "$label: played $ticks frame ticks, exit 0"
+}
+
+folder() { mkdir -p "$work/$1" && echo "$work/$1"; }
+
+plays_in "no folder" "$(folder none)" "$build/quelvaris-timing"
+
+d=$(folder file) && echo "not a folder" >"$d/bgm&se"
+plays_in "a file in its place" "$d" "$build/quelvaris-timing"
+
+d=$(folder odd) && mkdir "$d/bgm&se"
+mkfifo "$d/bgm&se/emptysky.mid" "$d/bgm&se/st.wav"
+for n in escape.mid win.mid jj.wav e.wav; do mkdir "$d/bgm&se/$n"; done
+plays_in "a pipe and folders under the names" "$d" "$build/quelvaris-timing"
+
+d=$(folder spoilt) && mkdir "$d/bgm&se"
+for i in "${!names[@]}"; do
+  n=${names[$i]}
+  size=$(stat -c %s "bgm&se/$n")
+  if [ $((i % 2)) -eq 0 ]; then
+    head -c $((size / 2)) "bgm&se/$n" >"$d/bgm&se/$n"  # cut short
+  else
+    { head -c 12 "bgm&se/$n"; head -c 4000 /dev/urandom; } >"$d/bgm&se/$n"  # header, then noise
+  fi
+done
+plays_in "files cut short or full of noise" "$d" "$build/quelvaris-timing"
+
+# Reading rights mean nothing to root, so this one runs as nobody, from a copy of the game.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+  d=$(folder unreadable) && cp -r "bgm&se" "$d/" && cp "$build/quelvaris-timing" "$d/"
+  chmod 000 "$d/bgm&se"/*
+  chmod 755 "$work" "$d"
+  plays_in "files nobody may read" "$d" setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    env HOME="$d" "$d/quelvaris-timing"
+else
+  d=$(folder unreadable) && cp -r "bgm&se" "$d/" && chmod 000 "$d/bgm&se"/*
+  plays_in "files nobody may read" "$d" "$build/quelvaris-timing"
+fi
