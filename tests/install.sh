@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# cmake --install puts the game where a desktop finds it: the launcher in bin, the program in
+# libexec, the music and effects in share/quelvaris, a valid menu entry naming the launcher,
+# and the icon in the hicolor theme. The installed launcher starts the game from any folder,
+# also through a symbolic link, with the music folder as its working folder; and a staged
+# install (DESTDIR) names the final place in its menu entry.
+set -u
+build=$(cd "${1:?usage: install.sh BUILD_DIR}" && pwd)
+root=$(pwd)
+source "$root/tests/lib/xsession.sh"
+xsession_need desktop-file-validate
+xs_work=$(mktemp -d)
+work=$xs_work
+fail() { echo "FAIL: $*"; exit 1; }
+
+prefix="$work/a prefix"  # a blank in the path, as a home folder may have
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+  fail "install: $(tail -5 "$work/install.log")"
+[ -x "$prefix/bin/quelvaris" ] || fail "no launcher in bin"
+[ -x "$prefix/libexec/quelvaris/quelvaris" ] || fail "no program in libexec/quelvaris"
+for f in "bgm&se"/*; do
+  cmp -s "$f" "$prefix/share/quelvaris/$f" || fail "share/quelvaris/$f differs or is missing"
+done
+icon="$prefix/share/icons/hicolor/64x64/apps/quelvaris.png"
+cmp -s assets/icon.png "$icon" || fail "the icon is not assets/icon.png"
+file "$icon" | grep -q 'PNG image data, 64 x 64' || fail "icon: $(file "$icon")"
+entry="$prefix/share/applications/quelvaris.desktop"
+desktop-file-validate "$entry" || fail "the menu entry does not validate"
+grep -qx "Exec=\"$prefix/bin/quelvaris\"" "$entry" || fail "Exec: $(grep ^Exec "$entry")"
+grep -qx 'Icon=quelvaris' "$entry" || fail "Icon: $(grep ^Icon "$entry")"
+grep -qx 'Name=Quelvaris 弐' "$entry" || fail "Name: $(grep ^Name= "$entry")"
+
+xsession_start "$work"
+export SDL_AUDIODRIVER=dummy
+mkdir "$work/elsewhere"
+ln -s "$prefix/bin/quelvaris" "$work/elsewhere/qv"
+for launcher in "$prefix/bin/quelvaris" "$work/elsewhere/qv"; do
+  cd "$work/elsewhere"
+  launch_game "$work/run.err" "$launcher"
+  cd "$root"
+  cwd=$(readlink "/proc/$xs_game_pid/cwd")
+  class=$(xprop -id "$xs_wid" WM_CLASS 2>/dev/null)
+  close_window "$xs_wid"
+  wait_gone "$xs_game_pid" 10
+  xs_game_pid=
+  [ "$xs_exit" -eq 0 ] || fail "$launcher: exit code $xs_exit; $(cat "$work/run.err")"
+  [ "$cwd" = "$prefix/share/quelvaris" ] || fail "$launcher: the game ran in '$cwd'"
+  case "$class" in *'"quelvaris"'*) ;; *) fail "WM_CLASS is $class, the entry says quelvaris" ;; esac
+  echo "$launcher: started in share/quelvaris, closed with 0"
+done
+
+DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null 2>&1 || fail "staged install"
+grep -qx 'Exec="/usr/bin/quelvaris"' "$work/stage/usr/share/applications/quelvaris.desktop" ||
+  fail "staged Exec: $(grep ^Exec "$work/stage/usr/share/applications/quelvaris.desktop")"
+[ -x "$work/stage/usr/libexec/quelvaris/quelvaris" ] || fail "staged program missing"
+echo "installed and validated; staged install names /usr/bin/quelvaris"
