@@ -1,5 +1,6 @@
 #include "tests/soak/soak.hpp"
 
+#include <algorithm>
 #include <sstream>
 #include <string_view>
 
@@ -129,17 +130,19 @@ class Run {
     GameState& s = sim_.win().s;
     if (s.stage_count > 0 && s.stage_count < 1990 && rng_.chance(0.01))
       s.stage_count = static_cast<int32_t>(rng_.between(1990, 2000));
-    if (boss_alive(s) && s.en_hits[10] > 20 && rng_.chance(0.05))
+    if (boss_alive(s) && s.en_hits[10] > 20 && rng_.chance(0.2))
       s.en_hits[10] = static_cast<int32_t>(rng_.between(1, 15));
-    steer_ = boss_alive(s) && rng_.chance(0.4);
+    steer_ = boss_alive(s) && rng_.chance(0.6);
     keys_ = static_cast<uint8_t>(random_keys(rng_) & ~kSimSpace);
     if (rng_.chance(0.7)) keys_ |= kSimSpace;
     length_ = rng_.between(1, 120);
   }
 
+  // Mostly continue during the boss fight, so that fights go on to the ending.
   void waiting_keys() {
     const uint8_t choices[] = {0, kSimUp, kSimUp, kSimDown, kSimUp | kSimDown, kSimSpace};
     keys_ = rng_.chance(0.1) ? random_keys(rng_) : choices[rng_.between(0, 5)];
+    if (sim_.win().s.stage_count > 2000 && rng_.chance(0.7)) keys_ = kSimUp;
     length_ = rng_.between(1, 100);
   }
 
@@ -277,7 +280,7 @@ Report run(const Options& options) {
   Rng budgets(options.seed);
   bool alone = options.only_run >= 0;
   for (int64_t r = 0; alone ? r <= options.only_run : report.steps < options.steps; ++r) {
-    int64_t budget = budgets.between(2000, 40000);
+    int64_t budget = budgets.between(std::min<int64_t>(2000, options.longest_run), options.longest_run);
     if (alone && r != options.only_run) continue;
     Run one(run_seed(options.seed, r), budget, report);
     std::string failure = one.go();
