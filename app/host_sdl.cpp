@@ -178,7 +178,11 @@ class Game {
     for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
                              "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
       media_.preload(name);
-    win_.onPB.set_refresh([this] { screen_.show(win_.onPB, win_.score1); });
+    win_.onPB.set_refresh([this] {
+      probe::present_begins();
+      screen_.show(win_.onPB, win_.score1);
+      probe::present_ends();
+    });
     try {
       Form_Load(win_, static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us()));
       win_.onPB.Refresh();

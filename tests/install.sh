@@ -18,6 +18,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "install: $(tail -5 "$work/install.log")"
 [ -x "$prefix/bin/quelvaris" ] || fail "no launcher in bin"
 [ -x "$prefix/libexec/quelvaris/quelvaris" ] || fail "no program in libexec/quelvaris"
+! grep -q 'qv-timing' "$prefix/libexec/quelvaris/quelvaris" || fail "the installed game carries the probe"
 for f in "bgm&se"/*; do
   cmp -s "$f" "$prefix/share/quelvaris/$f" || fail "share/quelvaris/$f differs or is missing"
 done

@@ -24,9 +24,10 @@ xsession_start() {
 }
 
 xsession_stop() {
-  [ -n "${xs_game_pid:-}" ] && kill "$xs_game_pid" 2>/dev/null
-  [ -n "${xs_wm_pid:-}" ] && kill "$xs_wm_pid" 2>/dev/null
-  [ -n "${xs_x_pid:-}" ] && kill "$xs_x_pid" 2>/dev/null
+  local pid
+  for pid in ${xs_game_pid:-} ${xs_wm_pid:-} ${xs_x_pid:-}; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
   [ -n "${xs_work:-}" ] && rm -rf "$xs_work"
   xs_game_pid= xs_wm_pid= xs_x_pid= xs_work=
 }

@@ -19,8 +19,9 @@ constexpr size_t kCapacity = size_t{1} << 20;  // nearly three hours of ticks
 
 struct TickTimes {
   uint64_t due_us;
-  uint32_t late_us;  // start minus due
-  uint32_t took_us;  // end minus start
+  uint32_t late_us;     // start minus due
+  uint32_t took_us;     // end minus start
+  uint32_t present_us;  // of which showing the frame
 };
 
 // Untouched pages cost no memory, so the reserve shows in the peak only as far as it is used.
@@ -28,6 +29,14 @@ TickTimes g_ticks[kCapacity];
 size_t g_count = 0;
 size_t g_dropped = 0;
 const char* g_phase = "title";
+uint64_t g_present_start_us = 0;
+uint32_t g_present_us = 0;  // of the frame tick under way
+
+uint64_t monotonic_us() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000 + static_cast<uint64_t>(ts.tv_nsec) / 1000;
+}
 
 uint64_t epoch_us() {
   timespec ts;
@@ -72,13 +81,22 @@ void title_shown() {
                static_cast<unsigned long long>(epoch_us()));
 }
 
+void present_begins() { g_present_start_us = monotonic_us(); }
+
+void present_ends() {
+  g_present_us = static_cast<uint32_t>(std::min<uint64_t>(monotonic_us() - g_present_start_us, UINT32_MAX));
+}
+
 void frame_tick(uint64_t due_us, uint64_t start_us, uint64_t end_us) {
+  uint32_t present = g_present_us;
+  g_present_us = 0;
   if (g_count == kCapacity) {
     ++g_dropped;
     return;
   }
   g_ticks[g_count++] = {due_us, static_cast<uint32_t>(std::min<uint64_t>(start_us - due_us, UINT32_MAX)),
-                        static_cast<uint32_t>(std::min<uint64_t>(end_us - start_us, UINT32_MAX))};
+                        static_cast<uint32_t>(std::min<uint64_t>(end_us - start_us, UINT32_MAX)),
+                        present};
 }
 
 void after_handler(const Window& win, uint64_t now_us) {
@@ -90,9 +108,9 @@ void after_handler(const Window& win, uint64_t now_us) {
 }
 
 void at_exit(const Window& win) {
-  std::vector<uint32_t> grid, due, took;
+  std::vector<uint32_t> grid, due, took, present, game;
   uint64_t first_due = g_count ? g_ticks[0].due_us : 0;
-  size_t off_grid = 0;
+  size_t off_grid = 0, over_2ms = 0, worst = 0;
   for (size_t k = 0; k < g_count; ++k) {
     const TickTimes& t = g_ticks[k];
     uint64_t ideal = first_due + k * kGridUs;
@@ -101,6 +119,10 @@ void at_exit(const Window& win) {
     grid.push_back(static_cast<uint32_t>(std::min<uint64_t>(start > ideal ? start - ideal : 0, UINT32_MAX)));
     due.push_back(t.late_us);
     took.push_back(t.took_us);
+    present.push_back(t.present_us);
+    game.push_back(t.took_us - std::min(t.took_us, t.present_us));
+    over_2ms += grid.back() > 2000;
+    if (grid.back() > grid[worst]) worst = k;
   }
   double span_s = 0;
   if (g_count > 1) {
@@ -111,8 +133,13 @@ void at_exit(const Window& win) {
   std::fprintf(stderr, "qv-timing ticks=%zu dropped=%zu off_grid=%zu span_s=%.3f ticks_per_s=%.3f\n",
                g_count, g_dropped, off_grid, span_s, rate);
   print_stats("grid_late", grid);
+  if (g_count)
+    std::fprintf(stderr, "qv-timing late_over_2ms=%zu worst_late_at_s=%.2f\n", over_2ms,
+                 static_cast<double>(g_ticks[worst].due_us) / 1e6);
   print_stats("due_late", due);
   print_stats("tick", took);
+  print_stats("present", present);
+  print_stats("game", game);
   std::fprintf(stderr, "qv-timing exit_phase=%s music=%s\n", phase_of(win), music_state());
 }
 
