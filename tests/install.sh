@@ -8,7 +8,7 @@ set -u
 build=$(cd "${1:?usage: install.sh BUILD_DIR}" && pwd)
 root=$(pwd)
 source "$root/tests/lib/xsession.sh"
-xsession_need desktop-file-validate
+xsession_need desktop-file-validate identify xprop
 xs_work=$(mktemp -d)
 work=$xs_work
 fail() { echo "FAIL: $*"; exit 1; }
@@ -24,7 +24,7 @@ for f in "bgm&se"/*; do
 done
 icon="$prefix/share/icons/hicolor/64x64/apps/quelvaris.png"
 cmp -s assets/icon.png "$icon" || fail "the icon is not assets/icon.png"
-file "$icon" | grep -q 'PNG image data, 64 x 64' || fail "icon: $(file "$icon")"
+[ "$(identify -format '%m %wx%h' "$icon")" = "PNG 64x64" ] || fail "icon: $(identify "$icon")"
 entry="$prefix/share/applications/quelvaris.desktop"
 desktop-file-validate "$entry" || fail "the menu entry does not validate"
 grep -qx "Exec=\"$prefix/bin/quelvaris\"" "$entry" || fail "Exec: $(grep ^Exec "$entry")"
