@@ -201,7 +201,8 @@ void BM_Simulator_WholeProgram(benchmark::State& state) {
   state.SetItemsProcessed(steps);
   state.counters["waves_ticks_per_s"] = wave_s > 0 ? static_cast<double>(wave_ticks) / wave_s : 0;
   state.counters["boss_ticks_per_s"] = boss_s > 0 ? static_cast<double>(boss_ticks) / boss_s : 0;
-  state.counters["steps_per_run"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
+  state.counters["steps_per_run"] =
+      static_cast<double>(steps) / static_cast<double>(state.iterations());
   state.counters["ended"] = static_cast<double>(endings) / static_cast<double>(state.iterations());
   state.counters["slowest_step_us"] = slowest_us;
 }

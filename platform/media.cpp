@@ -27,7 +27,9 @@ bool read_file(const std::string& path, std::vector<uint8_t>& out) {
   return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), size)) || size == 0;
 }
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char lower(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // Keywords and aliases are compared without regard to case.
 bool same(std::string_view a, std::string_view b) {

@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<uint8_t> kTune = {
-    'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 13,
-    0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x60, 0xFF, 0x2F, 0x00, 0};
+    'M', 'T', 'h', 'd', 0,    0,    0,  6,   0,    0,    0,  1, 0,    96,   'M',  'T',  'r', 'k',
+    0,   0,   0,   13,  0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x60, 0xFF, 0x2F, 0x00, 0};
 
 class MediaRobust : public ::testing::Test {
  protected:
@@ -38,7 +38,8 @@ class MediaRobust : public ::testing::Test {
   void write(const fs::path& name, const std::vector<uint8_t>& bytes) {
     fs::create_directories(fs::path(name).parent_path());
     std::ofstream(name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
   int32_t open(const std::string& name) {
     return mciSendStringA("open \"" + name + "\" type sequencer alias midifile", nullptr, 0, 0);
@@ -88,7 +89,8 @@ TEST_F(MediaRobust, KeywordsAndAliasesIgnoreCaseAndQuotesMayBeLeftOpen) {
   EXPECT_EQ(mciSendStringA("close midifile", nullptr, 0, 0), MCI_OK);
   // An unclosed quote runs to the end of the command.
   EXPECT_EQ(mciSendStringA("open \"bgm&se\\tune.mid", nullptr, 0, 0), MCI_OK);
-  EXPECT_EQ(mciSendStringA("status \"bgm&se\\tune.mid\" position", length, sizeof length, 0), MCI_OK);
+  EXPECT_EQ(mciSendStringA("status \"bgm&se\\tune.mid\" position", length, sizeof length, 0),
+            MCI_OK);
   EXPECT_STREQ(length, "0");
 }
 

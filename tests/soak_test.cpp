@@ -1,11 +1,12 @@
 // The soak in CI: seeded random runs through every phase of the game, the state checked
 // against its bounds after every step; and the checker itself, which must see what it is for.
+#include "tests/soak/soak.hpp"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "sim/simulator.hpp"
-#include "tests/soak/soak.hpp"
 
 namespace qv {
 namespace {
@@ -24,12 +25,24 @@ void soak_seed(uint64_t seed) {
   std::cout << "seed " << seed << ": " << report.summary() << "\n";
 }
 
-TEST(Soak, Seed1) { soak_seed(1); }
-TEST(Soak, Seed2) { soak_seed(2); }
-TEST(Soak, Seed3) { soak_seed(3); }
-TEST(Soak, Seed4) { soak_seed(4); }
-TEST(Soak, Seed5) { soak_seed(5); }
-TEST(Soak, Seed6) { soak_seed(6); }
+TEST(Soak, Seed1) {
+  soak_seed(1);
+}
+TEST(Soak, Seed2) {
+  soak_seed(2);
+}
+TEST(Soak, Seed3) {
+  soak_seed(3);
+}
+TEST(Soak, Seed4) {
+  soak_seed(4);
+}
+TEST(Soak, Seed5) {
+  soak_seed(5);
+}
+TEST(Soak, Seed6) {
+  soak_seed(6);
+}
 
 TEST(Soak, TheSameSeedGivesTheSameRunsAndARunReplaysAlone) {
   soak::Options options{.seed = 11, .steps = 12000, .longest_run = 3000};
@@ -58,7 +71,9 @@ class SoakCheck : public ::testing::Test {
   std::unique_ptr<Simulator> sim;
 };
 
-TEST_F(SoakCheck, AFreshWindowIsWithinBounds) { EXPECT_EQ(check(), ""); }
+TEST_F(SoakCheck, AFreshWindowIsWithinBounds) {
+  EXPECT_EQ(check(), "");
+}
 
 TEST_F(SoakCheck, NamesTheVariableAndTheSlotOutOfBounds) {
   s().lives = 11;

@@ -14,7 +14,7 @@
 namespace qv::probe {
 namespace {
 
-constexpr uint64_t kGridUs = 10000;  // the frame timer's interval
+constexpr uint64_t kGridUs = 10000;            // the frame timer's interval
 constexpr size_t kCapacity = size_t{1} << 20;  // nearly three hours of ticks
 
 struct TickTimes {
@@ -81,10 +81,13 @@ void title_shown() {
                static_cast<unsigned long long>(epoch_us()));
 }
 
-void present_begins() { g_present_start_us = monotonic_us(); }
+void present_begins() {
+  g_present_start_us = monotonic_us();
+}
 
 void present_ends() {
-  g_present_us = static_cast<uint32_t>(std::min<uint64_t>(monotonic_us() - g_present_start_us, UINT32_MAX));
+  g_present_us =
+      static_cast<uint32_t>(std::min<uint64_t>(monotonic_us() - g_present_start_us, UINT32_MAX));
 }
 
 void frame_tick(uint64_t due_us, uint64_t start_us, uint64_t end_us) {
@@ -94,9 +97,9 @@ void frame_tick(uint64_t due_us, uint64_t start_us, uint64_t end_us) {
     ++g_dropped;
     return;
   }
-  g_ticks[g_count++] = {due_us, static_cast<uint32_t>(std::min<uint64_t>(start_us - due_us, UINT32_MAX)),
-                        static_cast<uint32_t>(std::min<uint64_t>(end_us - start_us, UINT32_MAX)),
-                        present};
+  g_ticks[g_count++] = {
+      due_us, static_cast<uint32_t>(std::min<uint64_t>(start_us - due_us, UINT32_MAX)),
+      static_cast<uint32_t>(std::min<uint64_t>(end_us - start_us, UINT32_MAX)), present};
 }
 
 void after_handler(const Window& win, uint64_t now_us) {
@@ -116,7 +119,8 @@ void at_exit(const Window& win) {
     uint64_t ideal = first_due + k * kGridUs;
     uint64_t start = t.due_us + t.late_us;
     off_grid += t.due_us != ideal;
-    grid.push_back(static_cast<uint32_t>(std::min<uint64_t>(start > ideal ? start - ideal : 0, UINT32_MAX)));
+    grid.push_back(
+        static_cast<uint32_t>(std::min<uint64_t>(start > ideal ? start - ideal : 0, UINT32_MAX)));
     due.push_back(t.late_us);
     took.push_back(t.took_us);
     present.push_back(t.present_us);
@@ -130,7 +134,8 @@ void at_exit(const Window& win) {
     span_s = static_cast<double>(last.due_us + last.late_us - first_due - g_ticks[0].late_us) / 1e6;
   }
   double rate = span_s > 0 ? static_cast<double>(g_count - 1) / span_s : 0;
-  std::fprintf(stderr, "qv-timing ticks=%zu dropped=%zu off_grid=%zu span_s=%.3f ticks_per_s=%.3f\n",
+  std::fprintf(stderr,
+               "qv-timing ticks=%zu dropped=%zu off_grid=%zu span_s=%.3f ticks_per_s=%.3f\n",
                g_count, g_dropped, off_grid, span_s, rate);
   print_stats("grid_late", grid);
   if (g_count)

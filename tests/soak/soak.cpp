@@ -71,14 +71,18 @@ Phase phase_of(const Window& win) {
   return win.op.Interval() == 0 ? Phase::kSliding : Phase::kWaiting;
 }
 
-bool boss_alive(const GameState& s) { return s.stage_count > 2000 && s.en_hits[10] != 0; }
+bool boss_alive(const GameState& s) {
+  return s.stage_count > 2000 && s.en_hits[10] != 0;
+}
 
 bool music_closed() {
   char mode[32];
   return mciSendStringA("status midifile mode", mode, sizeof mode, 0) == MCIERR_INVALID_DEVICE_NAME;
 }
 
-uint8_t random_keys(Rng& rng) { return static_cast<uint8_t>(rng.between(0, 31)); }
+uint8_t random_keys(Rng& rng) {
+  return static_cast<uint8_t>(rng.between(0, 31));
+}
 
 // One program from its start: a window, the player's keys chosen segment by segment, and now
 // and then a short cut that a player could not take (the clock moved on to the boss, the boss
@@ -109,13 +113,19 @@ class Run {
   void choose_segment() {
     steer_ = false;
     switch (phase_of(sim_.win())) {
-      case Phase::kTitle: title_keys(); break;
-      case Phase::kPlaying: play_keys(); break;
+      case Phase::kTitle:
+        title_keys();
+        break;
+      case Phase::kPlaying:
+        play_keys();
+        break;
       case Phase::kSliding:
         keys_ = rng_.chance(0.5) ? 0 : random_keys(rng_);
         length_ = rng_.between(1, 40);
         break;
-      case Phase::kWaiting: waiting_keys(); break;
+      case Phase::kWaiting:
+        waiting_keys();
+        break;
     }
     sim_.hold(keys_);
   }
@@ -171,8 +181,10 @@ class Run {
     count(before, clock_before);
     if (sim_.ended()) return {};
     Checker check;
-    check.that(win.op.Interval() == 0 || win.op.Interval() == 10, "op's Interval is neither 0 nor 10");
-    check.that(win.time.Interval() == 0 || win.time.Interval() == 10, "time's Interval is neither 0 nor 10");
+    check.that(win.op.Interval() == 0 || win.op.Interval() == 10,
+               "op's Interval is neither 0 nor 10");
+    check.that(win.time.Interval() == 0 || win.time.Interval() == 10,
+               "time's Interval is neither 0 nor 10");
     if (ticks)  // the frame tick ran in this step and wrote the label
       check.that(win.score1 == std::to_string(win.s.score), "the label does not show the score");
     std::string state = check_state(win, sim_.current_step());
@@ -267,9 +279,9 @@ std::string check_state(const Window& win, int64_t ticks) {
 std::string Report::summary() const {
   std::ostringstream out;
   out << steps << " steps in " << runs << " runs: " << starts << " starts, " << game_overs
-      << " game overs, " << continues << " continues, " << restarts << " restarts, "
-      << boss_fights << " boss fights, " << endings << " endings begun, " << ended
-      << " programs ended, " << closed << " windows closed";
+      << " game overs, " << continues << " continues, " << restarts << " restarts, " << boss_fights
+      << " boss fights, " << endings << " endings begun, " << ended << " programs ended, " << closed
+      << " windows closed";
   return out.str();
 }
 
@@ -280,7 +292,8 @@ Report run(const Options& options) {
   Rng budgets(options.seed);
   bool alone = options.only_run >= 0;
   for (int64_t r = 0; alone ? r <= options.only_run : report.steps < options.steps; ++r) {
-    int64_t budget = budgets.between(std::min<int64_t>(2000, options.longest_run), options.longest_run);
+    int64_t budget =
+        budgets.between(std::min<int64_t>(2000, options.longest_run), options.longest_run);
     if (alone && r != options.only_run) continue;
     Run one(run_seed(options.seed, r), budget, report);
     std::string failure = one.go();

@@ -12,9 +12,9 @@ namespace qv::soak {
 
 struct Options {
   uint64_t seed = 1;
-  int64_t steps = 100000;  // in all runs together
+  int64_t steps = 100000;       // in all runs together
   int64_t longest_run = 40000;  // each run's length is drawn up to this
-  int64_t only_run = -1;   // replay this run alone (its number from a failure report)
+  int64_t only_run = -1;        // replay this run alone (its number from a failure report)
 };
 
 // What the runs went through, and the first failure.
