@@ -13,6 +13,7 @@
 #include "app/tick_probe.hpp"
 #include "app/window.hpp"
 #include "assets/embedded.hpp"
+#include "platform/audio_sdl.hpp"
 #include "platform/keys.hpp"
 #include "platform/media.hpp"
 
@@ -169,7 +170,12 @@ const TimerEntry* next_timer(Window& win, uint64_t& due) {
 class Game {
  public:
   Game() : media_(clock_, silent_) { install_media(&media_); }
-  ~Game() { install_media(nullptr); }
+  ~Game() {
+    // The audio thread reads the songs and waves the media layer owns: it stops first.
+    media_.set_sink(silent_);
+    audio_.reset();
+    install_media(nullptr);
+  }
 
   int run() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
@@ -183,10 +189,12 @@ class Game {
       screen_.show(win_.onPB, win_.score1);
       probe::present_ends();
     });
+    win_.onPB.Refresh();  // the title picture, before anything else can keep it waiting
+    probe::title_shown();
+    audio_ = open_sdl_audio();
+    media_.set_sink(*audio_);
     try {
       Form_Load(win_, static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us()));
-      win_.onPB.Refresh();
-      probe::title_shown();
       loop();
       probe::at_exit(win_);
     } catch (const RunTimeError& e) {
@@ -264,6 +272,7 @@ class Game {
   SteadyClock clock_;
   SilentSink silent_;
   Media media_;
+  std::unique_ptr<AudioSink> audio_;
   Screen screen_;
   Window win_{clock_};
   bool running_ = true;

@@ -1,6 +1,8 @@
 #include "platform/audio_sdl.hpp"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <atomic>
 
@@ -91,7 +93,29 @@ SDL_AudioDeviceID SdlAudioSink::open_device(SDL_AudioSpec& have) {
   return SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
 }
 
+// The system's sound libraries report a missing sound card on stderr themselves; a game
+// without sound runs silently, so their words are sent away while the device is sought.
+class QuietStderr {
+ public:
+  QuietStderr() : saved_(dup(STDERR_FILENO)) {
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+  }
+  ~QuietStderr() {
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_;
+};
+
 bool SdlAudioSink::init_and_open(SDL_AudioSpec& have) {
+  QuietStderr quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   subsystem_ = true;
   device_ = open_device(have);

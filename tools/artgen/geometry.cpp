@@ -70,11 +70,11 @@ Rgb lit(Rgb base, Vec3 n, float gloss, float shininess) {
   float diffuse = std::max(0.0f, dot(n, l));
   // The half vector between the light and a viewer looking straight into the picture.
   Vec3 h = normalize({l.x, l.y, l.z + 1});
-  float spec = gloss * std::pow(std::max(0.0f, dot(n, h)), shininess);
+  float highlight = gloss * std::pow(std::max(0.0f, dot(n, h)), shininess);
   // A little light bounced up from below keeps the shadow side from going flat.
   float bounce = 0.12f * std::max(0.0f, n.y);
   Rgb c = base * (0.32f + 0.85f * diffuse + bounce);
-  return c + Rgb{spec, spec, spec};
+  return c + Rgb{highlight, highlight, highlight};
 }
 
 }  // namespace artgen
