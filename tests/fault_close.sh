@@ -34,11 +34,24 @@ play_until() {
   return 1
 }
 
+# Holds the game as soon as it reports the phase; if it has moved on by then (the slide lasts
+# 0.39 s), lets it go and waits for the next time.
+hold_in() {
+  local err=$1 phase=$2 seconds=$3
+  local until=$((SECONDS + seconds))
+  while [ $SECONDS -lt $until ]; do
+    play_until "$err" "$phase" $((until - SECONDS)) || return 1
+    kill -STOP "$xs_game_pid"
+    [ "$(last_phase "$err")" = "$phase" ] && return 0
+    kill -CONT "$xs_game_pid"
+  done
+  return 1
+}
+
 close_in() {
   local err=$1 phase=$2 seconds=$3
   launch_game "$err" "$timing"
-  play_until "$err" "$phase" "$seconds" || fail "no $phase within $seconds s (last: $(last_phase "$err"))"
-  kill -STOP "$xs_game_pid"
+  hold_in "$err" "$phase" "$seconds" || fail "no $phase within $seconds s (last: $(last_phase "$err"))"
   close_window "$xs_wid"
   xdotool keyup space keyup Up
   sleep 0.2
