@@ -15,7 +15,8 @@ void Bgm_Check_Timer(Window&) {
   int32_t result = mciSendStringA("status midifile mode", mode, 15, 0);
   if (result == MCIERR_INVALID_DEVICE_NAME) return;  // no tune is open
   char head[8] = {};
-  for (int i = 0; i < 7; ++i) head[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(mode[i])));
+  for (int i = 0; i < 7; ++i)
+    head[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(mode[i])));
   if (std::strcmp(head, "STOPPED") == 0) mciSendStringA("play midifile from 0", nullptr, 0, 0);
 }
 

@@ -24,8 +24,8 @@ void play_frame(Window& win) {
   GameState& s = win.s;
   Int key_left, key_up, key_right, key_down;
   Move_Player(key_left, key_up, key_right, key_down, s.px, s.py, win.character.hDC(),
-              win.mask.hDC(), win.offPB.hDC(), s.en_hits, s.en_x, s.en_y, s.en_size, s.bl_x,
-              s.bl_y, s.bl_on, s.bl_size, s.tick, s.lives, s.safe_count);
+              win.mask.hDC(), win.offPB.hDC(), s.en_hits, s.en_x, s.en_y, s.en_size, s.bl_x, s.bl_y,
+              s.bl_on, s.bl_size, s.tick, s.lives, s.safe_count);
   Hit_Enemies(s.en_x, s.en_y, s.en_size, s.en_hits, s.loop_i, s.sh_x, s.sh_y, s.sh_on, s.tick,
               s.score);
   Fire_Shots(s.key_space, s.sh_wait, s.sh_next, s.sh_x, s.sh_y, s.sh_on, s.tick, s.px, s.py,
@@ -37,8 +37,7 @@ void game_over_frame(Window& win) {
   // Once the picture rests, the title and mode control listens for continue and restart.
   if (s.over_y > 300) win.op.set_Interval(10);
   s.over_y += game_over_step(s.over_y);
-  Blt_Sprite(win.character.hDC(), win.mask.hDC(), 140, 260, 310, 90, win.offPB.hDC(), 60,
-             s.over_y);
+  Blt_Sprite(win.character.hDC(), win.mask.hDC(), 140, 260, 310, 90, win.offPB.hDC(), 60, s.over_y);
 }
 
 void show_score(Window& win) {
@@ -56,8 +55,8 @@ void time_Timer(Window& win) {
   } else {
     game_over_frame(win);
   }
-  Move_Stars(s.st_phase, s.st_next, s.st_x, s.st_y, s.st_c, win.character.hDC(),
-             win.offPB.hDC(), s.loop_i);
+  Move_Stars(s.st_phase, s.st_next, s.st_x, s.st_y, s.st_c, win.character.hDC(), win.offPB.hDC(),
+             s.loop_i);
   show_score(win);
   s.stage_count += 1;
   Stage_Script(win);

@@ -40,12 +40,18 @@ class SteadyClock final : public Clock {
 
 int32_t virtual_key(SDL_Keycode key) {
   switch (key) {
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    default: return -1;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    default:
+      return -1;
   }
 }
 
@@ -96,9 +102,9 @@ class Screen {
   void set_icon() {
     std::optional<Picture> icon = embedded_picture("icon");
     if (!icon) return;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(icon->pixels.data(), icon->width,
-                                                        icon->height, 32, icon->width * 4,
-                                                        SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(icon->pixels.data(), icon->width, icon->height, 32,
+                                           icon->width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!s) return;
     SDL_SetWindowIcon(window_, s);
     SDL_FreeSurface(s);
@@ -124,7 +130,8 @@ class Screen {
     }
   }
   void put(int x, int y, uint32_t c) {
-    if (x >= 0 && x < kClientWidth && y >= 0 && y < kClientHeight) pixels_[y * kClientWidth + x] = c;
+    if (x >= 0 && x < kClientWidth && y >= 0 && y < kClientHeight)
+      pixels_[y * kClientWidth + x] = c;
   }
 
   SDL_Window* window_ = nullptr;
@@ -194,7 +201,8 @@ class Game {
     audio_ = open_sdl_audio();
     media_.set_sink(*audio_);
     try {
-      Form_Load(win_, static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us()));
+      Form_Load(win_,
+                static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us()));
       loop();
       probe::at_exit(win_);
     } catch (const RunTimeError& e) {

@@ -15,7 +15,9 @@ Window::Window(const Clock& clock)
   load_picture("staff_mask", slmask);
 }
 
-void End() { throw ProgramEnd{}; }
+void End() {
+  throw ProgramEnd{};
+}
 
 void Form_Load(Window& win, uint32_t seed) {
   Randomize(seed);

@@ -17,13 +17,13 @@ constexpr int32_t kPlayHeight = 565;
 struct Window {
   explicit Window(const Clock& clock);
 
-  Surface onPB{kPlayWidth, kPlayHeight};            // the play surface, shown on screen
-  Surface offPB{kPlayWidth, kPlayHeight, kBlack};   // the back buffer
-  Surface character{640, 480};                      // the sprite sheet
-  Surface mask{640, 480};                           // its mask sheet
-  Surface slmain{300, 300};                         // the staff roll
-  Surface slmask{300, 300};                         // its mask
-  std::string score1;                               // the score label's text
+  Surface onPB{kPlayWidth, kPlayHeight};           // the play surface, shown on screen
+  Surface offPB{kPlayWidth, kPlayHeight, kBlack};  // the back buffer
+  Surface character{640, 480};                     // the sprite sheet
+  Surface mask{640, 480};                          // its mask sheet
+  Surface slmain{300, 300};                        // the staff roll
+  Surface slmask{300, 300};                        // its mask
+  std::string score1;                              // the score label's text
 
   Timer op;         // title and mode control
   Timer time;       // the frame tick

@@ -37,11 +37,17 @@ inline int32_t checked_mul(int32_t a, int32_t b) {
 class Int {
  public:
   constexpr Int() = default;
-  constexpr Int(int32_t v) : v_(v) {}  // NOLINT: game code assigns plain numbers
+  constexpr Int(int32_t v) : v_(v) {}                // NOLINT: game code assigns plain numbers
   constexpr operator int32_t() const { return v_; }  // NOLINT: and reads them back
 
-  Int& operator+=(int32_t d) { v_ = checked_add(v_, d); return *this; }
-  Int& operator-=(int32_t d) { v_ = checked_sub(v_, d); return *this; }
+  Int& operator+=(int32_t d) {
+    v_ = checked_add(v_, d);
+    return *this;
+  }
+  Int& operator-=(int32_t d) {
+    v_ = checked_sub(v_, d);
+    return *this;
+  }
   Int& operator++() { return *this += 1; }
 
   // Counters that run on while nobody looks (a waiting screen left for weeks, shots
@@ -55,15 +61,33 @@ class Int {
   int32_t v_ = 0;
 };
 
-inline Int operator+(Int a, int32_t b) { return checked_add(a, b); }
-inline Int operator+(int32_t a, Int b) { return checked_add(a, b); }
-inline Int operator+(Int a, Int b) { return checked_add(a, b); }
-inline Int operator-(Int a, int32_t b) { return checked_sub(a, b); }
-inline Int operator-(int32_t a, Int b) { return checked_sub(a, b); }
-inline Int operator-(Int a, Int b) { return checked_sub(a, b); }
-inline Int operator*(Int a, int32_t b) { return checked_mul(a, b); }
-inline Int operator*(int32_t a, Int b) { return checked_mul(a, b); }
-inline Int operator*(Int a, Int b) { return checked_mul(a, b); }
+inline Int operator+(Int a, int32_t b) {
+  return checked_add(a, b);
+}
+inline Int operator+(int32_t a, Int b) {
+  return checked_add(a, b);
+}
+inline Int operator+(Int a, Int b) {
+  return checked_add(a, b);
+}
+inline Int operator-(Int a, int32_t b) {
+  return checked_sub(a, b);
+}
+inline Int operator-(int32_t a, Int b) {
+  return checked_sub(a, b);
+}
+inline Int operator-(Int a, Int b) {
+  return checked_sub(a, b);
+}
+inline Int operator*(Int a, int32_t b) {
+  return checked_mul(a, b);
+}
+inline Int operator*(int32_t a, Int b) {
+  return checked_mul(a, b);
+}
+inline Int operator*(Int a, Int b) {
+  return checked_mul(a, b);
+}
 
 // An array of game variables with the inclusive bounds 0..Upper, named for error reports.
 template <int32_t Upper>

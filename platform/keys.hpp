@@ -7,7 +7,13 @@
 
 namespace qv {
 
-enum VirtualKey : int32_t { VK_SPACE = 0x20, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28 };
+enum VirtualKey : int32_t {
+  VK_SPACE = 0x20,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28
+};
 
 class Keyboard {
  public:
@@ -29,7 +35,9 @@ class Keyboard {
 // The one keyboard of the machine, as the game sees it.
 Keyboard& keyboard();
 
-inline int16_t GetAsyncKeyState(int32_t vk) { return keyboard().GetAsyncKeyState(vk); }
+inline int16_t GetAsyncKeyState(int32_t vk) {
+  return keyboard().GetAsyncKeyState(vk);
+}
 
 }  // namespace qv
 

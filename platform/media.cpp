@@ -118,7 +118,9 @@ std::string Media::resolve(std::string_view name) {
   return path;
 }
 
-void Media::preload(std::string_view name) { load(name); }
+void Media::preload(std::string_view name) {
+  load(name);
+}
 
 // A file read before (the host reads ahead all of ours) is found without allocating.
 const Media::Loaded& Media::load(std::string_view name) {
@@ -132,8 +134,10 @@ const Media::Loaded& Media::load(std::string_view name) {
   std::vector<uint8_t> bytes;
   f.found = read_file(std::string(path), bytes);
   if (f.found) {
-    if (auto song = parse_midi(bytes.data(), bytes.size())) f.song = std::make_unique<MidiSong>(std::move(*song));
-    if (auto wave = parse_wav(bytes.data(), bytes.size())) f.wave = std::make_unique<Wave>(std::move(*wave));
+    if (auto song = parse_midi(bytes.data(), bytes.size()))
+      f.song = std::make_unique<MidiSong>(std::move(*song));
+    if (auto wave = parse_wav(bytes.data(), bytes.size()))
+      f.wave = std::make_unique<Wave>(std::move(*wave));
   }
   return files_.emplace(std::string(path), std::move(f)).first->second;
 }
@@ -229,8 +233,12 @@ bool Media::sndPlaySoundA(std::string_view name, uint32_t flags) {
   return true;
 }
 
-void install_media(Media* media) { g_media = media; }
-Media* installed_media() { return g_media; }
+void install_media(Media* media) {
+  g_media = media;
+}
+Media* installed_media() {
+  return g_media;
+}
 
 int32_t mciSendStringA(std::string_view command, char* ret, uint32_t ret_len, int32_t) {
   return g_media ? g_media->mciSendStringA(command, ret, ret_len) : MCIERR_INVALID_DEVICE_NAME;

@@ -162,7 +162,8 @@ std::optional<MidiSong> parse_midi(const uint8_t* data, size_t size) {
   bool too_long = false;
   auto to_us = [&](uint64_t tick) -> uint64_t {
     if (smpte) {
-      unsigned __int128 us = static_cast<unsigned __int128>(tick) * 1000000 / smpte_ticks_per_second;
+      unsigned __int128 us =
+          static_cast<unsigned __int128>(tick) * 1000000 / smpte_ticks_per_second;
       if (us > kLongestTuneUs) too_long = true;
       return too_long ? kLongestTuneUs : static_cast<uint64_t>(us);
     }

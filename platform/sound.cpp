@@ -28,7 +28,7 @@ void Play_Bgm(std::string_view file_name) {
 }
 
 void Play_Se(std::string_view file_name, int16_t mode) {
-  uint32_t flags = mode == 0 ? (SND_ASYNC | SND_NODEFAULT | SND_LOOP)
+  uint32_t flags = mode == 0  ? (SND_ASYNC | SND_NODEFAULT | SND_LOOP)
                    : mode > 0 ? (SND_ASYNC | SND_NODEFAULT)
                               : SND_SYNC;
   sndPlaySoundA(file_name, flags);

@@ -43,7 +43,7 @@ bool clip(const Surface& dst, const Surface& src, int32_t x, int32_t y, int32_t 
   hh = std::min({hh, int64_t{dst.height()} - dy0, int64_t{src.height()} - sy0});
   if (ww <= 0 || hh <= 0) return false;
   out = {static_cast<int32_t>(dx0), static_cast<int32_t>(dy0), static_cast<int32_t>(sx0),
-         static_cast<int32_t>(sy0), static_cast<int32_t>(ww), static_cast<int32_t>(hh)};
+         static_cast<int32_t>(sy0), static_cast<int32_t>(ww),  static_cast<int32_t>(hh)};
   return true;
 }
 
@@ -57,8 +57,8 @@ void or_row(uint32_t* __restrict d, const uint32_t* __restrict s, int32_t n) {
 void and_row(uint32_t* __restrict d, const uint32_t* __restrict s, int32_t n) {
   for (int32_t i = 0; i < n; ++i) d[i] &= s[i];
 }
-void sprite_row(uint32_t* __restrict d, const uint32_t* __restrict m,
-                const uint32_t* __restrict s, int32_t n) {
+void sprite_row(uint32_t* __restrict d, const uint32_t* __restrict m, const uint32_t* __restrict s,
+                int32_t n) {
   for (int32_t i = 0; i < n; ++i) d[i] = (d[i] | m[i]) & s[i];
 }
 
@@ -75,7 +75,9 @@ Surface::~Surface() {
   if (handle_ > 0) g_surfaces[handle_ - 1] = nullptr;
 }
 
-void Surface::Cls() { std::fill(pixels_.begin(), pixels_.end(), background_); }
+void Surface::Cls() {
+  std::fill(pixels_.begin(), pixels_.end(), background_);
+}
 
 void Surface::Refresh() const {
   if (on_refresh_) on_refresh_();
@@ -101,9 +103,12 @@ bool BitBlt(int32_t hdc_dest, int32_t x, int32_t y, int32_t w, int32_t h, int32_
     for (int32_t r = 0; r < c.h; ++r) {
       uint32_t* d = dst->row(c.y + r) + c.x;
       const uint32_t* s = tmp.data() + static_cast<size_t>(r) * c.w;
-      if (rop == SRCCOPY) copy_row(d, s, c.w);
-      else if (rop == SRCPAINT) or_row(d, s, c.w);
-      else and_row(d, s, c.w);
+      if (rop == SRCCOPY)
+        copy_row(d, s, c.w);
+      else if (rop == SRCPAINT)
+        or_row(d, s, c.w);
+      else
+        and_row(d, s, c.w);
     }
     return true;
   }
@@ -111,9 +116,15 @@ bool BitBlt(int32_t hdc_dest, int32_t x, int32_t y, int32_t w, int32_t h, int32_
     uint32_t* d = dst->row(c.y + r) + c.x;
     const uint32_t* s = src->row(c.sy + r) + c.sx;
     switch (rop) {
-      case SRCCOPY: copy_row(d, s, c.w); break;
-      case SRCPAINT: or_row(d, s, c.w); break;
-      case SRCAND: and_row(d, s, c.w); break;
+      case SRCCOPY:
+        copy_row(d, s, c.w);
+        break;
+      case SRCPAINT:
+        or_row(d, s, c.w);
+        break;
+      case SRCAND:
+        and_row(d, s, c.w);
+        break;
     }
   }
   return true;
@@ -124,8 +135,8 @@ void Blt_Copy(int32_t hdc_src, int32_t sx, int32_t sy, int32_t w, int32_t h, int
   BitBlt(hdc_dest, x, y, w, h, hdc_src, sx, sy, SRCCOPY);
 }
 
-void Blt_Sprite(int32_t hdc_sprite, int32_t hdc_mask, int32_t sx, int32_t sy, int32_t w,
-                int32_t h, int32_t hdc_dest, int32_t x, int32_t y) {
+void Blt_Sprite(int32_t hdc_sprite, int32_t hdc_mask, int32_t sx, int32_t sy, int32_t w, int32_t h,
+                int32_t hdc_dest, int32_t x, int32_t y) {
   Surface* dst = Surface::from_handle(hdc_dest);
   Surface* spr = Surface::from_handle(hdc_sprite);
   Surface* msk = Surface::from_handle(hdc_mask);

@@ -31,9 +31,7 @@ class Surface {
   int32_t height() const { return height_; }
   uint32_t background() const { return background_; }
   uint32_t* row(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
-  const uint32_t* row(int32_t y) const {
-    return pixels_.data() + static_cast<size_t>(y) * width_;
-  }
+  const uint32_t* row(int32_t y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
   uint32_t& at(int32_t x, int32_t y) { return row(y)[x]; }
   uint32_t at(int32_t x, int32_t y) const { return row(y)[x]; }
   std::vector<uint32_t>& pixels() { return pixels_; }
@@ -67,7 +65,7 @@ void Blt_Copy(int32_t hdc_src, int32_t sx, int32_t sy, int32_t w, int32_t h, int
 
 // A sprite drawn through its mask: the mask is ORed in, then the sprite ANDed over it, so
 // the destination shows through wherever the mask is black and the sprite white.
-void Blt_Sprite(int32_t hdc_sprite, int32_t hdc_mask, int32_t sx, int32_t sy, int32_t w,
-                int32_t h, int32_t hdc_dest, int32_t x, int32_t y);
+void Blt_Sprite(int32_t hdc_sprite, int32_t hdc_mask, int32_t sx, int32_t sy, int32_t w, int32_t h,
+                int32_t hdc_dest, int32_t x, int32_t y);
 
 }  // namespace qv

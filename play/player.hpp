@@ -16,8 +16,8 @@ using StarArray = IntArray<100>;
 void Move_Player(Int& key_left, Int& key_up, Int& key_right, Int& key_down, Int& px, Int& py,
                  int32_t hdc_character, int32_t hdc_mask, int32_t hdc_back, EnemyArray& en_hits,
                  EnemyArray& en_x, EnemyArray& en_y, EnemyArray& en_size, BulletArray& bl_x,
-                 BulletArray& bl_y, BulletArray& bl_on, BulletArray& bl_size, Int& tick,
-                 Int& lives, Int& safe_count);
+                 BulletArray& bl_y, BulletArray& bl_on, BulletArray& bl_size, Int& tick, Int& lives,
+                 Int& safe_count);
 
 // Tests every shot against every enemy; each hit costs the enemy one hit and scores 100.
 void Hit_Enemies(EnemyArray& en_x, EnemyArray& en_y, EnemyArray& en_size, EnemyArray& en_hits,

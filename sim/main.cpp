@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
       trace_path = value;
     } else if (arg == "--shot") {
       const char* colon = std::strchr(value, ':');
-      auto v = colon ? number(std::string(value, colon).c_str(), 0, INT64_C(1) << 40) : std::nullopt;
+      auto v =
+          colon ? number(std::string(value, colon).c_str(), 0, INT64_C(1) << 40) : std::nullopt;
       if (!v || !colon[1]) return fail("--shot takes STEP:FILE.png");
       shots.emplace(*v, colon + 1);
     } else {

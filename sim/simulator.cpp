@@ -52,7 +52,9 @@ void put_string(std::string& out, std::string_view s) {
   out += '"';
 }
 
-void put_int(std::string& out, int64_t v) { out += std::to_string(v); }
+void put_int(std::string& out, int64_t v) {
+  out += std::to_string(v);
+}
 
 template <int32_t U>
 void put_array(std::string& out, const IntArray<U>& a) {

@@ -56,7 +56,10 @@ class Simulator {
   Window& win() { return *win_; }
   Media& media() { return media_; }
   // Holds exactly these keys from the next step on, in place of the script.
-  void hold(uint8_t keys) { override_ = keys; has_override_ = true; }
+  void hold(uint8_t keys) {
+    override_ = keys;
+    has_override_ = true;
+  }
   // What the window shows of the play area: the play surface with the score label over it.
   Picture screen() const;
 

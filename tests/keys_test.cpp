@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/keys.hpp"
+
+#include <gtest/gtest.h>
 
 namespace qv {
 namespace {

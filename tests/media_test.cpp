@@ -1,10 +1,11 @@
+#include "platform/media.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "platform/media.hpp"
 #include "platform/sound.hpp"
 #include "sim/simulator.hpp"
 
@@ -15,19 +16,20 @@ namespace fs = std::filesystem;
 
 // One note of half a second at the default tempo, then the end of the track at one second.
 const std::vector<uint8_t> kOneSecondTune = {
-    'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,                   // format 0, 96 ticks
-    'M', 'T', 'r', 'k', 0, 0, 0, 13,                                     //
-    0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x60, 0xFF, 0x2F, 0x00, 0};  // note, end at 192
-const std::vector<uint8_t> kShortWave = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                         'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                                         0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
-                                         'd', 'a', 't', 'a', 4, 0, 0, 0, 0x10, 0, 0xF0, 0xFF};
+    'M',  'T',  'h', 'd', 0,    0,    0,  6,  0,    0,    0,    1,    0, 96,  // format 0, 96 ticks
+    'M',  'T',  'r', 'k', 0,    0,    0,  13,                                 //
+    0x00, 0x90, 60,  100, 0x60, 0x80, 60, 0,  0x60, 0xFF, 0x2F, 0x00, 0};     // note, end at 192
+const std::vector<uint8_t> kShortWave = {
+    'R', 'I', 'F', 'F', 40,  0,   0,   0,   'W',  'A',  'V', 'E', 'f',  'm',  't',  ' ',
+    16,  0,   0,   0,   1,   0,   1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58, 1,    0,
+    2,   0,   16,  0,   'd', 'a', 't', 'a', 4,    0,    0,   0,   0x10, 0,    0xF0, 0xFF};
 
 // A sink that remembers what it was asked to play.
 struct RecordingSink : AudioSink {
   std::vector<std::string> calls;
   void music_play(const MidiSong* song, uint64_t from_us) override {
-    calls.push_back("music " + std::to_string(song->length_us) + " from " + std::to_string(from_us));
+    calls.push_back("music " + std::to_string(song->length_us) + " from " +
+                    std::to_string(from_us));
   }
   void music_stop() override { calls.push_back("music stop"); }
   void effect_play(const Wave* wave, bool loop) override {
@@ -57,7 +59,8 @@ class MediaTest : public ::testing::Test {
   }
   void write(const std::string& name, const std::vector<uint8_t>& bytes) {
     std::ofstream(dir_ / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
   std::string mode() {
     char buf[16];
@@ -99,8 +102,9 @@ TEST_F(MediaTest, AMissingOrDamagedFileOpensNothingSoTheAliasNamesNoDevice) {
     Play_Bgm(name);
     EXPECT_EQ(mode(), "error 263") << name;
   }
-  EXPECT_EQ(mciSendStringA("open \"bgm&se\\none.mid\" type sequencer alias midifile", nullptr, 0, 0),
-            MCIERR_FILE_NOT_FOUND);
+  EXPECT_EQ(
+      mciSendStringA("open \"bgm&se\\none.mid\" type sequencer alias midifile", nullptr, 0, 0),
+      MCIERR_FILE_NOT_FOUND);
   EXPECT_EQ(mciSendStringA("open \"bgm&se\\garbage.mid\" alias midifile", nullptr, 0, 0),
             MCIERR_INVALID_FILE);
   EXPECT_TRUE(std::none_of(sink_.calls.begin(), sink_.calls.end(),

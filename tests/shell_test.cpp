@@ -93,7 +93,7 @@ Simulator& lose_game(Simulator& sim) {
 TEST(GameOver, ThePictureSlidesInThirtyNineTicksThenTheKeysAreHeard) {
   Simulator sim;
   lose_game(sim);
-  const int32_t expected[] = {15, 30, 45, 60, 72, 84, 96, 108, 118, 128, 138, 148, 158,
+  const int32_t expected[] = {15,  30,  45,  60,  72,  84,  96,  108, 118, 128, 138, 148, 158,
                               166, 174, 182, 190, 198, 206, 212, 218, 224, 230, 236, 242, 248,
                               254, 258, 262, 266, 270, 274, 278, 282, 286, 290, 294, 298, 302};
   for (int32_t y : expected) {

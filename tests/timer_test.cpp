@@ -1,6 +1,7 @@
+#include "app/timer.hpp"
+
 #include <gtest/gtest.h>
 
-#include "app/timer.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv {
