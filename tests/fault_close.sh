@@ -56,7 +56,12 @@ close_in() {
   xdotool keyup space keyup Up
   sleep 0.2
   kill -CONT "$xs_game_pid"
-  wait_gone "$xs_game_pid" 10
+  # A sanitizer build on a machine busy with other tests can take a while to wind down.
+  wait_gone "$xs_game_pid" 30
+  if [ "$xs_exit" -eq 124 ]; then
+    fail "closing in $phase: still running after 30 s; $(grep State /proc/"$xs_game_pid"/status)," \
+      "threads waiting in: $(cat /proc/"$xs_game_pid"/task/*/wchan 2>/dev/null | tr '\0' ' ')"
+  fi
   xs_game_pid=
   [ "$xs_exit" -eq 0 ] || fail "closing in $phase: exit code $xs_exit; $(foreign_lines "$err")"
   [ -z "$(foreign_lines "$err")" ] || fail "closing in $phase: stderr: $(foreign_lines "$err")"
