@@ -16,6 +16,7 @@
 #include "platform/audio_sdl.hpp"
 #include "platform/keys.hpp"
 #include "platform/media.hpp"
+#include "platform/steady_clock.hpp"
 
 namespace qv {
 namespace {
@@ -25,18 +26,6 @@ constexpr int kClientWidth = 432;
 constexpr int kClientHeight = 568;
 constexpr int kBorder = 2;  // the play surface's sunken border
 constexpr uint32_t kFaceGrey = 0xF0F0F0;
-
-class SteadyClock final : public Clock {
- public:
-  uint64_t now_us() const override {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                     std::chrono::steady_clock::now() - start_)
-                                     .count());
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 int32_t virtual_key(SDL_Keycode key) {
   switch (key) {

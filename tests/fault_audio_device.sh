@@ -7,11 +7,7 @@ set -u
 build=${1:?usage: fault_audio_device.sh BUILD_DIR}
 root=$(pwd)
 source "$root/tests/lib/xsession.sh"
-xsession_need
-xs_work=$(mktemp -d)
-work=$xs_work
-fail() { echo "FAIL: $*"; exit 1; }
-xsession_start "$work"
+xsession_begin
 
 plays_without_sound() {
   local label=$1 err="$work/$1.err"

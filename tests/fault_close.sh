@@ -7,11 +7,7 @@ set -u
 build=${1:?usage: fault_close.sh BUILD_DIR}
 root=$(pwd)
 source "$root/tests/lib/xsession.sh"
-xsession_need
-xs_work=$(mktemp -d)
-work=$xs_work
-fail() { echo "FAIL: $*"; exit 1; }
-xsession_start "$work"
+xsession_begin
 timing="$build/quelvaris-timing"
 
 # Plays with Space held; on the game-over screen holds Up instead until the game continues.

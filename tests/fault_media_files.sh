@@ -7,11 +7,7 @@ set -u
 build=$(cd "${1:?usage: fault_media_files.sh BUILD_DIR}" && pwd)
 root=$(pwd)
 source "$root/tests/lib/xsession.sh"
-xsession_need
-xs_work=$(mktemp -d)
-work=$xs_work
-fail() { echo "FAIL: $*"; exit 1; }
-xsession_start "$work"
+xsession_begin
 # The sound device is another test's matter: here the spoilt files go to SDL's silent device.
 export SDL_AUDIODRIVER=dummy
 names=(emptysky.mid escape.mid win.mid st.wav jj.wav e.wav)

@@ -5,11 +5,7 @@ set -u
 build=${1:?usage: fault_signals.sh BUILD_DIR}
 root=$(pwd)
 source "$root/tests/lib/xsession.sh"
-xsession_need
-xs_work=$(mktemp -d)
-work=$xs_work
-fail() { echo "FAIL: $*"; exit 1; }
-xsession_start "$work"
+xsession_begin
 
 ends_cleanly() {
   local program=$1 signal=$2 when=$3 err="$work/$2-$3.err"

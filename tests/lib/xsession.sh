@@ -1,5 +1,5 @@
 # A private X display with a window manager, for scripts that run the real game in a window.
-# Source it, then: xsession_start WORKDIR (sets DISPLAY); game_window (prints the game's
+# Source it, then: xsession_begin (or xsession_start WORKDIR) (sets DISPLAY); game_window (prints the game's
 # window id); close_window WID; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
 # 124 when the process is still running); xsession_stop (registered for EXIT by xsession_start).
 
@@ -8,6 +8,16 @@ xsession_need() {
   for tool in Xvfb openbox xdotool wmctrl "$@"; do
     command -v "$tool" >/dev/null || { echo "missing $tool (the set-up installs it)"; exit 1; }
   done
+}
+
+# The usual opening of a script: the tools checked, a work folder in $work that goes with the
+# session, fail() to end the script with a message, and the display started.
+xsession_begin() {
+  xsession_need "$@"
+  xs_work=$(mktemp -d)
+  work=$xs_work
+  fail() { echo "FAIL: $*"; exit 1; }
+  xsession_start "$work"
 }
 
 xsession_start() {

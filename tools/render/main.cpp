@@ -19,6 +19,7 @@
 
 #include "platform/audio_sdl.hpp"
 #include "platform/media.hpp"
+#include "platform/steady_clock.hpp"
 #include "platform/synth.hpp"
 
 namespace {
@@ -171,21 +172,9 @@ int render_all(const std::string& soundfont, const std::string& in_dir,
   return ok ? 0 : 1;
 }
 
-class SteadyClock final : public qv::Clock {
- public:
-  uint64_t now_us() const override {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                     std::chrono::steady_clock::now() - start_)
-                                     .count());
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
 // The game's own path: commands from this thread, sound on SDL's.
 int play_live(double seconds, const std::string& in_dir) {
-  SteadyClock clock;
+  qv::SteadyClock clock;
   qv::SilentSink silent;
   qv::Media media(clock, silent);
   std::unique_ptr<qv::AudioSink> audio = qv::open_sdl_audio();
