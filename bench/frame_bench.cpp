@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/window.hpp"
+#include "game/window.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv {

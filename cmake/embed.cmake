@@ -1,5 +1,5 @@
 # Writes OUT: one C++ byte array per file in FILES, named by the file's stem, and a table.
-set(body "// Generated from assets/*.png; do not edit.\n#include \"assets/embedded.hpp\"\n\nnamespace qv {\nnamespace {\n")
+set(body "// Generated from assets/*.png; do not edit.\n#include \"formats/embedded.hpp\"\n\nnamespace qv {\nnamespace {\n")
 set(table "")
 string(REPLACE "|" ";" FILES "${FILES}")
 foreach(f ${FILES})

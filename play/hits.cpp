@@ -1,5 +1,5 @@
 // The shot hit test: every shot against every enemy, one hit point and 100 points per hit.
-#include "platform/sound.hpp"
+#include "system/sound.hpp"
 #include "play/player.hpp"
 
 namespace qv {

@@ -2,7 +2,7 @@
 // Plain procedures over the game state, which they receive by reference and update in place.
 #pragma once
 
-#include "platform/checked_int.hpp"
+#include "system/checked_int.hpp"
 
 namespace qv {
 

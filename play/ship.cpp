@@ -1,8 +1,8 @@
 // The player's ship: arrow keys, movement inside the play area, the two hit tests that cost a
 // ship, and the ship with its row of life icons.
-#include "platform/keys.hpp"
-#include "platform/sound.hpp"
-#include "platform/surface.hpp"
+#include "system/keys.hpp"
+#include "system/sound.hpp"
+#include "system/surface.hpp"
 #include "play/player.hpp"
 
 namespace qv {

@@ -1,7 +1,7 @@
 // The player's shots: a two-gun volley every sixth frame while Space is held, flying straight
 // up through a ring of ten slots.
-#include "platform/keys.hpp"
-#include "platform/surface.hpp"
+#include "system/keys.hpp"
+#include "system/surface.hpp"
 #include "play/player.hpp"
 
 namespace qv {

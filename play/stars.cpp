@@ -2,8 +2,8 @@
 // every third frame takes the next.
 #include <cmath>
 
-#include "platform/random.hpp"
-#include "platform/surface.hpp"
+#include "system/random.hpp"
+#include "system/surface.hpp"
 #include "play/player.hpp"
 
 namespace qv {

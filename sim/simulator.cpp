@@ -4,8 +4,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/label.hpp"
-#include "platform/keys.hpp"
+#include "game/label.hpp"
+#include "system/keys.hpp"
 
 namespace qv {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/window.hpp"
-#include "platform/media.hpp"
-#include "platform/png.hpp"
+#include "game/window.hpp"
+#include "system/media.hpp"
+#include "formats/png.hpp"
 
 namespace qv {
 

@@ -10,7 +10,7 @@
 #include <limits>
 #include <span>
 
-#include "app/game_state.hpp"
+#include "game/game_state.hpp"
 
 namespace qv {
 

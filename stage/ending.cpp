@@ -1,7 +1,7 @@
 // The ending: once the boss is dead, the staff roll slides down over the game to the ending
 // tune, and when it has passed the bottom edge the program ends by itself.
-#include "app/window.hpp"
-#include "platform/sound.hpp"
+#include "game/window.hpp"
+#include "system/sound.hpp"
 #include "stage/blocks.hpp"
 
 namespace qv::stage {

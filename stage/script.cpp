@@ -1,7 +1,7 @@
 // The stage clock's script: the template every wave and volley follows, and the order in which
 // the blocks run each frame.
-#include "app/window.hpp"
-#include "platform/random.hpp"
+#include "game/window.hpp"
+#include "system/random.hpp"
 #include "stage/blocks.hpp"
 #include "stage/stage.hpp"
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "assets/embedded.hpp"
-#include "platform/surface.hpp"
+#include "formats/embedded.hpp"
+#include "system/surface.hpp"
 
 namespace qv {
 namespace {

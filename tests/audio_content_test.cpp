@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "platform/midi.hpp"
-#include "platform/wav.hpp"
+#include "formats/midi.hpp"
+#include "formats/wav.hpp"
 
 namespace qv {
 namespace {

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "platform/midi.hpp"
-#include "platform/wav.hpp"
+#include "formats/midi.hpp"
+#include "formats/wav.hpp"
 
 namespace qv {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "platform/spsc_ring.hpp"
+#include "audio/spsc_ring.hpp"
 
 namespace qv {
 namespace {

@@ -10,8 +10,8 @@
 #include <iterator>
 #include <random>
 
-#include "platform/media.hpp"
-#include "platform/synth.hpp"
+#include "system/media.hpp"
+#include "audio/synth.hpp"
 
 namespace qv {
 namespace {

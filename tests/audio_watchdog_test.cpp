@@ -8,7 +8,7 @@
 #include <streambuf>
 #include <string>
 
-#include "platform/midi.hpp"
+#include "formats/midi.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/surface.hpp"
+#include "system/surface.hpp"
 
 namespace qv {
 namespace {

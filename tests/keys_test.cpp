@@ -1,4 +1,4 @@
-#include "platform/keys.hpp"
+#include "system/keys.hpp"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/media.hpp"
-#include "platform/sound.hpp"
+#include "system/media.hpp"
+#include "system/sound.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv {

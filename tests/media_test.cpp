@@ -1,4 +1,4 @@
-#include "platform/media.hpp"
+#include "system/media.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/sound.hpp"
+#include "system/sound.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.hpp"
-#include "platform/keys.hpp"
-#include "platform/media.hpp"
-#include "platform/surface.hpp"
+#include "game/game_state.hpp"
+#include "system/keys.hpp"
+#include "system/media.hpp"
+#include "system/surface.hpp"
 #include "play/player.hpp"
 #include "sim/simulator.hpp"
 

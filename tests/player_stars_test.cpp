@@ -4,7 +4,7 @@
 #include <array>
 #include <map>
 
-#include "platform/random.hpp"
+#include "system/random.hpp"
 #include "tests/player_bench.hpp"
 
 namespace qv {

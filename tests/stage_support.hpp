@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "app/window.hpp"
+#include "game/window.hpp"
 #include "sim/simulator.hpp"
 #include "stage/stage.hpp"
 

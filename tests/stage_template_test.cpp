@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/random.hpp"
+#include "system/random.hpp"
 #include "tests/stage_support.hpp"
 
 namespace qv::testing {

@@ -1,4 +1,4 @@
-#include "app/timer.hpp"
+#include "game/timer.hpp"
 
 #include <gtest/gtest.h>
 

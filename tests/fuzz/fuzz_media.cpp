@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/media.hpp"
+#include "system/media.hpp"
 #include "sim/simulator.hpp"
 
 namespace {

@@ -2,7 +2,7 @@
 // events are in time order within its length, or nothing; it never reads past the buffer.
 #include <cstdlib>
 
-#include "platform/midi.hpp"
+#include "formats/midi.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<qv::MidiSong> song = qv::parse_midi(data, size);

@@ -1,7 +1,7 @@
 // WAVE files from the disk: a wave of one or two channels and whole frames, or nothing.
 #include <cstdlib>
 
-#include "platform/wav.hpp"
+#include "formats/wav.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<qv::Wave> wave = qv::parse_wav(data, size);

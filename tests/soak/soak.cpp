@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "platform/media.hpp"
+#include "system/media.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv::soak {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/window.hpp"
+#include "game/window.hpp"
 
 namespace qv::soak {
 

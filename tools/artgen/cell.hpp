@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/png.hpp"
+#include "formats/png.hpp"
 #include "tools/artgen/geometry.hpp"
 
 namespace artgen {

@@ -1,7 +1,7 @@
 // The six pictures the game carries, each drawn from nothing but code and fonts.
 #pragma once
 
-#include "platform/png.hpp"
+#include "formats/png.hpp"
 #include "tools/artgen/cell.hpp"
 #include "tools/artgen/text.hpp"
 

@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio_sdl.hpp"
-#include "platform/media.hpp"
-#include "platform/steady_clock.hpp"
-#include "platform/synth.hpp"
+#include "audio/audio_sdl.hpp"
+#include "system/media.hpp"
+#include "system/steady_clock.hpp"
+#include "audio/synth.hpp"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/wav.hpp"
+#include "formats/wav.hpp"
 
 namespace {
 

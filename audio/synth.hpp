@@ -1,0 +1,110 @@
+// The sound of the game, without any audio device: a General MIDI synthesizer (FluidSynth)
+// played by our own sequencer, and one effect voice, mixed into interleaved stereo frames.
+// The SDL front end calls it from its audio callback; the offline renderer calls it directly.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "system/media.hpp"
+#include "formats/midi.hpp"
+#include "formats/wav.hpp"
+
+typedef struct _fluid_synth_t fluid_synth_t;
+typedef struct _fluid_hashtable_t fluid_settings_t;
+
+namespace qv {
+
+// The General MIDI soundfont the system has installed, or "" when there is none.
+std::string find_soundfont();
+
+class Synth {
+ public:
+  // Starts loading the soundfont in the background: until it is in, the music is silent and
+  // the effects already play. An empty path or a file that does not load means no music.
+  explicit Synth(int32_t sample_rate, const std::string& soundfont = find_soundfont());
+  ~Synth();
+  Synth(const Synth&) = delete;
+  Synth& operator=(const Synth&) = delete;
+
+  // Everything below is for the one thread that renders.
+  void music_play(const MidiSong* song, uint64_t from_us);
+  void music_stop();
+  void effect_play(const Wave* wave, bool loop);
+  void effect_stop();
+  // Writes `frames` interleaved stereo frames in [-1, 1].
+  void render(float* out, int32_t frames);
+
+  // True while a tune is still before its end.
+  bool music_playing() const { return song_ != nullptr; }
+  bool effect_playing() const { return voice_.wave != nullptr; }
+  int32_t sample_rate() const { return rate_; }
+
+  // For offline rendering: waits for the soundfont; true when the music can be heard.
+  bool wait_for_soundfont();
+  // The instrument (program number) a channel plays now, or -1 without a soundfont.
+  int32_t channel_program(int32_t channel) const;
+  // True once the soundfont is in (never, when it failed to load).
+  bool music_ready() const { return loaded_.load(std::memory_order_acquire) != nullptr; }
+
+ private:
+  struct EffectVoice {
+    const Wave* wave = nullptr;
+    double pos = 0;   // in frames of the wave
+    double step = 1;  // wave frames per output frame
+    bool loop = false;
+    float gain = 1;       // the level of its fade
+    float gain_step = 0;  // per frame: up while it fades in, down while it fades out
+  };
+  static constexpr int32_t kFadingVoices = 4;
+
+  void load_soundfont(std::string path);
+  void take_loaded_synth();
+  void send(const MidiEvent& e);
+  void release_all_channels();
+  void reset_channels();
+  void chase_controllers();
+  uint64_t sample_of(uint64_t us) const;
+  void play_events_due();
+  void render_music(float* out, int32_t frames);
+  void render_effects(float* out, int32_t frames);
+  void render_voice(EffectVoice& v, float* out, int32_t frames);
+
+  int32_t rate_;
+  std::thread loader_;
+  fluid_settings_t* settings_ = nullptr;
+  std::atomic<fluid_synth_t*> loaded_{nullptr};  // published by the loader when complete
+  fluid_synth_t* fluid_ = nullptr;               // the render thread's view of it
+
+  // The sequencer.
+  const MidiSong* song_ = nullptr;
+  size_t next_event_ = 0;
+  uint64_t pos_ = 0;  // output frames since the tune's position 0
+  uint64_t end_ = 0;
+
+  EffectVoice voice_;
+  std::array<EffectVoice, kFadingVoices> fading_{};
+  int32_t next_fading_ = 0;
+};
+
+// Plays what Media asks for straight into a Synth on the caller's thread: for offline rendering
+// and tests, where the same thread renders.
+class SynthSink final : public AudioSink {
+ public:
+  explicit SynthSink(Synth& synth) : synth_(synth) {}
+  void music_play(const MidiSong* song, uint64_t from_us) override {
+    synth_.music_play(song, from_us);
+  }
+  void music_stop() override { synth_.music_stop(); }
+  void effect_play(const Wave* wave, bool loop) override { synth_.effect_play(wave, loop); }
+  void effect_stop() override { synth_.effect_stop(); }
+
+ private:
+  Synth& synth_;
+};
+
+}  // namespace qv

@@ -1,0 +1,66 @@
+#include "formats/png.hpp"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace qv {
+
+std::optional<Picture> decode_png(const uint8_t* data, size_t size) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, data, size)) return std::nullopt;
+  image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB words
+  Picture p;
+  p.width = static_cast<int32_t>(image.width);
+  p.height = static_cast<int32_t>(image.height);
+  p.pixels.resize(static_cast<size_t>(p.width) * p.height);
+  if (!png_image_finish_read(&image, nullptr, p.pixels.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return std::nullopt;
+  }
+  return p;
+}
+
+bool write_png(const std::string& path, const Picture& picture, bool with_alpha) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
+  }
+  int channels = with_alpha ? 4 : 3;
+  std::vector<uint8_t> row(static_cast<size_t>(picture.width) * channels);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, f.get());
+  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
+               static_cast<png_uint_32>(picture.height), 8,
+               with_alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 9);
+  png_write_info(png, info);
+  for (int32_t y = 0; y < picture.height; ++y) {
+    for (int32_t x = 0; x < picture.width; ++x) {
+      uint32_t p = picture.pixels[static_cast<size_t>(y) * picture.width + x];
+      uint8_t* o = row.data() + static_cast<size_t>(x) * channels;
+      o[0] = (p >> 16) & 0xFF;
+      o[1] = (p >> 8) & 0xFF;
+      o[2] = p & 0xFF;
+      if (with_alpha) o[3] = (p >> 24) & 0xFF;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace qv
