@@ -11,19 +11,16 @@
 
 #include "game/window.hpp"
 #include "sim/simulator.hpp"
+#include "system/media_files.hpp"
 
 namespace qv {
 namespace {
-
-constexpr const char* kMediaFiles[] = {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid",
-                                       "bgm&se\\win.mid",      "bgm&se\\st.wav",
-                                       "bgm&se\\jj.wav",       "bgm&se\\e.wav"};
 
 // A simulator set up as the game's host sets itself up: every file read ahead and no call
 // log, so that a step does the game's work and nothing else.
 void prepare(Simulator& sim) {
   sim.media().set_log(nullptr);
-  for (const char* name : kMediaFiles) sim.media().preload(name);
+  for (const char* name : media_files::kAll) sim.media().preload(name);
   sim.start();
 }
 

@@ -16,6 +16,7 @@
 #include "audio/audio_sdl.hpp"
 #include "system/keys.hpp"
 #include "system/media.hpp"
+#include "system/media_files.hpp"
 #include "system/steady_clock.hpp"
 
 namespace qv {
@@ -177,9 +178,7 @@ class Game {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
     if (!on_a_display()) return cannot_open("there is no display to show it on");
     if (!screen_.open()) return cannot_open(SDL_GetError());
-    for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
-                             "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
-      media_.preload(name);
+    for (const char* name : media_files::kAll) media_.preload(name);
     win_.onPB.set_refresh([this] {
       probe::present_begins();
       screen_.show(win_.onPB, win_.score1);

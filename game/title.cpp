@@ -2,6 +2,7 @@
 // again while the game-over screen waits, and it is the only code that starts a game.
 #include "game/window.hpp"
 #include "system/keys.hpp"
+#include "system/media_files.hpp"
 #include "system/sound.hpp"
 
 namespace qv {
@@ -20,8 +21,8 @@ void start_game(Window& win, int32_t lives, bool ten_ship_score) {
   begin_play(win);
   win.s.lives = lives;
   if (ten_ship_score) win.s.score = -10000;
-  Play_Se("bgm&se\\st.wav", 1);
-  Play_Bgm("bgm&se\\escape.mid");
+  Play_Se(media_files::kStartSound, 1);
+  Play_Bgm(media_files::kStageTune);
   win.Bgm_Check.set_Enabled(true);
 }
 
@@ -38,7 +39,7 @@ void continue_game(Window& win) {
 void op_Timer(Window& win) {
   GameState& s = win.s;
   Int key_left, key_up, key_right, key_down;
-  s.tick.saturating_add(1);  // a waiting screen may be left alone for months
+  s.tick.saturating_add(1);
   Read_Keys(s.key_space, key_left, key_up, key_right, key_down);
   bool keys_live = s.tick > kKeyDelayTicks;
 

@@ -1,6 +1,7 @@
 #include "game/window.hpp"
 
 #include "formats/embedded.hpp"
+#include "system/media_files.hpp"
 #include "system/random.hpp"
 #include "system/sound.hpp"
 
@@ -21,7 +22,7 @@ void End() {
 
 void Form_Load(Window& win, uint32_t seed) {
   Randomize(seed);
-  Play_Bgm("bgm&se\\emptysky.mid");
+  Play_Bgm(media_files::kTitleTune);
   win.Bgm_Check.set_Enabled(true);
 }
 

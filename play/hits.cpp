@@ -1,5 +1,6 @@
 // The shot hit test: every shot against every enemy, one hit point and 100 points per hit.
 #include "system/sound.hpp"
+#include "system/media_files.hpp"
 #include "play/player.hpp"
 
 namespace qv {
@@ -44,7 +45,7 @@ void Hit_Enemies(EnemyArray& en_x, EnemyArray& en_y, EnemyArray& en_size, EnemyA
         en_hits[loop_i] -= 1;
         sh_on(p.gun, tick) -= 1;
         score += kHitScore;
-        Play_Se("bgm&se\\e.wav", 1);
+        Play_Se(media_files::kHitSound, 1);
       }
     }
   }

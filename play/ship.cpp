@@ -1,6 +1,7 @@
 // The player's ship: arrow keys, movement inside the play area, the two hit tests that cost a
 // ship, and the ship with its row of life icons.
 #include "system/keys.hpp"
+#include "system/media_files.hpp"
 #include "system/sound.hpp"
 #include "system/surface.hpp"
 #include "play/player.hpp"
@@ -57,7 +58,7 @@ void steer(Int key_left, Int key_up, Int key_right, Int key_down, Int& px, Int& 
 void lose_ship(Int& lives, Int& safe_count) {
   lives -= 1;
   safe_count = 0;
-  Play_Se("bgm&se\\jj.wav", 1);
+  Play_Se(media_files::kShipHitSound, 1);
 }
 
 }  // namespace
@@ -70,7 +71,6 @@ void Move_Player(Int& key_left, Int& key_up, Int& key_right, Int& key_down, Int&
   read_arrows(key_left, key_up, key_right, key_down);
   steer(key_left, key_up, key_right, key_down, px, py);
 
-  // Only a game left running for most of a year could reach the top; it then stays there.
   safe_count.saturating_add(1);
   if (safe_count > kSafeFrames) {
     // One bullet and one enemy may each cost a ship in the same frame.

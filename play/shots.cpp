@@ -39,14 +39,12 @@ void Fire_Shots(Int& key_space, Int& sh_wait, Int& sh_next, ShotGrid& sh_x, Shot
                 ShotGrid& sh_on, Int& tick, Int& px, Int& py, int32_t hdc_character,
                 int32_t hdc_mask, int32_t hdc_back) {
   key_space = GetAsyncKeyState(VK_SPACE);
-  // The wait runs on while Space is up, so the first press after a pause fires at once; a game
-  // left alone for most of a year must not end in an overflow for that.
+  // The wait runs on while Space is up, so the first press after a pause fires at once.
   sh_wait.saturating_add(1);
   if (key_space != 0 && sh_wait > kVolleyWait) {
     fire_volley(sh_wait, sh_next, sh_x, sh_y, sh_on, px, py);
   }
-  // Spent and long-gone shots keep rising; slot 0 rises forever, so its y stops at the bottom
-  // of the range (weeks from now) instead of overflowing.
+  // Spent and long-gone shots keep rising; slot 0 rises for ever.
   for (tick = 0; tick <= kRingSize; tick += 1) {
     sh_y(kLeftGun, tick).saturating_add(-kShotSpeed);
     sh_y(kRightGun, tick).saturating_add(-kShotSpeed);

@@ -23,9 +23,13 @@ std::optional<int64_t> number(const char* text, int64_t lo, int64_t hi) {
   return v;
 }
 
-int fail(const std::string& message) {
+// Exit statuses: 1 a file could not be written, 2 bad options or key script, 3 a run-time
+// error of the game.
+constexpr int kWriteFailed = 1;
+
+int fail(const std::string& message, int status = 2) {
   std::cerr << "quelvaris-sim: " << message << "\n";
-  return 2;
+  return status;
 }
 
 }  // namespace
@@ -71,12 +75,23 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A close or a shot after the last step would never happen.
+  if (close_step > steps) {
+    return fail("--close " + std::to_string(close_step) + " is after the last step (--steps " +
+                std::to_string(steps) + ")");
+  }
+  if (!shots.empty() && shots.rbegin()->first > steps) {
+    return fail("--shot " + std::to_string(shots.rbegin()->first) +
+                " is after the last step (--steps " + std::to_string(steps) + ")");
+  }
+
   std::vector<qv::KeyLine> script;
   if (!keys_path.empty()) {
     std::ifstream in(keys_path);
     if (!in) return fail("cannot read key script " + keys_path);
     std::string error;
     if (!qv::parse_key_script(in, script, error)) return fail(keys_path + ": " + error);
+    if (in.bad()) return fail("cannot read key script " + keys_path);
   }
   std::ofstream trace_file;
   std::ostream* trace = nullptr;
@@ -84,26 +99,27 @@ int main(int argc, char** argv) {
     trace = &std::cout;
   } else if (!trace_path.empty()) {
     trace_file.open(trace_path);
-    if (!trace_file) return fail("cannot write trace " + trace_path);
+    if (!trace_file) return fail("cannot write the trace to " + trace_path, kWriteFailed);
     trace = &trace_file;
   }
 
   qv::Simulator sim(seed, std::move(script));
   sim.set_trace(trace);
+  std::string unwritten;  // the first shot that could not be written
   auto take_shots = [&](int64_t step) {
     auto [lo, hi] = shots.equal_range(step);
     for (auto it = lo; it != hi; ++it) {
-      if (!qv::write_png(it->second, sim.screen())) {
-        std::cerr << "quelvaris-sim: cannot write " << it->second << "\n";
-      }
+      if (!qv::write_png(it->second, sim.screen()) && unwritten.empty()) unwritten = it->second;
     }
+    return unwritten.empty();
   };
   try {
     sim.start();
-    take_shots(0);
-    while (sim.current_step() < steps) {
+    if (!take_shots(0)) return fail("cannot write " + unwritten, kWriteFailed);
+    if (close_step == 0) sim.close();
+    while (close_step != 0 && sim.current_step() < steps) {
       bool going = sim.step();
-      take_shots(sim.current_step());
+      if (!take_shots(sim.current_step())) return fail("cannot write " + unwritten, kWriteFailed);
       if (!going) break;
       if (sim.current_step() == close_step) {
         sim.close();
@@ -115,6 +131,9 @@ int main(int argc, char** argv) {
     std::cerr << "quelvaris-sim: " << e.what() << " (step " << sim.current_step() << ")\n";
     return 3;
   }
-  if (trace) trace->flush();
+  if (trace && !trace->flush()) {
+    return fail("cannot write the trace to " + (trace_path == "-" ? "standard output" : trace_path),
+                kWriteFailed);
+  }
   return 0;
 }

@@ -11,6 +11,7 @@ namespace qv {
 namespace {
 
 constexpr int32_t kSimKeyVk[] = {VK_SPACE, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+constexpr size_t kLongestKeyLine = 4096;
 constexpr const char* kSimKeyName[] = {"space", "left", "up", "right", "down"};
 
 bool parse_keys(const std::string& text, uint8_t& keys) {
@@ -32,6 +33,21 @@ bool parse_keys(const std::string& text, uint8_t& keys) {
     if (!known) return false;
   }
   return true;
+}
+
+enum class LineRead { kLine, kEnd, kTooLong };
+
+// One line of a key script, without its newline. A line is short: reading stops at
+// kLongestKeyLine characters, so that a file without newlines (a device of endless zeros) is
+// refused instead of read whole into memory.
+LineRead read_line(std::istream& in, std::string& line) {
+  line.clear();
+  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+    if (c == '\n') return LineRead::kLine;
+    if (line.size() == kLongestKeyLine) return LineRead::kTooLong;
+    line += static_cast<char>(c);
+  }
+  return line.empty() ? LineRead::kEnd : LineRead::kLine;
 }
 
 // JSON pieces.
@@ -129,8 +145,13 @@ bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& 
   std::string line;
   int line_no = 0;
   out.clear();
-  while (std::getline(in, line)) {
+  for (LineRead read; (read = read_line(in, line)) != LineRead::kEnd;) {
     ++line_no;
+    if (read == LineRead::kTooLong) {
+      error = "key script line " + std::to_string(line_no) + ": longer than " +
+              std::to_string(kLongestKeyLine) + " characters";
+      return false;
+    }
     if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
     std::istringstream words(line);
     std::string step_text;

@@ -149,6 +149,22 @@ constexpr Block flight(const char* label, int32_t first, int32_t last, int8_t fi
   return b;
 }
 
+// A row the template can run: a slot's step is taken modulo its pattern's length and a
+// bullet's enemy found by dividing by `per`, so neither may be 0. Checked over the whole
+// table as it is compiled: a row that breaks it does not build.
+constexpr bool runs_safely(const Pattern& p) {
+  return p.n >= 1 && p.n <= static_cast<int8_t>(p.step.size());
+}
+constexpr bool runs_safely(const Block& b) {
+  return runs_safely(b.motion.first) && runs_safely(b.motion.then) &&
+         (b.kind != Kind::kBullets || b.per >= 1);
+}
+constexpr bool runs_safely(std::span<const Block> table) {
+  for (const Block& b : table)
+    if (!runs_safely(b)) return false;
+  return true;
+}
+
 // The waves and volleys of frames 11 to 2099, in the order the script evaluates them.
 std::span<const Block> Stage_Waves();
 

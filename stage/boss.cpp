@@ -87,8 +87,7 @@ void move_swirls(GameState& s) {
     for (int32_t j = 0; j < kSwirlsPerVolley; ++j) {
       const int32_t b = s.loop_i + j;
       if (b >= kFirstUnfiredSwirl) {
-        // Never rewritten, these would overflow after weeks of battle: they stop at the
-        // edge of the range instead.
+        // Never rewritten: they fly on for as long as the battle lasts.
         s.bl_x[b].saturating_add(steps[j].dx);
         s.bl_y[b].saturating_add(steps[j].dy);
       } else {

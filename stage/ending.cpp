@@ -1,6 +1,7 @@
 // The ending: once the boss is dead, the staff roll slides down over the game to the ending
 // tune, and when it has passed the bottom edge the program ends by itself.
 #include "game/window.hpp"
+#include "system/media_files.hpp"
 #include "system/sound.hpp"
 #include "stage/blocks.hpp"
 
@@ -16,7 +17,7 @@ constexpr Sprite kStaffRoll{0, 0, 270, 160};  // on `slmain`, through `slmask`
 void Ending_Step(Window& win) {
   GameState& s = win.s;
   if (s.roll_y == kRollStart) {
-    Play_Bgm("bgm&se\\win.mid");
+    Play_Bgm(media_files::kEndingTune);
     win.Bgm_Check.set_Enabled(true);  // the watchdog loops the ending tune
   }
   if (s.roll_y >= kPlayHeight) {

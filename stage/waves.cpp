@@ -145,6 +145,7 @@ constexpr Block kWaves[] = {
          go({{3, -3}, {3, -2}, {3, 0}, {2, 2}, {1, 3}})),
     volley("W1901", {1901, 1999, 1901}, {0, 4, 5, 1}, {15, 40}, 20, kBlob, go(down(10))),
 };
+static_assert(runs_safely(kWaves), "a row with an empty pattern or 0 bullets per enemy");
 
 }  // namespace
 

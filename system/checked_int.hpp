@@ -50,8 +50,10 @@ class Int {
   }
   Int& operator++() { return *this += 1; }
 
-  // Counters that run on while nobody looks (a waiting screen left for weeks, shots
-  // flying off forever) stop at the ends of the range instead of failing.
+  // For the counters that run on while nobody looks: a title or game-over screen left alone
+  // for months, a game paused on the spot for most of a year, shots and swirls that fly off
+  // and are never written again. Such a counter would overflow after weeks and end the
+  // program, so it stops at the end of the range instead, and stays there.
   void saturating_add(int32_t d) {
     int32_t r;
     v_ = __builtin_add_overflow(v_, d, &r) ? (d > 0 ? INT32_MAX : INT32_MIN) : r;

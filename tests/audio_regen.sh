@@ -2,6 +2,10 @@
 # The committed tunes and effects are exactly what our generators make from the sources.
 set -euo pipefail
 build=${1:?build dir}
+for tool in tunegen sfxgen; do
+  [ -x "$build/tools/$tool/quelvaris-$tool" ] ||
+    { echo "skipped: quelvaris-$tool was not built (QV_TOOLS is off)"; exit 77; }
+done
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 "$build/tools/tunegen/quelvaris-tunegen" "$tmp"

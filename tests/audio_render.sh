@@ -3,13 +3,15 @@
 # stay below the top even over the music.
 set -euo pipefail
 build=${1:?build dir}
+[ -x "$build/tools/render/quelvaris-render" ] ||
+  { echo "skipped: quelvaris-render was not built (QV_TOOLS is off)"; exit 77; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 report=$(tools/render_audio.sh "$build" "$tmp")
 echo "$report"
 if grep -q '^soundfont: (none)' <<<"$report"; then
-  echo "SKIPPED: no General MIDI soundfont installed (fluid-soundfont-gm)"
-  exit 0
+  echo "skipped: no General MIDI soundfont installed (fluid-soundfont-gm)"
+  exit 77
 fi
 fail=0
 check() {  # name, lowest rms, highest peak

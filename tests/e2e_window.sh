@@ -1,55 +1,57 @@
 #!/usr/bin/env bash
-# The real program in a real X window: it opens with its caption, Space starts a game (the
-# picture changes from the title), and closing the window ends the process cleanly.
-set -u
+# The real program in a real X window: it opens with its caption and shows the title picture,
+# Space starts a game (the picture changes from the title), and closing the window ends the
+# process cleanly. It waits on what the window shows, never on a fixed time.
+set -u -o pipefail
 build=${1:?usage: e2e_window.sh BUILD_DIR}
-game="$build/quelvaris"
-for tool in Xvfb xdotool wmctrl openbox import compare; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (the set-up installs it)"; exit 1; }
-done
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${game_pid:-}" ] && kill "$game_pid" 2>/dev/null
-  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "${x_pid:-}" ] && kill "$x_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+root=$(pwd)
+source "$root/tests/lib/xsession.sh"
+xsession_begin import compare convert
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-x_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 0.5
+# Pixels of the play area (inside the window's 2-pixel border) that differ from PICTURE.
+differs_from() {
+  import -window "$xs_wid" "$work/shot.png" 2>/dev/null || { echo 999999; return; }
+  convert "$work/shot.png" -crop 430x565+2+2 +repage "$work/area.png"
+  compare -metric AE "$work/area.png" "$1" null: 2>&1 | cut -d' ' -f1
+}
+
+# Waits up to SECONDS for the play area to differ from PICTURE in more (above) or fewer (below)
+# than N pixels; prints the last count.
+wait_picture() {
+  local picture=$1 how=$2 n=$3 seconds=$4 count
+  for _ in $(seq $((seconds * 5))); do
+    count=$(differs_from "$picture")
+    count=${count%.*}
+    echo "$count"
+    case $how in
+      above) [ "${count:-0}" -gt "$n" ] 2>/dev/null && return 0 ;;
+      below) [ "${count:-999999}" -lt "$n" ] 2>/dev/null && return 0 ;;
+    esac
+    sleep 0.2
+  done
+  return 1
+}
 
 # Under the sanitizers, the X and GL driver libraries that the window loads and unloads leave
-# allocations behind that are not ours; leaks of our own code are caught by the other tests.
-ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 SDL_AUDIODRIVER=dummy "$game" 2>"$work/stderr" &
-game_pid=$!
-wid=$(timeout 10 xdotool search --sync --name '^Quelvaris' | head -n 1)
-[ -n "$wid" ] || fail "no window with the game's caption"
-name=$(xdotool getwindowname "$wid")
+# allocations behind that are not ours (launch_game turns the leak check off).
+launch_game "$work/stderr" env SDL_AUDIODRIVER=dummy "$build/quelvaris"
+name=$(xdotool getwindowname "$xs_wid")
 [ "$name" = "Quelvaris 弐" ] || fail "caption is '$name'"
 
-sleep 1.5  # the title ignores keys for its first second
-import -window root "$work/title.png"
-xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-xdotool keydown space
-sleep 0.4
-xdotool keyup space
-sleep 0.6
-import -window root "$work/play.png"
-changed=$(compare -metric AE "$work/title.png" "$work/play.png" null: 2>&1 | cut -d' ' -f1)
-[ "${changed%.*}" -gt 10000 ] 2>/dev/null || fail "the picture did not change from the title ($changed pixels)"
+# The title picture with, at most, a score label over it.
+title=$(wait_picture assets/title.png below 2000 30 | tail -n 1) ||
+  fail "the title picture was not shown ($title pixels differ)"
 
-wmctrl -i -c "$wid"
-for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not end when its window was closed"
-wait "$game_pid"
-code=$?
-game_pid=
-[ "$code" -eq 0 ] || fail "exit code $code: $(cat "$work/stderr")"
-echo "window opened, Space started a game ($changed pixels changed), closing ended it cleanly"
+# Held from now on, Space counts once the title's first second has passed.
+xdotool keydown space
+changed=$(wait_picture assets/title.png above 10000 30 | tail -n 1)
+status=$?
+xdotool keyup space
+[ "$status" -eq 0 ] || fail "Space did not start a game: the picture is still the title ($changed pixels)"
+
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 30
+xs_game_pid=
+[ "$xs_exit" -ne 124 ] || fail "the game did not end when its window was closed"
+[ "$xs_exit" -eq 0 ] || fail "exit code $xs_exit: $(cat "$work/stderr")"
+echo "window opened on the title, Space started a game ($changed pixels changed), closing ended it cleanly"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The window closed at the awkward moments: while the GameOver picture slides in, and while
 # the staff roll runs after the boss. The game unloads (the music is closed) and exits with 0.
-# The instrumented host reports the phases; the process is held (SIGSTOP) while the close is
-# sent, so the close lands in the phase that was seen, however slow the machine.
+# The instrumented host reports the phases; the process is held (SIGSTOP) until the window
+# manager has passed the close on, so the close lands in the phase that was seen, however
+# slow the machine.
 set -u
 build=${1:?usage: fault_close.sh BUILD_DIR}
 root=$(pwd)
 source "$root/tests/lib/xsession.sh"
-xsession_begin
+xsession_begin xprop
 timing="$build/quelvaris-timing"
 
 # Plays with Space held; on the game-over screen holds Up instead until the game continues.
@@ -49,8 +50,8 @@ close_in() {
   launch_game "$err" "$timing"
   hold_in "$err" "$phase" "$seconds" || fail "no $phase within $seconds s (last: $(last_phase "$err"))"
   close_window "$xs_wid"
+  wm_settled "$xs_wid" || fail "closing in $phase: the window manager did not answer in 30 s"
   xdotool keyup space keyup Up
-  sleep 0.2
   kill -CONT "$xs_game_pid"
   # A sanitizer build on a machine busy with other tests can take a while to wind down.
   wait_gone "$xs_game_pid" 30

@@ -14,11 +14,11 @@ ends_cleanly() {
   launch_game "$err" env --default-signal=INT "$program"
   if [ "$when" = play ]; then
     xdotool keydown space
-    wait_phase "$err" playing 10 || fail "SIG$signal: the game did not start"
+    wait_phase "$err" playing 30 || fail "SIG$signal: the game did not start"
     sleep 0.5
   fi
   kill -"$signal" "$xs_game_pid"
-  wait_gone "$xs_game_pid" 10
+  wait_gone "$xs_game_pid" 30
   xs_game_pid=
   xdotool keyup space
   [ "$xs_exit" -eq 0 ] || fail "SIG$signal during $when: exit code $xs_exit; $(foreign_lines "$err")"

@@ -42,7 +42,7 @@ for launcher in "$prefix/bin/quelvaris" "$work/elsewhere/qv"; do
   cwd=$(readlink "/proc/$xs_game_pid/cwd")
   class=$(xprop -id "$xs_wid" WM_CLASS 2>/dev/null)
   close_window "$xs_wid"
-  wait_gone "$xs_game_pid" 10
+  wait_gone "$xs_game_pid" 30
   xs_game_pid=
   [ "$xs_exit" -eq 0 ] || fail "$launcher: exit code $xs_exit; $(cat "$work/run.err")"
   [ "$cwd" = "$prefix/share/quelvaris" ] || fail "$launcher: the game ran in '$cwd'"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The simulator's command line: the same seed and key script give the same trace byte for
-# byte, shots are written, closing records the unload, and bad input is refused clearly.
+# byte, shots are written, closing records the unload (also right after start-up), bad input
+# is refused clearly (exit 2), and a file that cannot be written fails the run (exit 1).
 set -u
 sim="$1/quelvaris-sim"
 work=$(mktemp -d)
@@ -23,6 +24,27 @@ case "$last" in
   *) fail "last record after --close: ${last:0:200}" ;;
 esac
 
+"$sim" --close 0 --trace "$work/c0.jsonl" || fail "closing at step 0"
+[ "$(grep -o '"step":[0-9]*,"handler":"[A-Za-z_]*"' "$work/c0.jsonl" | paste -sd' ')" = \
+  '"step":0,"handler":"Form_Load" "step":0,"handler":"Form_Unload"' ] ||
+  fail "--close 0: $(head -n 3 "$work/c0.jsonl" | cut -c1-80)"
+
+# Exits with STATUS and one line on stderr that contains TEXT, or fails the test. Standard
+# output goes to $out when set.
+refused() {
+  local status=$1 text=$2 code
+  shift 2
+  timeout 60 "$sim" "$@" >"${out:-$work/out}" 2>"$work/err"
+  code=$?
+  [ "$code" -eq "$status" ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF -- "$text" "$work/err" ||
+    fail "$*: exit $code (wanted $status), stderr: $(head -c 300 "$work/err")"
+}
+refused 1 "/dev/full" --steps 50 --trace /dev/full
+out=/dev/full refused 1 "standard output" --steps 50 --trace - --close 50
+refused 1 "$work/none/s.png" --steps 50 --shot "20:$work/none/s.png"
+refused 2 "after the last step" --steps 50 --close 51
+refused 2 "/dev/zero: key script line 1" --keys /dev/zero
+
 printf '10 space\n5 left\n' >"$work/bad"
 "$sim" --keys "$work/bad" 2>"$work/err" && fail "descending steps accepted"
 grep -q 'line 2' "$work/err" || fail "error does not name the line: $(cat "$work/err")"
@@ -30,4 +52,4 @@ printf '10 jump\n' >"$work/bad"
 "$sim" --keys "$work/bad" 2>/dev/null && fail "unknown key accepted"
 "$sim" --steps many 2>/dev/null && fail "bad --steps accepted"
 "$sim" --keys "$work/none" 2>/dev/null && fail "missing key script accepted"
-echo "traces repeat, shots and unload recorded, bad input refused"
+echo "traces repeat, shots and unload recorded, bad input refused, write failures reported"

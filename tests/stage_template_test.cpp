@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "stage/blocks.hpp"
 #include "system/random.hpp"
 #include "tests/stage_support.hpp"
 
@@ -260,6 +261,19 @@ TEST(StageTemplate, TheLoopCounterKeepsTheEndOfTheLastLoop) {
   rig.run_to(2140);
   EXPECT_EQ(rig.s.loop_i, 51);  // the swirls are drawn from 0 to 50
 }
+
+// The wave table is checked as it is compiled; the check refuses exactly the rows the
+// template would divide by zero on. This file does not build when it lets one through.
+namespace rows {
+using namespace stage;
+constexpr Sprite kAny{0, 70, 40, 40};
+constexpr Pattern kEmpty{std::initializer_list<Step>{}};
+static_assert(runs_safely(volley("V", {1, 9, 1}, {0, 3, 0, 1}, {}, 10, kAny, go(kStill))));
+static_assert(!runs_safely(volley("V", {1, 9, 1}, {0, 3, 0, 0}, {}, 10, kAny, go(kStill))));
+static_assert(runs_safely(flight("F", 1, 9, 0, 3, kAny, go(kStill))));
+static_assert(!runs_safely(wave("W", {1, 9, 1}, {{0, 1}}, kAny, 1, 40, go(kEmpty))));
+static_assert(!runs_safely(wave("W", {1, 9, 1}, {{0, 1}}, kAny, 1, 40, go(kStill, 5, kEmpty))));
+}  // namespace rows
 
 }  // namespace
 }  // namespace qv::testing

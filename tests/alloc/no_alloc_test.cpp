@@ -9,6 +9,7 @@
 #include <new>
 
 #include "sim/simulator.hpp"
+#include "system/media_files.hpp"
 
 namespace {
 
@@ -103,10 +104,6 @@ void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcep
 namespace qv {
 namespace {
 
-constexpr const char* kMediaFiles[] = {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid",
-                                       "bgm&se\\win.mid",      "bgm&se\\st.wav",
-                                       "bgm&se\\jj.wav",       "bgm&se\\e.wav"};
-
 // Counts what reaches the sound, and whether it came with its data.
 class CountingSink final : public AudioSink {
  public:
@@ -125,7 +122,7 @@ class NoAllocation : public ::testing::Test {
     ASSERT_TRUE(std::filesystem::exists("bgm&se/e.wav")) << "run from the source folder";
     sim.media().set_log(nullptr);
     sim.media().set_sink(sink);
-    for (const char* name : kMediaFiles) sim.media().preload(name);
+    for (const char* name : media_files::kAll) sim.media().preload(name);
     home = std::filesystem::current_path();
     empty = std::filesystem::temp_directory_path() / ("qv-alloc-" + std::to_string(getpid()));
     std::filesystem::create_directories(empty);

@@ -2,11 +2,14 @@
 # Source it, then: xsession_begin (or xsession_start WORKDIR) (sets DISPLAY); game_window (prints the game's
 # window id); close_window WID; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
 # 124 when the process is still running); xsession_stop (registered for EXIT by xsession_start).
+# These scripts run beside others on busy cores: they wait on what the game reports, with
+# generous limits (30 s for an exit), never on fixed sleeps.
 
+# Ends the script as skipped (77) when a tool it needs is missing.
 xsession_need() {
   local tool
   for tool in Xvfb openbox xdotool wmctrl "$@"; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (the set-up installs it)"; exit 1; }
+    command -v "$tool" >/dev/null || { echo "skipped: missing $tool (the set-up installs it)"; exit 77; }
   done
 }
 
@@ -24,13 +27,15 @@ xsession_start() {
   local work=$1
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
   xs_x_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+  trap xsession_stop EXIT
+  for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start in 30 s"; exit 1; }
   export DISPLAY=":$(cat "$work/display")"
   openbox >/dev/null 2>&1 &
   xs_wm_pid=$!
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
-  trap xsession_stop EXIT
+  for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && return; sleep 0.05; done
+  echo "FAIL: the window manager did not start in 30 s"
+  exit 1
 }
 
 xsession_stop() {
@@ -42,9 +47,9 @@ xsession_stop() {
   xs_game_pid= xs_wm_pid= xs_x_pid= xs_work=
 }
 
-# The game's window, once it is mapped; empty after ten seconds without one.
+# The game's window, once it is mapped; empty after 30 seconds without one.
 game_window() {
-  timeout 10 xdotool search --sync --onlyvisible --name '^Quelvaris' 2>/dev/null | head -n 1
+  timeout 30 xdotool search --sync --onlyvisible --name '^Quelvaris' 2>/dev/null | head -n 1
 }
 
 focus_window() {
@@ -52,6 +57,20 @@ focus_window() {
 }
 
 close_window() { wmctrl -i -c "$1"; }
+
+# Waits until the window manager has handled every request sent to it before (a close asked
+# of it has then reached the game): asks for a change of the window's state that the manager
+# itself records on the window, and waits to see it recorded.
+wm_settled() {
+  local wid=$1 before
+  before=$(xprop -id "$wid" _NET_WM_STATE 2>/dev/null)
+  wmctrl -i -r "$wid" -b toggle,above
+  for _ in $(seq 600); do
+    [ "$(xprop -id "$wid" _NET_WM_STATE 2>/dev/null)" != "$before" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
 
 wait_gone() {
   local pid=$1 seconds=$2
@@ -84,6 +103,7 @@ launch_game() {
 last_phase() { sed -n 's/^qv-timing phase=\([a-z-]*\).*/\1/p' "$1" | tail -n 1; }
 
 # Waits until the instrumented game reports PHASE on stderr FILE; false after SECONDS.
+# The phases: title, playing, game-over-slide, game-over-wait, ending.
 wait_phase() {
   local err=$1 phase=$2 seconds=$3
   for _ in $(seq $((seconds * 20))); do
@@ -96,6 +116,19 @@ wait_phase() {
 
 # One value of the instrumented game's report at exit (ticks, exit_phase, music, ...).
 report_value() { sed -n "s/.*\\b$2=\\([^ ]*\\).*/\\1/p" "$1" | tail -n 1; }
+
+# Whether the instrumented game played steadily, from its report at exit on stderr FILE: the
+# frame timer ran for a second or more, at 40 ticks per second or more. The timer catches up
+# when the game falls behind, so its pace holds on busy cores where a count of ticks in a fixed
+# time would not. Prints the figures.
+steady_play() {
+  local ticks span rate
+  ticks=$(report_value "$1" ticks)
+  span=$(report_value "$1" span_s)
+  rate=$(report_value "$1" ticks_per_s)
+  echo "${ticks:-no} frame ticks in ${span:-?} s (${rate:-?} per second)"
+  awk -v s="${span:-0}" -v r="${rate:-0}" 'BEGIN { exit !(s >= 1 && r >= 40) }'
+}
 
 # Lines on stderr FILE other than the probe's.
 foreign_lines() { grep -v '^qv-timing ' "$1" || true; }
