@@ -74,6 +74,7 @@ bool read_track(Reader r, std::vector<TickEvent>& events, std::vector<TempoChang
         Reader t = r.sub(3);
         uint32_t tempo = t.be(3);
         if (tempo == 0) return false;
+        if (events.size() + tempos.size() >= kMostMidiEvents) return false;
         tempos.push_back({tick, tempo});
       }
       r.skip(len);
@@ -105,6 +106,7 @@ bool read_track(Reader r, std::vector<TickEvent>& events, std::vector<TempoChang
       d2 = r.u8();
     }
     if ((d1 | d2) & 0x80) return false;
+    if (events.size() + tempos.size() >= kMostMidiEvents) return false;
     events.push_back({tick, {0, status, d1, d2}});
     last_tick = std::max(last_tick, tick);
   }

@@ -1,30 +1,44 @@
 #include "system/media.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace qv {
 namespace {
 
-constexpr std::streamsize kLargestFile = 16 << 20;  // no music or effect of ours comes near
+// Our largest file, an effect, has 84 KB and our longest tune 15 KB; anything past this is
+// not ours and is left unread, as if it were missing, before it costs time or memory.
+constexpr off_t kLargestFile = off_t{4} << 20;
 
 // Only a regular file is read: a pipe or a device under a tune's name would hold the game.
+// What was opened is what is checked, so that nothing swapped in under the name between a
+// look and the open gets past; and the open itself never waits, not even for a pipe.
 bool read_file(const std::string& path, std::vector<uint8_t>& out) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  std::streamsize size = in.tellg();
-  if (size < 0 || size > kLargestFile) return false;
-  in.seekg(0);
-  out.resize(static_cast<size_t>(size));
-  return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), size)) || size == 0;
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kLargestFile;
+  if (ok) {
+    out.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < out.size()) {
+      ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    ok = got == out.size();  // a file cut short while it was read is no file of ours
+  }
+  ::close(fd);
+  return ok;
 }
 
 char lower(char c) {

@@ -1,12 +1,16 @@
 // The media layer against what the surroundings may put in its way: files that are not files,
 // long names, commands out of the ordinary. None of it may hang the game or end it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "system/media.hpp"
 #include "system/sound.hpp"
@@ -20,6 +24,17 @@ namespace fs = std::filesystem;
 const std::vector<uint8_t> kTune = {
     'M', 'T', 'h', 'd', 0,    0,    0,  6,   0,    0,    0,  1, 0,    96,   'M',  'T',  'r', 'k',
     0,   0,   0,   13,  0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x60, 0xFF, 0x2F, 0x00, 0};
+
+// A tune of `events` program changes, two bytes each after the first: as small as events get.
+std::vector<uint8_t> tiny_events(size_t events) {
+  std::vector<uint8_t> track = {0x00, 0xC0, 0x00};
+  for (size_t i = 1; i < events; ++i) track.insert(track.end(), {0x00, 0x01});
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+  for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<uint8_t>(track.size() >> shift));
+  file.insert(file.end(), track.begin(), track.end());
+  return file;
+}
 
 class MediaRobust : public ::testing::Test {
  protected:
@@ -60,6 +75,75 @@ TEST_F(MediaRobust, APipeOrAFolderUnderATunesNameIsNoFileAndDoesNotHold) {
   EXPECT_EQ(open("bgm&se\\win.mid"), MCIERR_FILE_NOT_FOUND);
   EXPECT_FALSE(sndPlaySoundA("bgm&se\\escape.mid", SND_ASYNC));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// What was opened is what is checked: a pipe put in the tune's place between a look at the name
+// and the open must not hold the reader either. The name turns from the tune to a pipe and
+// back as fast as it can while the tune is read again and again. A reader that makes no
+// progress for two seconds is held in a pipe: it is let go by opening the pipe's other end,
+// and the test fails.
+TEST_F(MediaRobust, APipeSwappedInForATuneBetweenLookAndOpenDoesNotHold) {
+  write("bgm&se/tune", kTune);
+  ASSERT_EQ(::mkfifo("bgm&se/pipe", 0644), 0);
+  const char* name = "bgm&se/swapped.mid";
+  std::atomic<bool> stop{false};
+  std::atomic<int> reads{0};
+  std::thread swapper([&] {
+    while (!stop) {
+      std::rename("bgm&se/tune", name), std::rename(name, "bgm&se/tune");
+      std::rename("bgm&se/pipe", name), std::rename(name, "bgm&se/pipe");
+    }
+  });
+  std::thread reader([&] {
+    while (!stop) {
+      Media fresh(clock_, sink_);  // a Media reads each file once
+      fresh.preload("bgm&se\\swapped.mid");
+      ++reads;
+    }
+  });
+  bool held = false;
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  int seen = 0;
+  auto last_progress = std::chrono::steady_clock::now();
+  while (!held && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (reads != seen) {
+      seen = reads;
+      last_progress = std::chrono::steady_clock::now();
+    } else if (std::chrono::steady_clock::now() - last_progress > std::chrono::seconds(2)) {
+      held = true;
+    }
+  }
+  stop = true;
+  swapper.join();
+  if (held) {
+    for (const char* n : {name, "bgm&se/pipe"}) {
+      int fd = ::open(n, O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  reader.join();
+  EXPECT_FALSE(held) << "the reader was held in a pipe after " << seen << " reads";
+  EXPECT_GT(seen, 100);
+}
+
+// Files far beyond any of ours are refused before they cost time or memory, and the game stays
+// silent as for a missing file: over 4 MiB, or a tune of more events than the reader takes.
+TEST_F(MediaRobust, FilesFarLargerThanOursAreRefused) {
+  write("bgm&se/huge.mid", tiny_events(2200000));  // 4.2 MiB
+  EXPECT_EQ(open("bgm&se\\huge.mid"), MCIERR_FILE_NOT_FOUND);
+  write("bgm&se/most.mid", tiny_events(kMostMidiEvents));
+  EXPECT_EQ(open("bgm&se\\most.mid"), MCI_OK);
+  EXPECT_EQ(mciSendStringA("close midifile", nullptr, 0, 0), MCI_OK);
+  write("bgm&se/many.mid", tiny_events(kMostMidiEvents + 1));
+  EXPECT_EQ(open("bgm&se\\many.mid"), MCIERR_INVALID_FILE);
+
+  // A 44-byte header and 16-bit stereo frames: 4 MiB to the byte plays, a frame more does not.
+  const size_t most_samples = ((4u << 20) - 44) / 2;
+  write("bgm&se/long.wav", encode_wav(Wave{44100, 2, std::vector<int16_t>(most_samples)}));
+  EXPECT_TRUE(sndPlaySoundA("bgm&se\\long.wav", SND_ASYNC));
+  write("bgm&se/longer.wav", encode_wav(Wave{44100, 2, std::vector<int16_t>(most_samples + 2)}));
+  EXPECT_FALSE(sndPlaySoundA("bgm&se\\longer.wav", SND_ASYNC));
 }
 
 TEST_F(MediaRobust, ASymbolicLinkToATuneIsFollowed) {

@@ -47,9 +47,15 @@ xsession_stop() {
   xs_game_pid= xs_wm_pid= xs_x_pid= xs_work=
 }
 
-# The game's window, once it is mapped; empty after 30 seconds without one.
+# The game's window, once it is mapped; empty after 30 seconds without one. A search can fail
+# outright while windows come and go (a window vanishes under it), so it is asked again.
 game_window() {
-  timeout 30 xdotool search --sync --onlyvisible --name '^Quelvaris' 2>/dev/null | head -n 1
+  local until=$((SECONDS + 30)) wid
+  while [ $SECONDS -lt $until ]; do
+    wid=$(xdotool search --onlyvisible --name '^Quelvaris' 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && { echo "$wid"; return; }
+    sleep 0.1
+  done
 }
 
 focus_window() {
