@@ -2,7 +2,7 @@
 # The music and effects folder missing or spoilt: the game is silent where it must be and runs
 # all the same. No folder; a file in its place; files nobody may read; a pipe and folders under
 # the files' names (a pipe would hold a reader for ever); files cut short or full of noise.
-# Each time the game opens, plays steadily for a second and more, exits with 0 and says nothing.
+# Each time the game opens, keeps playing for a second and more, exits with 0 and says nothing.
 set -u
 build=$(cd "${1:?usage: fault_media_files.sh BUILD_DIR}" && pwd)
 root=$(pwd)
@@ -20,7 +20,7 @@ plays_in() {
   cd "$root"
   xdotool keydown space
   wait_phase "$err" playing 30 || fail "$label: the game did not start; $(foreign_lines "$err")"
-  sleep 1.5
+  sleep 1.5  # plays a while; its report at exit tells how it went
   xdotool keyup space
   close_window "$xs_wid"
   wait_gone "$xs_game_pid" 30
@@ -28,7 +28,7 @@ plays_in() {
   [ "$xs_exit" = 0 ] || fail "$label: exit code $xs_exit; $(foreign_lines "$err")"
   [ -z "$(foreign_lines "$err")" ] || fail "$label: stderr: $(foreign_lines "$err")"
   local played
-  played=$(steady_play "$err") || fail "$label: unsteady play: $played"
+  played=$(kept_playing "$err") || fail "$label: it did not keep playing: $played"
   echo "$label: $played, exit 0"
 }
 
