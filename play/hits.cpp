@@ -1,6 +1,6 @@
 // The shot hit test: every shot against every enemy, one hit point and 100 points per hit.
-#include "system/sound.hpp"
 #include "system/media_files.hpp"
+#include "system/sound.hpp"
 #include "play/player.hpp"
 
 namespace qv {

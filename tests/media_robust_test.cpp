@@ -30,8 +30,10 @@ std::vector<uint8_t> tiny_events(size_t events) {
   std::vector<uint8_t> track = {0x00, 0xC0, 0x00};
   for (size_t i = 1; i < events; ++i) track.insert(track.end(), {0x00, 0x01});
   track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-  for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<uint8_t>(track.size() >> shift));
+  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0,  0,   0,   6,   0,
+                               0,   0,   1,   0,   96, 'M', 'T', 'r', 'k'};
+  for (int shift = 24; shift >= 0; shift -= 8)
+    file.push_back(static_cast<uint8_t>(track.size() >> shift));
   file.insert(file.end(), track.begin(), track.end());
   return file;
 }
@@ -86,7 +88,7 @@ TEST_F(MediaRobust, APipeSwappedInForATuneBetweenLookAndOpenDoesNotHold) {
   write("bgm&se/tune", kTune);
   ASSERT_EQ(::mkfifo("bgm&se/pipe", 0644), 0);
   const char* name = "bgm&se/swapped.mid";
-  std::atomic<bool> stop{false};
+  std::atomic<bool> stop{false}, reader_done{false};
   std::atomic<int> reads{0};
   std::thread swapper([&] {
     while (!stop) {
@@ -100,27 +102,28 @@ TEST_F(MediaRobust, APipeSwappedInForATuneBetweenLookAndOpenDoesNotHold) {
       fresh.preload("bgm&se\\swapped.mid");
       ++reads;
     }
+    reader_done = true;
   });
-  bool held = false;
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  using Time = std::chrono::steady_clock;
+  const Time::time_point start = Time::now();
+  Time::time_point last_progress = start;
   int seen = 0;
-  auto last_progress = std::chrono::steady_clock::now();
-  while (!held && std::chrono::steady_clock::now() < end) {
+  bool held = false;
+  while (!reader_done && !held) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (Time::now() - start > std::chrono::seconds(3)) stop = true;  // read often enough
     if (reads != seen) {
       seen = reads;
-      last_progress = std::chrono::steady_clock::now();
-    } else if (std::chrono::steady_clock::now() - last_progress > std::chrono::seconds(2)) {
-      held = true;
+      last_progress = Time::now();
+    } else {
+      held = Time::now() - last_progress > std::chrono::seconds(2);
     }
   }
   stop = true;
   swapper.join();
-  if (held) {
-    for (const char* n : {name, "bgm&se/pipe"}) {
-      int fd = ::open(n, O_WRONLY | O_NONBLOCK);
-      if (fd >= 0) ::close(fd);
-    }
+  for (const char* n : {name, "bgm&se/pipe"}) {  // lets a held reader go: the pipe has a writer
+    int fd = held ? ::open(n, O_WRONLY | O_NONBLOCK) : -1;
+    if (fd >= 0) ::close(fd);
   }
   reader.join();
   EXPECT_FALSE(held) << "the reader was held in a pipe after " << seen << " reads";
