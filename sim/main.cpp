@@ -35,8 +35,8 @@ int fail(const std::string& message, int status = 2) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  uint32_t seed = 1;
-  int64_t steps = 10000;
+  std::optional<uint32_t> seed;
+  std::optional<int64_t> steps;
   int64_t close_step = -1;
   std::string keys_path, trace_path;
   std::multimap<int64_t, std::string> shots;
@@ -75,23 +75,25 @@ int main(int argc, char** argv) {
     }
   }
 
-  // A close or a shot after the last step would never happen.
-  if (close_step > steps) {
-    return fail("--close " + std::to_string(close_step) + " is after the last step (--steps " +
-                std::to_string(steps) + ")");
-  }
-  if (!shots.empty() && shots.rbegin()->first > steps) {
-    return fail("--shot " + std::to_string(shots.rbegin()->first) +
-                " is after the last step (--steps " + std::to_string(steps) + ")");
-  }
-
-  std::vector<qv::KeyLine> script;
+  qv::KeyScript script;
   if (!keys_path.empty()) {
-    std::ifstream in(keys_path);
-    if (!in) return fail("cannot read key script " + keys_path);
     std::string error;
-    if (!qv::parse_key_script(in, script, error)) return fail(keys_path + ": " + error);
-    if (in.bad()) return fail("cannot read key script " + keys_path);
+    if (!qv::read_key_script(keys_path, script, error)) return fail(error);
+  }
+  // A recording replays as it was played: its seed, and stopping where the game stopped,
+  // closing the window if it was closed. Options given on the command line come first.
+  const bool close_asked = close_step >= 0;
+  if (!seed) seed = script.seed.value_or(1);
+  if (!steps) steps = script.last_step().value_or(10000);
+  if (close_step < 0 && script.closed_after) close_step = *script.closed_after;
+  // A close or a shot asked for after the last step would never happen.
+  if (close_asked && close_step > *steps) {
+    return fail("--close " + std::to_string(close_step) + " is after the last step (--steps " +
+                std::to_string(*steps) + ")");
+  }
+  if (!shots.empty() && shots.rbegin()->first > *steps) {
+    return fail("--shot " + std::to_string(shots.rbegin()->first) +
+                " is after the last step (--steps " + std::to_string(*steps) + ")");
   }
   std::ofstream trace_file;
   std::ostream* trace = nullptr;
@@ -103,7 +105,7 @@ int main(int argc, char** argv) {
     trace = &trace_file;
   }
 
-  qv::Simulator sim(seed, std::move(script));
+  qv::Simulator sim(*seed, std::move(script.lines));
   sim.set_trace(trace);
   std::string unwritten;  // the first shot that could not be written
   auto take_shots = [&](int64_t step) {
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
     sim.start();
     if (!take_shots(0)) return fail("cannot write " + unwritten, kWriteFailed);
     if (close_step == 0) sim.close();
-    while (close_step != 0 && sim.current_step() < steps) {
+    while (close_step != 0 && sim.current_step() < *steps) {
       bool going = sim.step();
       if (!take_shots(sim.current_step())) return fail("cannot write " + unwritten, kWriteFailed);
       if (!going) break;

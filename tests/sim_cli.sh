@@ -43,7 +43,7 @@ refused 1 "/dev/full" --steps 50 --trace /dev/full
 out=/dev/full refused 1 "standard output" --steps 50 --trace - --close 50
 refused 1 "$work/none/s.png" --steps 50 --shot "20:$work/none/s.png"
 refused 2 "after the last step" --steps 50 --close 51
-refused 2 "/dev/zero: key script line 1" --keys /dev/zero
+refused 2 "/dev/zero" --keys /dev/zero  # neither read for ever nor held
 
 printf '10 space\n5 left\n' >"$work/bad"
 "$sim" --keys "$work/bad" 2>"$work/err" && fail "descending steps accepted"
