@@ -17,6 +17,7 @@ const quelvarisAudio = (() => {
   let ctx = null, musicNode = null, effectsOut = null, analyser = null;
   let voice = null;         // the effect that sounds: { source, gain }
   let soundfont = 'waiting';
+  let held = false;         // the player paused the game: its sound stands still with it
 
   // The desktop game's limiter: above the knee the mix bends softly towards full scale.
   function limiterCurve() {
@@ -60,7 +61,7 @@ const quelvarisAudio = (() => {
     analyser = new AnalyserNode(ctx, { fftSize: 2048 });
     limiter.connect(analyser).connect(ctx.destination);
     effectsOut = limiter;
-    if (document.hidden) ctx.suspend();
+    suspendOrResume();
     startMusic(limiter).catch((e) => {
       soundfont = 'failed';
       console.warn('quelvaris: no music:', e);
@@ -109,10 +110,12 @@ const quelvarisAudio = (() => {
 
   window.addEventListener('keydown', unlock, true);
   window.addEventListener('pointerdown', unlock, true);
-  document.addEventListener('visibilitychange', () => {
+  // The sound stands still while the game does: paused, or in a hidden tab.
+  function suspendOrResume() {
     if (!ctx) return;
-    if (document.hidden) ctx.suspend(); else ctx.resume();
-  });
+    if (held || document.hidden) ctx.suspend(); else ctx.resume();
+  }
+  document.addEventListener('visibilitychange', suspendOrResume);
 
   return {
     // From the game, through its audio sink.
@@ -133,6 +136,10 @@ const quelvarisAudio = (() => {
     },
     effectPlay,
     effectStop() { if (ctx) effectStop(); },
+    hold(paused) {
+      held = paused;
+      suspendOrResume();
+    },
 
     // For the page and its tests: whether sound is allowed yet, how far the soundfont is, and
     // the level that goes out now (RMS of the last 2048 frames).

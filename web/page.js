@@ -52,8 +52,13 @@ saveLink.addEventListener('click', (e) => {
   e.preventDefault();
   saveRecording();
 });
-// The game calls this when a game ends (game over or the staff roll's end).
-function quelvarisGameOver() {
+// The game calls these: the player paused it or let it go on; the program has ended.
+function quelvarisPaused(paused) {
+  status.textContent = paused ? 'Paused: P, Pause or Esc goes on' : '';
+  quelvarisAudio.hold(paused);
+}
+function quelvarisEnded() {
+  status.textContent = 'The end. Save the recording of this game with R or the link below.';
   saveLink.hidden = false;
 }
 

@@ -1,0 +1,187 @@
+#include "web/host.hpp"
+
+#include <SDL.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "desktop/input.hpp"
+#include "desktop/screen.hpp"
+#include "desktop/step_pacer.hpp"
+#include "game/game.hpp"
+#include "game/trace.hpp"
+#include "web/audio_sink.hpp"
+#include "web/browser_clock.hpp"
+
+// The page's side is web/page.js.
+// clang-format off
+EM_JS(void, qv_js_paused, (bool paused), { quelvarisPaused(paused); });
+EM_JS(void, qv_js_ended, (), { quelvarisEnded(); });
+// clang-format on
+
+namespace qv {
+namespace {
+
+// The player's pause keys: the game stands still, music and effects with it.
+bool is_pause_key(SDL_Keycode key) {
+  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
+}
+
+class WebHost {
+ public:
+  explicit WebHost(const WebOptions& options)
+      : game_(sink_, KeySource::keyboard), pacer_(clock_) {
+    if (options.trace) {
+      trace_ = std::make_unique<TraceWriter>(trace_text_);
+      game_.keep_audio_calls(true);
+      game_.set_observer(trace_.get());
+    }
+  }
+
+  bool open() {
+    if (!screen_.open()) return false;
+    for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
+                             "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
+      game_.media().preload(name);
+    Window& win = game_.win();
+    win.onPB.set_refresh([this, &win] { screen_.show(win.onPB, win.score1); });
+    win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
+    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    pacer_.start();
+    game_.start(seed_);
+    return true;
+  }
+
+  // One display frame: the events since the last, then every step that is due.
+  void frame() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handle(event);
+    while (running_ && !pacer_.paused()) {
+      int64_t next = game_.current_step() + 1;
+      if (pacer_.now_us() < pacer_.due_us(next)) break;
+      pacer_.let_go_of_lost_time(next);
+      run_step();
+    }
+    WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
+  }
+
+  // A hidden tab gets no frames: the game waits for it instead of racing to catch up.
+  void set_hidden(bool hidden) {
+    hidden_ = hidden;
+    hold();
+    if (hidden) input_.focus_lost();
+  }
+
+  const std::string& trace() {
+    trace_copy_ = trace_text_.str();
+    return trace_copy_;
+  }
+  int64_t steps() const { return game_.current_step(); }
+  bool paused() const { return paused_; }
+
+ private:
+  void run_step() {
+    StepKeys keys = input_.take();
+    if (!game_.step(keys)) {  // the staff roll has run out
+      running_ = false;
+      qv_js_ended();
+    }
+  }
+
+  void handle(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_KEYDOWN:
+        if (!e.key.repeat && is_pause_key(e.key.keysym.sym)) {
+          paused_ = !paused_;
+          hold();
+          qv_js_paused(paused_);
+        } else if (!paused_) {
+          input_.key_event(e.key);
+        }
+        break;
+      case SDL_KEYUP:
+        input_.key_event(e.key);  // a key let go while paused is up when the game goes on
+        break;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
+        break;
+      default:
+        break;
+    }
+  }
+
+  void hold() {
+    if (paused_ || hidden_)
+      pacer_.pause();
+    else
+      pacer_.resume();
+  }
+
+  BrowserClock clock_;
+  WebAudioSink sink_;
+  Game game_;
+  StepPacer pacer_;
+  Screen screen_;
+  PlayerInput input_;
+  uint32_t seed_ = 0;
+  std::ostringstream trace_text_;
+  std::unique_ptr<TraceWriter> trace_;
+  std::string trace_copy_;
+  bool running_ = true;
+  bool paused_ = false;
+  bool hidden_ = false;
+};
+
+std::unique_ptr<WebHost> g_host;
+
+EM_BOOL on_frame(double, void*) {
+  try {
+    g_host->frame();
+  } catch (const RunTimeError& e) {
+    std::fprintf(stderr, "quelvaris: %s\n", e.what());
+    emscripten_force_exit(1);
+  }
+  return EM_TRUE;
+}
+
+EM_BOOL on_visibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
+  g_host->set_hidden(e->hidden);
+  return EM_FALSE;
+}
+
+}  // namespace
+
+bool start_web_game(const WebOptions& options) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) return false;
+  g_host = std::make_unique<WebHost>(options);
+  if (!g_host->open()) return false;
+  emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, on_visibility);
+  emscripten_request_animation_frame_loop(on_frame, nullptr);
+  return true;
+}
+
+}  // namespace qv
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* qv_trace() {
+  return qv::g_host ? qv::g_host->trace().c_str() : "";
+}
+
+EMSCRIPTEN_KEEPALIVE const char* qv_recording() {
+  return "";
+}
+
+EMSCRIPTEN_KEEPALIVE double qv_steps() {
+  return qv::g_host ? static_cast<double>(qv::g_host->steps()) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int qv_paused() {
+  return qv::g_host && qv::g_host->paused();
+}
+}
