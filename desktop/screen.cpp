@@ -39,6 +39,12 @@ Screen::~Screen() {
 }
 
 void Screen::show(const Surface& play, const std::string& label) {
+  compose(play, label);
+  upload();
+  present();
+}
+
+void Screen::compose(const Surface& play, const std::string& label) {
   for (int32_t y = 0; y < play.height() && y + kBorder < kClientHeight; ++y) {
     const uint32_t* src = play.row(y);
     uint32_t* dst = pixels_ + (y + kBorder) * kClientWidth + kBorder;
@@ -47,8 +53,10 @@ void Screen::show(const Surface& play, const std::string& label) {
   }
   uint32_t* origin = pixels_ + kBorder * kClientWidth + kBorder;
   draw_label(label, origin, kClientWidth - kBorder, kClientHeight - kBorder, kClientWidth);
+}
+
+void Screen::upload() {
   SDL_UpdateTexture(texture_, nullptr, pixels_, kClientWidth * 4);
-  present();
 }
 
 void Screen::present() {

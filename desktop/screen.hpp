@@ -25,6 +25,10 @@ class Screen {
   bool open();
   // Composes the client area from the play surface and the label, and shows it.
   void show(const Surface& play, const std::string& label);
+  // The parts of show, for a host that composes at every refresh but shows once a display
+  // frame (the browser): the client area composed, handed to the renderer, put on screen.
+  void compose(const Surface& play, const std::string& label);
+  void upload();
   // Shows the last frame again (the window was uncovered or resized).
   void present();
   SDL_Window* window() const { return window_; }

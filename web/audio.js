@@ -5,7 +5,7 @@
 // and its tune joins in at that moment where the game's clock has it.
 'use strict';
 
-const quelvarisAudio = (() => {
+window.quelvarisAudio = (() => {
   const kFadeIn = 0.0015;  // seconds: a hit sounds at once, yet never clicks
   const kFadeOut = 0.004;
   const kKnee = 0.9;

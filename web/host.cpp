@@ -6,11 +6,14 @@
 
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 
 #include "desktop/input.hpp"
+#include "desktop/recorder.hpp"
 #include "desktop/screen.hpp"
 #include "desktop/step_pacer.hpp"
 #include "game/game.hpp"
@@ -22,10 +25,14 @@
 // clang-format off
 EM_JS(void, qv_js_paused, (bool paused), { quelvarisPaused(paused); });
 EM_JS(void, qv_js_ended, (), { quelvarisEnded(); });
+EM_JS(void, qv_js_first_picture, (), { quelvarisFirstPicture(); });
 // clang-format on
 
 namespace qv {
 namespace {
+
+// The recording of the game, in the page's memory until the player saves it.
+constexpr const char* kRecordingPath = "/recording.keys";
 
 // The player's pause keys: the game stands still, music and effects with it.
 bool is_pause_key(SDL_Keycode key) {
@@ -49,9 +56,17 @@ class WebHost {
                              "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
       game_.media().preload(name);
     Window& win = game_.win();
-    win.onPB.set_refresh([this, &win] { screen_.show(win.onPB, win.score1); });
+    // Every refresh is composed; the canvas shows the last of them once a display frame.
+    win.onPB.set_refresh([this, &win] {
+      screen_.compose(win.onPB, win.score1);
+      composed_ = true;
+    });
     win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
+    show();
+    qv_js_first_picture();
     seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    std::string error;
+    if (!recorder_.open(kRecordingPath, true, seed_, error)) std::fprintf(stderr, "%s\n", error.c_str());
     pacer_.start();
     game_.start(seed_);
     return true;
@@ -65,8 +80,9 @@ class WebHost {
       int64_t next = game_.current_step() + 1;
       if (pacer_.now_us() < pacer_.due_us(next)) break;
       pacer_.let_go_of_lost_time(next);
-      run_step();
+      run_step(next);
     }
+    show();
     WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
   }
 
@@ -81,13 +97,22 @@ class WebHost {
     trace_copy_ = trace_text_.str();
     return trace_copy_;
   }
+  // What the recorder has written so far: every step up to the last one run.
+  const std::string& recording() {
+    std::fflush(nullptr);
+    std::ifstream in(kRecordingPath, std::ios::binary);
+    recording_copy_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return recording_copy_;
+  }
   int64_t steps() const { return game_.current_step(); }
   bool paused() const { return paused_; }
 
  private:
-  void run_step() {
+  void run_step(int64_t step) {
     StepKeys keys = input_.take();
+    recorder_.step(step, keys);
     if (!game_.step(keys)) {  // the staff roll has run out
+      recorder_.ended(step);
       running_ = false;
       qv_js_ended();
     }
@@ -115,6 +140,13 @@ class WebHost {
     }
   }
 
+  void show() {
+    if (!composed_) return;
+    composed_ = false;
+    screen_.upload();
+    screen_.present();
+  }
+
   void hold() {
     if (paused_ || hidden_)
       pacer_.pause();
@@ -132,7 +164,10 @@ class WebHost {
   std::ostringstream trace_text_;
   std::unique_ptr<TraceWriter> trace_;
   std::string trace_copy_;
+  Recorder recorder_;
+  std::string recording_copy_;
   bool running_ = true;
+  bool composed_ = false;
   bool paused_ = false;
   bool hidden_ = false;
 };
@@ -174,7 +209,7 @@ EMSCRIPTEN_KEEPALIVE const char* qv_trace() {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* qv_recording() {
-  return "";
+  return qv::g_host ? qv::g_host->recording().c_str() : "";
 }
 
 EMSCRIPTEN_KEEPALIVE double qv_steps() {

@@ -57,6 +57,10 @@ function quelvarisPaused(paused) {
   status.textContent = paused ? 'Paused: P, Pause or Esc goes on' : '';
   quelvarisAudio.hold(paused);
 }
+function quelvarisFirstPicture() {
+  window.quelvarisFirstPictureMs = performance.now();
+  status.textContent = '';
+}
 function quelvarisEnded() {
   status.textContent = 'The end. Save the recording of this game with R or the link below.';
   saveLink.hidden = false;
