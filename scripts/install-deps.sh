@@ -7,7 +7,7 @@ need=${1:-play}
 build=(g++ cmake make pkg-config libsdl2-dev libfluidsynth-dev libpng-dev libfreetype-dev
        fluid-soundfont-gm)
 tests=(libgtest-dev libbenchmark-dev fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra xvfb xdotool wmctrl openbox
-       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3)
+       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3 jq)
 # The web build: Emscripten, the tools to fetch and unpack Debian's sources of SDL2, zlib and
 # libpng, the soundfont the page serves, and the browser its test drives.
 web=(emscripten dpkg-dev timgm6mb-soundfont chromium python3)
