@@ -65,7 +65,8 @@ class DesktopHost {
   }
 
   int run() {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0)
+      return cannot_open(SDL_GetError());
     if (!on_a_display()) return cannot_open("there is no display to show it on");
     if (!screen_.open()) return cannot_open(SDL_GetError());
     for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
@@ -166,6 +167,13 @@ class DesktopHost {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
         input_.key_event(e.key);
+        break;
+      case SDL_CONTROLLERDEVICEADDED:
+      case SDL_CONTROLLERDEVICEREMOVED:
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+      case SDL_CONTROLLERAXISMOTION:
+        input_.pad_event(e);
         break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();

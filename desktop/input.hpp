@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include "desktop/gamepads.hpp"
 #include "game/game.hpp"
 #include "system/keys.hpp"
 
@@ -14,6 +15,8 @@ class PlayerInput {
  public:
   // A key event of the window; false when the key is none of the game's.
   bool key_event(const SDL_KeyboardEvent& e);
+  // A game controller's event; true when its Start button went down (pause or go on).
+  bool pad_event(const SDL_Event& e) { return pads_.event(e, pending_); }
   // Keys typed elsewhere must not steer the game.
   void focus_lost() { pending_.release_all(KeySource::keyboard); }
   // The keys for the next step: what is held now and what went down since the last take.
@@ -21,6 +24,7 @@ class PlayerInput {
 
  private:
   Keyboard pending_;  // one source for the keyboard, one for the pads
+  Gamepads pads_;
 };
 
 // The game key an SDL key stands for, or -1.

@@ -15,7 +15,9 @@ unpack() {
   local pkg=$1 found
   found=$(find "$dir/src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | head -n 1)
   if [ -z "$found" ]; then
-    (cd "$dir/src" && apt-get source -q "$pkg" >/dev/null 2>&1) ||
+    # The newest source first; where a mirror lacks it (a security update), the release's own.
+    (cd "$dir/src" && { apt-get source -q "$pkg" >/dev/null 2>&1 ||
+      apt-get source -q "$pkg/$(. /etc/os-release && echo "$VERSION_CODENAME")" >/dev/null 2>&1; }) ||
       { echo "deps.sh: apt-get source $pkg failed (is there a deb-src entry?)" >&2; exit 1; }
     found=$(find "$dir/src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | head -n 1)
   fi

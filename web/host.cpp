@@ -41,8 +41,7 @@ bool is_pause_key(SDL_Keycode key) {
 
 class WebHost {
  public:
-  explicit WebHost(const WebOptions& options)
-      : game_(sink_, KeySource::keyboard), pacer_(clock_) {
+  explicit WebHost(const WebOptions& options) : game_(sink_, KeySource::keyboard), pacer_(clock_) {
     if (options.trace) {
       trace_ = std::make_unique<TraceWriter>(trace_text_);
       game_.keep_audio_calls(true);
@@ -66,7 +65,8 @@ class WebHost {
     qv_js_first_picture();
     seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
     std::string error;
-    if (!recorder_.open(kRecordingPath, true, seed_, error)) std::fprintf(stderr, "%s\n", error.c_str());
+    if (!recorder_.open(kRecordingPath, true, seed_, error))
+      std::fprintf(stderr, "%s\n", error.c_str());
     pacer_.start();
     game_.start(seed_);
     return true;
@@ -122,9 +122,7 @@ class WebHost {
     switch (e.type) {
       case SDL_KEYDOWN:
         if (!e.key.repeat && is_pause_key(e.key.keysym.sym)) {
-          paused_ = !paused_;
-          hold();
-          qv_js_paused(paused_);
+          toggle_pause();
         } else if (!paused_) {
           input_.key_event(e.key);
         }
@@ -132,12 +130,25 @@ class WebHost {
       case SDL_KEYUP:
         input_.key_event(e.key);  // a key let go while paused is up when the game goes on
         break;
+      case SDL_CONTROLLERDEVICEADDED:
+      case SDL_CONTROLLERDEVICEREMOVED:
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+      case SDL_CONTROLLERAXISMOTION:
+        if (input_.pad_event(e)) toggle_pause();
+        break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
         break;
       default:
         break;
     }
+  }
+
+  void toggle_pause() {
+    paused_ = !paused_;
+    hold();
+    qv_js_paused(paused_);
   }
 
   void show() {

@@ -63,7 +63,6 @@ function quelvarisFirstPicture() {
 }
 function quelvarisEnded() {
   status.textContent = 'The end. Save the recording of this game with R or the link below.';
-  saveLink.hidden = false;
 }
 
 window.addEventListener('keydown', (e) => {

@@ -59,6 +59,19 @@ async function stepsAndTime(page) {
   return page.evaluate(() => [window.quelvarisSteps(), performance.now()]);
 }
 
+// A key pressed and let go within one task of the page, so within one step of the game.
+async function tap(page, key) {
+  const codes = { ArrowLeft: [37, 'ArrowLeft'], ArrowUp: [38, 'ArrowUp'],
+                  ArrowRight: [39, 'ArrowRight'], ArrowDown: [40, 'ArrowDown'], Space: [32, ' '] };
+  const [keyCode, name] = codes[key];
+  await page.evaluate((code, keyCode, name) => {
+    for (const type of ['keydown', 'keyup']) {
+      window.dispatchEvent(new KeyboardEvent(type, { key: name, code, keyCode, which: keyCode,
+                                                     bubbles: true, cancelable: true }));
+    }
+  }, key, keyCode, name);
+}
+
 // Holds and taps the game keys at random for `ms`, now and then two at once.
 async function playRandomly(page, ms, next) {
   const keys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Space'];
@@ -68,10 +81,8 @@ async function playRandomly(page, ms, next) {
   while (Date.now() < end) {
     const key = keys[Math.floor(next() * keys.length)];
     const r = next();
-    if (r < 0.2) {
-      await page.keyboard.down(key);  // a tap: down and up within one display frame
-      await page.keyboard.up(key);
-      held.delete(key);
+    if (r < 0.2 && !held.has(key)) {
+      await tap(page, key);
       taps++;
     } else if (held.has(key) || r < 0.35) {
       await page.keyboard.up(key);
@@ -84,6 +95,62 @@ async function playRandomly(page, ms, next) {
   }
   for (const key of held) await page.keyboard.up(key);
   return taps;
+}
+
+// A standard-mapping gamepad the page sees through the Gamepad API, that the test presses.
+function installPad() {
+  const pad = {
+    id: 'Test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
+    timestamp: 1, axes: [0, 0, 0, 0],
+    buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
+  };
+  navigator.getGamepads = () => [pad, null, null, null];
+  window.testPad = {
+    connect() {
+      const e = new Event('gamepadconnected');
+      Object.defineProperty(e, 'gamepad', { value: pad });
+      window.dispatchEvent(e);
+    },
+    press(button, down) {
+      pad.buttons[button] = { pressed: down, touched: down, value: down ? 1 : 0 };
+      pad.timestamp++;
+    },
+  };
+}
+
+// The tab hidden and shown again, as the browser tells the page when the player switches tabs.
+async function setHidden(page, hidden) {
+  await page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { get: () => h, configurable: true });
+    Object.defineProperty(document, 'visibilityState', {
+      get: () => (h ? 'hidden' : 'visible'), configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+}
+
+// The game stands still for a second, paused by `hold`, and goes on after `release`.
+async function standsStill(page, what, hold, release) {
+  await hold();
+  await sleep(300);
+  const from = await steps(page);
+  await sleep(1000);
+  const to = await steps(page);
+  await release();
+  await sleep(300);
+  const after = await steps(page);
+  if (to !== from) fail(`the game ran ${to - from} steps while ${what}`);
+  if (after <= to) fail(`the game did not go on after being ${what}`);
+}
+
+// The pad's south button (A, Cross) is Space: held a moment, the recording holds Space from a
+// step after `after`, when no key of the keyboard is down.
+async function pressPadSouth(page) {
+  const after = await steps(page);
+  await page.evaluate(() => window.testPad.press(0, true));
+  await sleep(400);
+  await page.evaluate(() => window.testPad.press(0, false));
+  await sleep(300);
+  return after;
 }
 
 async function main() {
@@ -102,6 +169,7 @@ async function main() {
       if (m.type() === 'error' || m.text().startsWith('quelvaris')) console.log(`page: ${m.text()}`);
     });
 
+    await page.evaluateOnNewDocument(installPad);
     const opened = Date.now();
     await page.goto(`${url}/index.html?trace`);
     await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 0,
@@ -126,17 +194,16 @@ async function main() {
     const [s0, t0] = await stepsAndTime(page);
     const taps = await playRandomly(page, kPlayMs / 2, next);
     const [sA, tA] = await stepsAndTime(page);
-    // A pause in the middle: the game stands still while it lasts.
-    await page.keyboard.press('KeyP');
-    await sleep(300);
-    const pausedAt = await steps(page);
-    await sleep(1000);
-    const pausedThen = await steps(page);
-    if (pausedThen !== pausedAt) fail(`the game ran ${pausedThen - pausedAt} steps while paused`);
-    await page.keyboard.press('KeyP');
+    // In the middle the player pauses, and then hides the tab: the game waits for both.
+    await standsStill(page, 'paused', () => page.keyboard.press('KeyP'),
+                      () => page.keyboard.press('KeyP'));
+    await standsStill(page, 'hidden', () => setHidden(page, true), () => setHidden(page, false));
     const [s1, t1] = await stepsAndTime(page);
     const moreTaps = await playRandomly(page, kPlayMs / 2, next);
     const [s2, t2] = await stepsAndTime(page);
+    await page.evaluate(() => window.testPad.connect());
+    await sleep(300);
+    const padFrom = await pressPadSouth(page);
     await canvas.screenshot({ path: path.join(out, 'play.png') });
 
     const { trace, recording, last, audio, level } = await page.evaluate(() => ({
@@ -163,6 +230,9 @@ async function main() {
     if (difference) fail(`the simulator's replay differs from the page's game: ${difference}`);
     else console.log(`the replay of the recording equals the page's ${pageRecords.length} records`);
     if (!/^\d+ .*tap:/m.test(recording)) fail('the recording holds no tapped key');
+    const padLines = recording.split('\n').filter((l) => /^\d+ space$/.test(l) &&
+                                                         Number(l.split(' ')[0]) > padFrom);
+    if (!padLines.length) fail(`the gamepad's south button did not hold Space after step ${padFrom}`);
 
     const shots = ['title', 'start', 'play'].map((n) => fs.readFileSync(path.join(out, `${n}.png`)));
     if (shots[1].equals(shots[2])) fail('the picture did not change during play');
