@@ -206,18 +206,28 @@ async function main() {
     const padFrom = await pressPadSouth(page);
     await canvas.screenshot({ path: path.join(out, 'play.png') });
 
-    const { trace, recording, last, audio, level } = await page.evaluate(() => ({
+    const { trace, recording, last, audio } = await page.evaluate(() => ({
       trace: window.quelvarisTrace(),
       recording: window.quelvarisRecording(),
       last: window.quelvarisSteps(),
       audio: window.quelvarisAudio.state(),
-      level: window.quelvarisAudio.level(),
     }));
     const rate = ((sA - s0) + (s2 - s1)) / ((tA - t0) + (t2 - t1)) * 1000;
     console.log(`${last} steps; about ${rate.toFixed(1)} steps a second of play; ` +
-                `${taps + moreTaps} taps; sound ${audio.context}, soundfont ${audio.soundfont}, ` +
-                `level ${level.toFixed(4)}`);
+                `${taps + moreTaps} taps; sound ${audio.context}`);
     if (!audio.unlocked) fail('the first key did not allow sound');
+    // The stage tune through FluidSynth: the soundfont comes in and the music is heard.
+    await page.waitForFunction(() => window.quelvarisAudio.state().soundfont !== 'loading',
+                               { timeout: 60000 }).catch(() => {});
+    let loudest = 0;
+    for (let i = 0; i < 20; i++) {
+      loudest = Math.max(loudest, await page.evaluate(() => window.quelvarisAudio.level()));
+      await sleep(100);
+    }
+    const { soundfont } = await page.evaluate(() => window.quelvarisAudio.state());
+    console.log(`soundfont ${soundfont}; loudest level over 2 s ${loudest.toFixed(4)} (RMS)`);
+    if (soundfont !== 'ready') fail(`the soundfont did not load: ${soundfont}`);
+    if (loudest < 0.001) fail('the page is silent while the game plays');
 
     fs.writeFileSync(path.join(out, 'page-trace.jsonl'), trace);
     fs.writeFileSync(path.join(out, 'recording.keys'), recording);
