@@ -15,10 +15,6 @@
 namespace qv {
 namespace {
 
-constexpr const char* kMediaFiles[] = {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid",
-                                       "bgm&se\\win.mid",      "bgm&se\\st.wav",
-                                       "bgm&se\\jj.wav",       "bgm&se\\e.wav"};
-
 // A simulator set up as the game's host sets itself up: every file read ahead and no call
 // log, so that a step does the game's work and nothing else.
 void prepare(Simulator& sim) {

@@ -69,9 +69,7 @@ class DesktopHost {
       return cannot_open(SDL_GetError());
     if (!on_a_display()) return cannot_open("there is no display to show it on");
     if (!screen_.open()) return cannot_open(SDL_GetError());
-    for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
-                             "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
-      game_.media().preload(name);
+    for (const char* name : kMediaFiles) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this, &win] {
       probe::present_begins();

@@ -14,6 +14,11 @@ namespace qv {
 constexpr int32_t kPlayWidth = 430;
 constexpr int32_t kPlayHeight = 565;
 
+// The music and effects the game plays, which a host reads ahead before the game starts.
+constexpr const char* kMediaFiles[] = {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid",
+                                       "bgm&se\\win.mid",      "bgm&se\\st.wav",
+                                       "bgm&se\\jj.wav",       "bgm&se\\e.wav"};
+
 struct Window {
   explicit Window(const Clock& clock);
 

@@ -26,6 +26,7 @@
 EM_JS(void, qv_js_paused, (bool paused), { quelvarisPaused(paused); });
 EM_JS(void, qv_js_ended, (), { quelvarisEnded(); });
 EM_JS(void, qv_js_first_picture, (), { quelvarisFirstPicture(); });
+EM_JS(void, qv_js_failed, (const char* what), { quelvarisFailed(UTF8ToString(what)); });
 // clang-format on
 
 namespace qv {
@@ -51,9 +52,7 @@ class WebHost {
 
   bool open() {
     if (!screen_.open()) return false;
-    for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
-                             "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
-      game_.media().preload(name);
+    for (const char* name : kMediaFiles) game_.media().preload(name);
     Window& win = game_.win();
     // Every refresh is composed; the canvas shows the last of them once a display frame.
     win.onPB.set_refresh([this, &win] {
@@ -185,14 +184,21 @@ class WebHost {
 
 std::unique_ptr<WebHost> g_host;
 
+// A run-time error in the game stops it where it is, as the desktop game stops, and says so on
+// the page; the recording up to there can still be saved and replayed.
+bool game_failed(const RunTimeError& e) {
+  std::fprintf(stderr, "quelvaris: %s\n", e.what());
+  qv_js_failed(e.what());
+  return false;
+}
+
 EM_BOOL on_frame(double, void*) {
   try {
     g_host->frame();
+    return EM_TRUE;
   } catch (const RunTimeError& e) {
-    std::fprintf(stderr, "quelvaris: %s\n", e.what());
-    emscripten_force_exit(1);
+    return game_failed(e);
   }
-  return EM_TRUE;
 }
 
 EM_BOOL on_visibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
@@ -203,9 +209,19 @@ EM_BOOL on_visibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
 }  // namespace
 
 bool start_web_game(const WebOptions& options) {
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) return false;
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) {
+    qv_js_failed(SDL_GetError());
+    return false;
+  }
   g_host = std::make_unique<WebHost>(options);
-  if (!g_host->open()) return false;
+  try {
+    if (!g_host->open()) {
+      qv_js_failed(SDL_GetError());
+      return false;
+    }
+  } catch (const RunTimeError& e) {
+    return game_failed(e);
+  }
   emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, on_visibility);
   emscripten_request_animation_frame_loop(on_frame, nullptr);
   return true;

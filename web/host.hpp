@@ -11,7 +11,8 @@ struct WebOptions {
   bool trace = false;  // keep the simulator's trace of the game
 };
 
-// Opens the canvas and starts the game; false when there is nothing to draw on.
+// Opens the canvas and starts the game; false, said on the page, when there is nothing to draw
+// on or the game failed at once.
 bool start_web_game(const WebOptions& options);
 
 }  // namespace qv

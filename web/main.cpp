@@ -1,5 +1,4 @@
 // Quelvaris 弐 in a web browser. The page passes "--trace" when opened as index.html?trace.
-#include <cstdio>
 #include <cstring>
 
 #include "web/host.hpp"
@@ -9,9 +8,5 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--trace") == 0) options.trace = true;
   }
-  if (!qv::start_web_game(options)) {
-    std::fprintf(stderr, "quelvaris: cannot open the game's canvas\n");
-    return 1;
-  }
-  return 0;
+  return qv::start_web_game(options) ? 0 : 1;
 }

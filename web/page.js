@@ -61,6 +61,9 @@ function quelvarisFirstPicture() {
   window.quelvarisFirstPictureMs = performance.now();
   status.textContent = '';
 }
+function quelvarisFailed(what) {
+  status.textContent = `The game stopped: ${what}`;
+}
 function quelvarisEnded() {
   status.textContent = 'The end. Save the recording of this game with R or the link below.';
 }
@@ -84,10 +87,6 @@ var Module = {
   arguments: params.has('trace') ? ['--trace'] : [],
   print: (text) => console.log(text),
   printErr: (text) => console.warn(text),
-  setStatus: (text) => { status.textContent = text; },
-  onRuntimeInitialized: () => {
-    status.textContent = '';
-    canvas.focus();
-  },
+  onRuntimeInitialized: () => canvas.focus(),
   onAbort: (what) => { status.textContent = `The game stopped: ${what}`; },
 };

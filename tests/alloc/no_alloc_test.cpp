@@ -103,10 +103,6 @@ void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcep
 namespace qv {
 namespace {
 
-constexpr const char* kMediaFiles[] = {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid",
-                                       "bgm&se\\win.mid",      "bgm&se\\st.wav",
-                                       "bgm&se\\jj.wav",       "bgm&se\\e.wav"};
-
 // Counts what reaches the sound, and whether it came with its data.
 class CountingSink final : public AudioSink {
  public:
