@@ -10,8 +10,11 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
+#include "desktop/controls.hpp"
 #include "desktop/input.hpp"
+#include "desktop/pause.hpp"
 #include "desktop/screen.hpp"
+#include "desktop/settings.hpp"
 #include "desktop/step_pacer.hpp"
 #include "desktop/tick_probe.hpp"
 #include "game/game.hpp"
@@ -22,7 +25,12 @@ namespace {
 
 class DesktopHost {
  public:
-  DesktopHost() : game_(silent_, KeySource::keyboard), pacer_(clock_) {}
+  explicit DesktopHost(const Options& options)
+      : options_(options),
+        game_(silent_, KeySource::keyboard),
+        pacer_(clock_),
+        pause_(pacer_, screen_, input_),
+        controls_(screen_, input_, pause_) {}
   ~DesktopHost() {
     // The audio thread reads the songs and waves the media layer owns: it stops first.
     game_.media().set_sink(silent_);
@@ -32,7 +40,9 @@ class DesktopHost {
   int run() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
     if (!on_a_display()) return cannot_open("there is no display to show it on");
-    if (!screen_.open()) return cannot_open(SDL_GetError());
+    PortSettings port = port_settings(options_);
+    if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
     for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
                              "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
       game_.media().preload(name);
@@ -44,8 +54,9 @@ class DesktopHost {
     });
     win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
     probe::title_shown();
-    audio_ = open_sdl_audio();
+    audio_ = open_sdl_audio(port.audio);
     game_.media().set_sink(*audio_);
+    pause_.set_audio(audio_.get());
     try {
       pacer_.start();
       game_.start(static_cast<uint32_t>(std::time(nullptr)) ^
@@ -63,6 +74,10 @@ class DesktopHost {
   void loop() {
     SDL_Event event;
     while (running_) {
+      if (pause_.on()) {  // nothing is due: the events alone
+        if (SDL_WaitEventTimeout(&event, 100)) handle(event);
+        continue;
+      }
       int64_t next = game_.current_step() + 1;
       if (wait_for(pacer_.due_us(next), event)) {
         handle(event);
@@ -97,6 +112,7 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (controls_.handle(e)) return;
     switch (e.type) {
       case SDL_QUIT:
         game_.close();
@@ -107,7 +123,6 @@ class DesktopHost {
         input_.key_event(e.key);
         break;
       case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) screen_.present();
         break;
       default:
@@ -134,22 +149,34 @@ class DesktopHost {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, what, nullptr);
   }
 
+  // The settings with the command line's options over them; wires what stays to the window.
+  PortSettings port_settings(const Options& options) {
+    LoadedSettings loaded = load_settings(settings_path());
+    if (loaded.writable) controls_.save_to(settings_path());
+    input_.bind_extra_keys(loaded.settings.extra_keys);
+    controls_.pause_on_focus_loss(loaded.settings.pause_on_focus_loss);
+    return combine(loaded.settings, options);
+  }
+
+  const Options& options_;
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;
   StepPacer pacer_;
-  std::unique_ptr<AudioSink> audio_;
+  std::unique_ptr<PlayerAudio> audio_;
   Screen screen_;
   PlayerInput input_;
+  Pause pause_;
+  Controls controls_;
   bool running_ = true;
 };
 
 }  // namespace
 
-int run_game() {
+int run_game(const Options& options) {
   int code;
   {
-    auto host = std::make_unique<DesktopHost>();
+    auto host = std::make_unique<DesktopHost>(options);
     code = host->run();
   }
   SDL_Quit();
