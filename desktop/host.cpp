@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -13,11 +14,14 @@
 #include "desktop/controls.hpp"
 #include "desktop/input.hpp"
 #include "desktop/pause.hpp"
+#include "desktop/recording.hpp"
 #include "desktop/screen.hpp"
 #include "desktop/settings.hpp"
 #include "desktop/step_pacer.hpp"
 #include "desktop/tick_probe.hpp"
 #include "game/game.hpp"
+#include "game/key_script.hpp"
+#include "game/trace.hpp"
 #include "system/steady_clock.hpp"
 
 namespace qv {
@@ -27,7 +31,7 @@ class DesktopHost {
  public:
   explicit DesktopHost(const Options& options)
       : options_(options),
-        game_(silent_, KeySource::keyboard),
+        game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
         controls_(screen_, input_, pause_) {}
@@ -37,10 +41,37 @@ class DesktopHost {
     audio_.reset();
   }
 
+  // What can refuse the run is looked at before any window opens: the recording to replay,
+  // and the files to write. The exit status when it refuses, or 0.
+  int prepare() {
+    std::string error;
+    settings_ = load_settings(settings_path());
+    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    if (!options_.replay.empty()) {
+      KeyScript script;
+      if (!read_key_script(options_.replay, script, error)) return refuse(error);
+      seed_ = script.seed.value_or(1);
+      last_step_ = script.last_step();
+      closed_after_ = script.closed_after;
+      replay_ = std::make_unique<ScriptKeys>(std::move(script.lines));
+    }
+    if (!options_.trace.empty()) {
+      trace_file_.open(options_.trace, std::ios::binary | std::ios::trunc);
+      if (!trace_file_) return refuse("cannot write the trace " + options_.trace);
+      trace_ = std::make_unique<TraceWriter>(trace_file_);
+      game_.keep_audio_calls(true);
+      game_.set_observer(trace_.get());
+    }
+    // A replay is not recorded again on its own.
+    int keep = replay_ ? 0 : settings_.settings.replays_kept;
+    if (!recording_.open(options_.record, keep, seed_, error)) return refuse(error);
+    return 0;
+  }
+
   int run() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
     if (!on_a_display()) return cannot_open("there is no display to show it on");
-    PortSettings port = port_settings(options_);
+    PortSettings port = port_settings();
     if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
     for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
@@ -59,15 +90,15 @@ class DesktopHost {
     pause_.set_audio(audio_.get());
     try {
       pacer_.start();
-      game_.start(static_cast<uint32_t>(std::time(nullptr)) ^
-                  static_cast<uint32_t>(clock_.now_us()));
+      game_.start(seed_);
+      if (last_step_ && *last_step_ <= 0) end_of_replay();
       loop();
       probe::at_exit(win);
     } catch (const RunTimeError& e) {
       report(e.what());
       return 1;
     }
-    return 0;
+    return finish_trace();
   }
 
  private:
@@ -91,10 +122,37 @@ class DesktopHost {
 
   void run_step(int64_t step) {
     uint64_t due = pacer_.due_us(step), start = clock_.now_us();
-    bool frame = game_.win().time.running();           // a running frame timer is due at every step
-    if (!game_.step(input_.take())) running_ = false;  // the staff roll has run out
+    bool frame = game_.win().time.running();  // a running frame timer is due at every step
+    StepKeys keys = input_.take();
+    if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
+    recording_.step(step, keys);
+    if (!game_.step(keys)) {  // the staff roll has run out
+      recording_.ended(step);
+      running_ = false;
+    }
     if (frame) probe::frame_tick(due, start, clock_.now_us());
     probe::after_handler(game_.win(), clock_.now_us());
+    if (running_ && last_step_ && step >= *last_step_) end_of_replay();
+  }
+
+  // The recording has run out: the window closes where the player closed it.
+  void end_of_replay() {
+    if (closed_after_) close_window();
+    running_ = false;
+  }
+
+  void close_window() {
+    game_.close();
+    recording_.closed(game_.current_step());
+    running_ = false;
+  }
+
+  int finish_trace() {
+    if (!trace_) return 0;
+    trace_file_.flush();
+    if (!trace_->failed()) return 0;
+    std::fprintf(stderr, "quelvaris: cannot write the trace %s\n", options_.trace.c_str());
+    return 1;
   }
 
   // Sleeps until the clock reaches `due_us`, handling window events meanwhile. The long part
@@ -115,8 +173,7 @@ class DesktopHost {
     if (controls_.handle(e)) return;
     switch (e.type) {
       case SDL_QUIT:
-        game_.close();
-        running_ = false;
+        close_window();
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -128,6 +185,11 @@ class DesktopHost {
       default:
         break;
     }
+  }
+
+  static int refuse(const std::string& why) {
+    std::fprintf(stderr, "quelvaris: %s\n", why.c_str());
+    return 2;
   }
 
   static int cannot_open(const char* why) {
@@ -150,15 +212,15 @@ class DesktopHost {
   }
 
   // The settings with the command line's options over them; wires what stays to the window.
-  PortSettings port_settings(const Options& options) {
-    LoadedSettings loaded = load_settings(settings_path());
-    if (loaded.writable) controls_.save_to(settings_path());
-    input_.bind_extra_keys(loaded.settings.extra_keys);
-    controls_.pause_on_focus_loss(loaded.settings.pause_on_focus_loss);
-    return combine(loaded.settings, options);
+  PortSettings port_settings() {
+    if (settings_.writable) controls_.save_to(settings_path());
+    input_.bind_extra_keys(settings_.settings.extra_keys);
+    controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
+    return combine(settings_.settings, options_);
   }
 
   const Options& options_;
+  LoadedSettings settings_;
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;
@@ -168,6 +230,13 @@ class DesktopHost {
   PlayerInput input_;
   Pause pause_;
   Controls controls_;
+  uint32_t seed_ = 0;
+  std::unique_ptr<ScriptKeys> replay_;
+  std::optional<int64_t> last_step_;     // of the recording replayed
+  std::optional<int64_t> closed_after_;  // the step after which its player closed the window
+  std::ofstream trace_file_;
+  std::unique_ptr<TraceWriter> trace_;
+  GameRecording recording_;
   bool running_ = true;
 };
 
@@ -177,7 +246,8 @@ int run_game(const Options& options) {
   int code;
   {
     auto host = std::make_unique<DesktopHost>(options);
-    code = host->run();
+    code = host->prepare();
+    if (code == 0) code = host->run();
   }
   SDL_Quit();
   return code;

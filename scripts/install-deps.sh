@@ -7,7 +7,7 @@ need=${1:-play}
 build=(g++ cmake make pkg-config libsdl2-dev libfluidsynth-dev libpng-dev libfreetype-dev libcli11-dev libinih-dev
        fluid-soundfont-gm)
 tests=(libgtest-dev libbenchmark-dev fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra xvfb xdotool wmctrl openbox
-       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3)
+       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3 jq)
 
 packages=("${build[@]}")
 [ "$need" = test ] && packages+=("${tests[@]}")
