@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The desktop port in a real X window: the pause stops the frame ticks and lets them go on,
-# F11 fills the screen and gives the window back, and the choice is saved in the settings
+# losing the focus pauses too, F11 fills the screen and gives the window back, and the choice is saved in the settings
 # file, which keeps the player's own lines.
 set -u
 build=${1:?usage: desktop_port.sh BUILD_DIR}
@@ -41,6 +41,20 @@ off=$(pause_line off) || fail "P did not let the game go on"
 paused_ms=$(($(field "$off" at_ms) - $(field "$on" at_ms)))
 [ "$paused_ms" -ge 1500 ] || fail "the pause lasted only $paused_ms ms"
 
+# Another window takes the focus: the game pauses by itself, and P lets it go on.
+xmessage -name other "another window" 2>/dev/null &
+other_pid=$!
+other=$(timeout 10 xdotool search --sync --onlyvisible --classname '^other$' | head -n 1)
+[ -n "$other" ] || fail "the other window did not open"
+focus_window "$other"
+for _ in $(seq 600); do [ "$(grep -c '^qv-timing pause=on ' "$err")" -ge 2 ] && break; sleep 0.05; done
+[ "$(grep -c '^qv-timing pause=on ' "$err")" -ge 2 ] || fail "losing the focus did not pause"
+kill "$other_pid"
+focus_window "$xs_wid"
+xdotool key p
+for _ in $(seq 600); do [ "$(grep -c '^qv-timing pause=off ' "$err")" -ge 2 ] && break; sleep 0.05; done
+[ "$(grep -c '^qv-timing pause=off ' "$err")" -ge 2 ] || fail "P did not end the pause of the lost focus"
+
 xdotool key F11
 for _ in $(seq 600); do
   size=$(xdotool getwindowgeometry "$xs_wid" | sed -n 's/.*Geometry: //p')
@@ -69,5 +83,6 @@ wait_gone "$xs_game_pid" 30
 ticks=$(report_value "$err" ticks)
 [ "$ticks" -gt "$(field "$off" ticks)" ] || fail "no frame ticks after the pause"
 echo "paused ${paused_ms} ms with no frame tick ($(field "$on" ticks) before, $ticks at the end);"
+echo "losing the focus paused the game;"
 echo "F11 filled the 1024x768 screen and gave the window back; settings saved:"
 cat "$settings"
