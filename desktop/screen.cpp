@@ -123,8 +123,9 @@ void Screen::show_paused(bool paused) {
 // Desktop fullscreen keeps the video mode; leaving it gives the window back its size.
 void Screen::toggle_fullscreen() {
   fullscreen_ = !fullscreen_;
+  if (fullscreen_) SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
   SDL_SetWindowFullscreen(window_, fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  if (!fullscreen_) SDL_SetWindowSize(window_, kClientWidth * scale_, kClientHeight * scale_);
+  if (!fullscreen_ && windowed_.w > 0) SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
   present();
 }
 

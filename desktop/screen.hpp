@@ -51,6 +51,7 @@ class Screen {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   int scale_ = 1;  // of the window, when not on the whole screen
+  Area windowed_;  // the window's size before it went on the whole screen
   bool fullscreen_ = false;
   bool paused_ = false;
   uint32_t pixels_[kClientWidth * kClientHeight];
