@@ -1,5 +1,5 @@
 // Quelvaris 弐: the game in its window.
-#include "desktop/host_sdl.hpp"
+#include "desktop/host.hpp"
 
 int main() {
   return qv::run_game();
