@@ -6,27 +6,62 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <memory>
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
 #include "desktop/input.hpp"
+#include "desktop/recording.hpp"
 #include "desktop/screen.hpp"
 #include "desktop/step_pacer.hpp"
 #include "desktop/tick_probe.hpp"
 #include "game/game.hpp"
+#include "game/key_script.hpp"
+#include "game/trace.hpp"
 #include "system/steady_clock.hpp"
 
 namespace qv {
 namespace {
 
+constexpr int kReplaysKept = 20;
+
 class DesktopHost {
  public:
-  DesktopHost() : game_(silent_, KeySource::keyboard), pacer_(clock_) {}
+  explicit DesktopHost(const Options& options)
+      : options_(options),
+        game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
+        pacer_(clock_) {}
   ~DesktopHost() {
     // The audio thread reads the songs and waves the media layer owns: it stops first.
     game_.media().set_sink(silent_);
     audio_.reset();
+  }
+
+  // What can refuse the run is looked at before any window opens: the recording to replay,
+  // and the files to write. The exit status when it refuses, or 0.
+  int prepare() {
+    std::string error;
+    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    if (!options_.replay.empty()) {
+      KeyScript script;
+      if (!read_key_script(options_.replay, script, error)) return refuse(error);
+      seed_ = script.seed.value_or(1);
+      last_step_ = script.last_step();
+      closed_after_ = script.closed_after;
+      replay_ = std::make_unique<ScriptKeys>(std::move(script.lines));
+    }
+    if (!options_.trace.empty()) {
+      trace_file_.open(options_.trace, std::ios::binary | std::ios::trunc);
+      if (!trace_file_) return refuse("cannot write the trace " + options_.trace);
+      trace_ = std::make_unique<TraceWriter>(trace_file_);
+      game_.keep_audio_calls(true);
+      game_.set_observer(trace_.get());
+    }
+    // A replay is not recorded again on its own.
+    int keep = replay_ ? 0 : kReplaysKept;
+    if (!recording_.open(options_.record, keep, seed_, error)) return refuse(error);
+    return 0;
   }
 
   int run() {
@@ -48,15 +83,15 @@ class DesktopHost {
     game_.media().set_sink(*audio_);
     try {
       pacer_.start();
-      game_.start(static_cast<uint32_t>(std::time(nullptr)) ^
-                  static_cast<uint32_t>(clock_.now_us()));
+      game_.start(seed_);
+      if (last_step_ && *last_step_ <= 0) end_of_replay();
       loop();
       probe::at_exit(win);
     } catch (const RunTimeError& e) {
       report(e.what());
       return 1;
     }
-    return 0;
+    return finish_trace();
   }
 
  private:
@@ -76,10 +111,37 @@ class DesktopHost {
 
   void run_step(int64_t step) {
     uint64_t due = pacer_.due_us(step), start = clock_.now_us();
-    bool frame = game_.win().time.running();           // a running frame timer is due at every step
-    if (!game_.step(input_.take())) running_ = false;  // the staff roll has run out
+    bool frame = game_.win().time.running();  // a running frame timer is due at every step
+    StepKeys keys = input_.take();
+    if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
+    recording_.step(step, keys);
+    if (!game_.step(keys)) {  // the staff roll has run out
+      recording_.ended(step);
+      running_ = false;
+    }
     if (frame) probe::frame_tick(due, start, clock_.now_us());
     probe::after_handler(game_.win(), clock_.now_us());
+    if (running_ && last_step_ && step >= *last_step_) end_of_replay();
+  }
+
+  // The recording has run out: the window closes where the player closed it.
+  void end_of_replay() {
+    if (closed_after_) close_window();
+    running_ = false;
+  }
+
+  void close_window() {
+    game_.close();
+    recording_.closed(game_.current_step());
+    running_ = false;
+  }
+
+  int finish_trace() {
+    if (!trace_) return 0;
+    trace_file_.flush();
+    if (!trace_->failed()) return 0;
+    std::fprintf(stderr, "quelvaris: cannot write the trace %s\n", options_.trace.c_str());
+    return 1;
   }
 
   // Sleeps until the clock reaches `due_us`, handling window events meanwhile. The long part
@@ -99,8 +161,7 @@ class DesktopHost {
   void handle(const SDL_Event& e) {
     switch (e.type) {
       case SDL_QUIT:
-        game_.close();
-        running_ = false;
+        close_window();
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -113,6 +174,11 @@ class DesktopHost {
       default:
         break;
     }
+  }
+
+  static int refuse(const std::string& why) {
+    std::fprintf(stderr, "quelvaris: %s\n", why.c_str());
+    return 2;
   }
 
   static int cannot_open(const char* why) {
@@ -134,6 +200,7 @@ class DesktopHost {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, what, nullptr);
   }
 
+  const Options& options_;
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;
@@ -141,16 +208,24 @@ class DesktopHost {
   std::unique_ptr<AudioSink> audio_;
   Screen screen_;
   PlayerInput input_;
+  uint32_t seed_ = 0;
+  std::unique_ptr<ScriptKeys> replay_;
+  std::optional<int64_t> last_step_;     // of the recording replayed
+  std::optional<int64_t> closed_after_;  // the step after which its player closed the window
+  std::ofstream trace_file_;
+  std::unique_ptr<TraceWriter> trace_;
+  GameRecording recording_;
   bool running_ = true;
 };
 
 }  // namespace
 
-int run_game() {
+int run_game(const Options& options) {
   int code;
   {
-    auto host = std::make_unique<DesktopHost>();
-    code = host->run();
+    auto host = std::make_unique<DesktopHost>(options);
+    code = host->prepare();
+    if (code == 0) code = host->run();
   }
   SDL_Quit();
   return code;

@@ -9,7 +9,7 @@ build=(g++ cmake make pkg-config libsdl2-dev libfluidsynth-dev libpng-dev libfre
        fluid-soundfont-gm)
 package=(dpkg-dev file)
 tests=(libgtest-dev libbenchmark-dev fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra xvfb xdotool wmctrl openbox
-       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3
+       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3 jq
        lintian appstream man-db)
 
 packages=("${build[@]}")

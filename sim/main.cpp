@@ -73,10 +73,8 @@ int main(int argc, char** argv) {
 
   qv::KeyScript script;
   if (!keys_path.empty()) {
-    std::ifstream in(keys_path);
-    if (!in) return fail("cannot read key script " + keys_path);
     std::string error;
-    if (!qv::parse_key_script(in, script, error)) return fail(keys_path + ": " + error);
+    if (!qv::read_key_script(keys_path, script, error)) return fail(error);
   }
   // A recording replays as it was played: its seed, and stopping where the game stopped,
   // closing the window if it was closed. Options given on the command line come first.

@@ -11,44 +11,12 @@
 
 #include "formats/png.hpp"
 #include "game/game.hpp"
+#include "game/key_script.hpp"
 #include "game/trace.hpp"
 #include "system/media.hpp"
 #include "system/virtual_clock.hpp"
 
 namespace qv {
-
-// Keys of a key script, as bits.
-enum SimKey : uint8_t {
-  kSimSpace = kKeySpace,
-  kSimLeft = kKeyLeft,
-  kSimUp = kKeyUp,
-  kSimRight = kKeyRight,
-  kSimDown = kKeyDown
-};
-
-struct KeyLine {
-  int64_t step;      // from this step on...
-  uint8_t keys;      // ...exactly these keys are held,
-  uint8_t taps = 0;  // and these went down and up again since the step before
-};
-
-// A key script as a recording of a game writes it: the keys, and the seed and the step at
-// which the game stopped when the script says them.
-struct KeyScript {
-  std::vector<KeyLine> lines;
-  std::optional<uint32_t> seed;
-  std::optional<int64_t> closed_after;  // "STEP close": the window was closed after that step
-  std::optional<int64_t> ended_at;      // "STEP end": the game ended itself at that step
-  // Where a replay of it stops: where the game stopped, or, for a recording cut short, at its
-  // last line. A plain key script (no seed) says nothing of that.
-  std::optional<int64_t> last_step() const;
-};
-
-// Reads a key script: lines "STEP KEYS" in ascending STEP, blank lines and # comments allowed;
-// a recording adds "seed N", "tap:KEY" words and a last line "STEP close" or "STEP end".
-// False with a message naming the line when the script is malformed.
-bool parse_key_script(std::istream& in, KeyScript& out, std::string& error);
-bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& error);
 
 class Simulator {
  public:
@@ -81,14 +49,10 @@ class Simulator {
   Picture screen() const;
 
  private:
-  StepKeys next_keys();
-
   SilentSink sink_;
   Game game_;
   uint32_t seed_;
-  std::vector<KeyLine> script_;
-  size_t next_line_ = 0;
-  uint8_t held_ = 0;
+  ScriptKeys script_;
   uint8_t override_ = 0;
   bool has_override_ = false;
   std::unique_ptr<TraceWriter> trace_;
