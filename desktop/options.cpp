@@ -35,7 +35,7 @@ void describe(CLI::App& app, Options& o) {
 }  // namespace
 
 int parse_options(int argc, const char* const* argv, Options& options) {
-  CLI::App app{"Quelvaris 2: a vertical shoot-'em-up", "quelvaris"};
+  CLI::App app{"Quelvaris \xE5\xBC\x90: a vertical shoot-'em-up", "quelvaris"};
   app.set_version_flag("--version", std::string("quelvaris ") + QV_VERSION);
   describe(app, options);
   try {
