@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "desktop/gamepad.hpp"
 #include "desktop/input.hpp"
 #include "desktop/recorder.hpp"
 #include "desktop/screen.hpp"
@@ -35,7 +36,7 @@ namespace {
 // The recording of the game, in the page's memory until the player saves it.
 constexpr const char* kRecordingPath = "/recording.keys";
 
-// The player's pause keys: the game stands still, music and effects with it.
+// The player's pause keys, as in the window.
 bool is_pause_key(SDL_Keycode key) {
   return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
 }
@@ -51,7 +52,8 @@ class WebHost {
   }
 
   bool open() {
-    if (!screen_.open()) return false;
+    // The page sets the canvas's size (web/page.js): the screen fills it at a whole scale.
+    if (!screen_.open(1, false)) return false;
     for (const char* name : kMediaFiles) game_.media().preload(name);
     Window& win = game_.win();
     // Every refresh is composed; the canvas shows the last of them once a display frame.
@@ -120,41 +122,44 @@ class WebHost {
   void handle(const SDL_Event& e) {
     switch (e.type) {
       case SDL_KEYDOWN:
-        if (!e.key.repeat && is_pause_key(e.key.keysym.sym)) {
+        if (!e.key.repeat && is_pause_key(e.key.keysym.sym))
           toggle_pause();
-        } else if (!paused_) {
+        else
           input_.key_event(e.key);
-        }
         break;
       case SDL_KEYUP:
-        input_.key_event(e.key);  // a key let go while paused is up when the game goes on
+        input_.key_event(e.key);
         break;
       case SDL_CONTROLLERDEVICEADDED:
       case SDL_CONTROLLERDEVICEREMOVED:
       case SDL_CONTROLLERBUTTONDOWN:
       case SDL_CONTROLLERBUTTONUP:
       case SDL_CONTROLLERAXISMOTION:
-        if (input_.pad_event(e)) toggle_pause();
+        if (pads_.handle(e) == Gamepads::Action::pause) toggle_pause();
         break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) screen_.present();
         break;
       default:
         break;
     }
   }
 
+  // The player's pause, as in the window: no step runs, the frame stays under its notice,
+  // presses are ignored, and the page holds the sound.
   void toggle_pause() {
     paused_ = !paused_;
     hold();
+    input_.ignore_presses(paused_);
+    screen_.show_paused(paused_);
     qv_js_paused(paused_);
   }
 
   void show() {
     if (!composed_) return;
     composed_ = false;
-    screen_.upload();
-    screen_.present();
+    screen_.show_composed();
   }
 
   void hold() {
@@ -170,6 +175,7 @@ class WebHost {
   StepPacer pacer_;
   Screen screen_;
   PlayerInput input_;
+  Gamepads pads_{input_};
   uint32_t seed_ = 0;
   std::ostringstream trace_text_;
   std::unique_ptr<TraceWriter> trace_;

@@ -54,7 +54,6 @@ saveLink.addEventListener('click', (e) => {
 });
 // The game calls these: the player paused it or let it go on; the program has ended.
 function quelvarisPaused(paused) {
-  status.textContent = paused ? 'Paused: P, Pause or Esc goes on' : '';
   quelvarisAudio.hold(paused);
 }
 function quelvarisFirstPicture() {
