@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The game in a web browser: builds the site with scripts/build-web.sh, serves it on the loopback
-# and plays it in headless Chromium (tests/web/play_in_browser.js): the title shows, Space
-# starts a game, random keys play it for about 15 s with a pause in the middle, the picture
-# changes, and the simulator's replay of the page's recording equals the page's trace. The
-# canvas shots must show the title and sprites, not a black canvas.
-# Built and played once, in the release build: the sanitizer build skips it.
+# and plays it in headless Chromium (tests/web/play_in_browser.js): the title shows silently,
+# Space starts a game and lets the music in, random keys (some tapped within a step) play it
+# for about 15 s, a pause and a hidden tab hold it in the middle, a gamepad's button holds
+# Space, the picture changes, and the simulator's replay of the page's recording equals the
+# page's trace. The canvas shots must show the title and sprites, not a black canvas.
+# Built and played once, in the release build: the sanitizer build skips it. The random keys
+# follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
 build=$(realpath "$1")
 fail() { echo "FAIL: $*"; exit 1; }
