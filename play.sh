@@ -6,4 +6,4 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh play
 cmake -S . -B build-play -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_TOOLS=OFF >/dev/null
 cmake --build build-play -j"$(nproc)" --target quelvaris
-exec build-play/quelvaris
+exec build-play/quelvaris "$@"

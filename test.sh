@@ -7,13 +7,13 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh test
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=ON -DQV_TOOLS=ON -DQV_BENCH=ON -DQV_SANITIZE=OFF -DQV_FUZZ=OFF -DQV_WERROR=ON >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=ON -DQV_TOOLS=ON -DQV_BENCH=ON -DQV_SANITIZE=OFF -DQV_FUZZ=OFF -DQV_WERROR=ON -DQV_INSTALL_LAYOUT=default >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --no-tests=error --output-on-failure -j"$jobs")
 
 # Fuzzing takes both cores for minutes: it runs alone, not beside the window tests.
 tests/fuzz/run.sh build || [ $? -eq 77 ]
 
-cmake -S . -B build-san -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_TESTS=ON -DQV_TOOLS=ON -DQV_BENCH=OFF -DQV_SANITIZE=ON -DQV_FUZZ=OFF -DQV_WERROR=ON >/dev/null
+cmake -S . -B build-san -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_TESTS=ON -DQV_TOOLS=ON -DQV_BENCH=OFF -DQV_SANITIZE=ON -DQV_FUZZ=OFF -DQV_WERROR=ON -DQV_INSTALL_LAYOUT=default >/dev/null
 cmake --build build-san -j"$jobs"
 (cd build-san && ASAN_OPTIONS=detect_leaks=1 ctest --no-tests=error --output-on-failure -j"$jobs")

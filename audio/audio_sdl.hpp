@@ -3,15 +3,30 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "system/media.hpp"
 
 namespace qv {
 
+struct AudioChoices {
+  std::string soundfont;     // empty: the usual search
+  int music_volume = 100;    // 0 to 100, 100 as made
+  int effects_volume = 100;  // 0 to 100
+};
+
+// The sound the window plays, which the player can hold and let go on.
+class PlayerAudio : public AudioSink {
+ public:
+  // Holds the music and the effects where they are (true), or lets them go on (false).
+  virtual void pause(bool paused) = 0;
+};
+
 // Opens the default audio device; without one, SDL's silent "dummy" device keeps the timing,
-// and if even that fails a SilentSink stands in. Never fails and never prints.
+// and if even that fails a silent sink stands in. Never fails; prints only a warning when the
+// chosen soundfont cannot be used (the usual search follows).
 // The songs and waves it is given must outlive it: destroy it before the Media that feeds it.
 // Destroying it stops the sound and closes the device.
-std::unique_ptr<AudioSink> open_sdl_audio();
+std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices = {});
 
 }  // namespace qv

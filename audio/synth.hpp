@@ -38,6 +38,11 @@ class Synth {
   void effect_stop();
   // Writes `frames` interleaved stereo frames in [-1, 1].
   void render(float* out, int32_t frames);
+  // The music's and the effects' share of the mix, 0 (silent) to 1 (as made).
+  void set_levels(float music, float effects) {
+    music_level_ = music;
+    effects_level_ = effects;
+  }
 
   // True while a tune is still before its end.
   bool music_playing() const { return song_ != nullptr; }
@@ -75,6 +80,8 @@ class Synth {
   void render_voice(EffectVoice& v, float* out, int32_t frames);
 
   int32_t rate_;
+  float music_level_ = 1;
+  float effects_level_ = 1;
   std::thread loader_;
   fluid_settings_t* settings_ = nullptr;
   std::atomic<fluid_synth_t*> loaded_{nullptr};  // published by the loader when complete

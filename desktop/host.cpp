@@ -11,9 +11,12 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
+#include "desktop/controls.hpp"
 #include "desktop/input.hpp"
+#include "desktop/pause.hpp"
 #include "desktop/recording.hpp"
 #include "desktop/screen.hpp"
+#include "desktop/settings.hpp"
 #include "desktop/step_pacer.hpp"
 #include "desktop/tick_probe.hpp"
 #include "game/game.hpp"
@@ -25,14 +28,14 @@
 namespace qv {
 namespace {
 
-constexpr int kReplaysKept = 20;
-
 class DesktopHost {
  public:
   explicit DesktopHost(const Options& options)
       : options_(options),
         game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
-        pacer_(clock_) {}
+        pacer_(clock_),
+        pause_(pacer_, screen_, input_),
+        controls_(screen_, input_, pause_) {}
   ~DesktopHost() {
     // The audio thread reads the songs and waves the media layer owns: it stops first.
     game_.media().set_sink(silent_);
@@ -43,6 +46,7 @@ class DesktopHost {
   // and the files to write. The exit status when it refuses, or 0.
   int prepare() {
     std::string error;
+    settings_ = load_settings(settings_path());
     seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
     if (!options_.replay.empty()) {
       KeyScript script;
@@ -60,7 +64,7 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     // A replay is not recorded again on its own.
-    int keep = replay_ ? 0 : kReplaysKept;
+    int keep = replay_ ? 0 : settings_.settings.replays_kept;
     if (!recording_.open(options_.record, keep, seed_, error)) return refuse(error);
     return 0;
   }
@@ -68,7 +72,9 @@ class DesktopHost {
   int run() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
     if (!on_a_display()) return cannot_open("there is no display to show it on");
-    if (!screen_.open()) return cannot_open(SDL_GetError());
+    PortSettings port = port_settings();
+    if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this, &win] {
@@ -78,8 +84,9 @@ class DesktopHost {
     });
     win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
     probe::title_shown();
-    audio_ = open_sdl_audio();
+    audio_ = open_sdl_audio(port.audio);
     game_.media().set_sink(*audio_);
+    pause_.set_audio(audio_.get());
     try {
       pacer_.start();
       game_.start(seed_);
@@ -97,6 +104,10 @@ class DesktopHost {
   void loop() {
     SDL_Event event;
     while (running_) {
+      if (pause_.on()) {  // nothing is due: the events alone
+        if (SDL_WaitEventTimeout(&event, 100)) handle(event);
+        continue;
+      }
       int64_t next = game_.current_step() + 1;
       if (wait_for(pacer_.due_us(next), event)) {
         handle(event);
@@ -158,6 +169,7 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (controls_.handle(e)) return;
     switch (e.type) {
       case SDL_QUIT:
         close_window();
@@ -167,7 +179,6 @@ class DesktopHost {
         input_.key_event(e.key);
         break;
       case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) screen_.present();
         break;
       default:
@@ -199,14 +210,25 @@ class DesktopHost {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, what, nullptr);
   }
 
+  // The settings with the command line's options over them; wires what stays to the window.
+  PortSettings port_settings() {
+    if (settings_.writable) controls_.save_to(settings_path());
+    input_.bind_extra_keys(settings_.settings.extra_keys);
+    controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
+    return combine(settings_.settings, options_);
+  }
+
   const Options& options_;
+  LoadedSettings settings_;
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;
   StepPacer pacer_;
-  std::unique_ptr<AudioSink> audio_;
+  std::unique_ptr<PlayerAudio> audio_;
   Screen screen_;
   PlayerInput input_;
+  Pause pause_;
+  Controls controls_;
   uint32_t seed_ = 0;
   std::unique_ptr<ScriptKeys> replay_;
   std::optional<int64_t> last_step_;     // of the recording replayed

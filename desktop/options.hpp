@@ -19,4 +19,12 @@ struct Options {
   std::string trace;   // write the game's trace here
 };
 
+// The parse went through and the game is to start.
+constexpr int kGoOn = -1;
+
+// Fills `options` from the command line. Returns kGoOn, or the exit status when the program
+// is done already: 0 after --help or --version, 2 after a bad option or value (one line on
+// stderr naming it).
+int parse_options(int argc, const char* const* argv, Options& options);
+
 }  // namespace qv

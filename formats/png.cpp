@@ -25,22 +25,15 @@ std::optional<Picture> decode_png(const uint8_t* data, size_t size) {
   return p;
 }
 
-bool write_png(const std::string& path, const Picture& picture, bool with_alpha) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    return false;
-  }
+namespace {
+
+// libpng reports a failure by a long jump back to here. The jump's target owns nothing that
+// would need destroying, as WebAssembly's exceptions require of a function that calls setjmp.
+bool write_rows(png_structp png, png_infop info, std::FILE* f, const Picture& picture,
+                bool with_alpha, uint8_t* row) {
+  if (setjmp(png_jmpbuf(png))) return false;
   int channels = with_alpha ? 4 : 3;
-  std::vector<uint8_t> row(static_cast<size_t>(picture.width) * channels);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_init_io(png, f.get());
+  png_init_io(png, f);
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
                static_cast<png_uint_32>(picture.height), 8,
                with_alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -50,17 +43,33 @@ bool write_png(const std::string& path, const Picture& picture, bool with_alpha)
   for (int32_t y = 0; y < picture.height; ++y) {
     for (int32_t x = 0; x < picture.width; ++x) {
       uint32_t p = picture.pixels[static_cast<size_t>(y) * picture.width + x];
-      uint8_t* o = row.data() + static_cast<size_t>(x) * channels;
+      uint8_t* o = row + static_cast<size_t>(x) * channels;
       o[0] = (p >> 16) & 0xFF;
       o[1] = (p >> 8) & 0xFF;
       o[2] = p & 0xFF;
       if (with_alpha) o[3] = (p >> 24) & 0xFF;
     }
-    png_write_row(png, row.data());
+    png_write_row(png, row);
   }
   png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
   return true;
+}
+
+}  // namespace
+
+bool write_png(const std::string& path, const Picture& picture, bool with_alpha) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
+  }
+  std::vector<uint8_t> row(static_cast<size_t>(picture.width) * (with_alpha ? 4 : 3));
+  bool written = write_rows(png, info, f.get(), picture, with_alpha, row.data());
+  png_destroy_write_struct(&png, &info);
+  return written;
 }
 
 }  // namespace qv

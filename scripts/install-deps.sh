@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing for playing (play) or for the tests (test).
-# Asks nothing when everything is there already.
+# Installs the Debian packages that are missing for playing (play), for building the Debian
+# package (package), for the web build (web) or for the tests (test, which include the package's
+# and the web build's). Asks nothing when everything is there already.
 set -euo pipefail
 need=${1:-play}
 
-build=(g++ cmake make pkg-config libsdl2-dev libfluidsynth-dev libpng-dev libfreetype-dev
+build=(g++ cmake make pkg-config libsdl2-dev libfluidsynth-dev libpng-dev libfreetype-dev libcli11-dev libinih-dev
        fluid-soundfont-gm)
+package=(dpkg-dev file)
 tests=(libgtest-dev libbenchmark-dev fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra xvfb xdotool wmctrl openbox
-       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3 jq)
+       imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3 jq
+       lintian appstream man-db)
+# The web build: Emscripten, the tools to fetch and unpack Debian's sources of SDL2, zlib and
+# libpng, the soundfont the page serves, and the browser its test drives.
+web=(emscripten dpkg-dev timgm6mb-soundfont chromium python3)
 
-packages=("${build[@]}")
-[ "$need" = test ] && packages+=("${tests[@]}")
+case "$need" in
+  package) packages=("${build[@]}" "${package[@]}") ;;
+  web) packages=("${web[@]}") ;;
+  test) packages=("${build[@]}" "${package[@]}" "${tests[@]}" "${web[@]}") ;;
+  *) packages=("${build[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node and npm may come from elsewhere than Debian (a newer Node brings its own npm).
+if [ "$need" = web ] || [ "$need" = test ]; then
+  command -v npm >/dev/null || missing+=(npm)
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

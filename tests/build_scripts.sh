@@ -10,8 +10,11 @@ set -u -o pipefail
 build=$(cd "${1:?usage: build_scripts.sh BUILD_DIR}" && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 
+# The build's options, and its settings of other kinds (cached strings such as the install layout).
 options=$(sed -n 's/^option(\(QV_[A-Z_]*\) .*/\1/p' CMakeLists.txt)
 [ -n "$options" ] || fail "no options found in CMakeLists.txt"
+settings=$(cat CMakeLists.txt cmake/*.cmake packaging/*.cmake 2>/dev/null |
+  sed -n 's/^set(\(QV_[A-Z_]*\) .* CACHE .*/\1/p')
 configures() { grep -E '^[^#]*cmake -S \. -B ' "$1"; }
 folder() { sed -E 's/.*cmake -S \. -B ([^ ]+).*/\1/' <<<"$1"; }
 
@@ -27,6 +30,9 @@ while read -r line; do
   for o in $options; do
     grep -qE -- "-D$o=(ON|OFF)( |$)" <<<"$line" || fail "test.sh configures $f without setting $o"
   done
+  for o in $settings; do
+    grep -qE -- "-D$o=[^ ]" <<<"$line" || fail "test.sh configures $f without setting $o"
+  done
   grep -q -- '-DQV_WERROR=ON' <<<"$line" || fail "test.sh builds $f without warnings as errors"
   count=$((count + 1))
 done < <(configures test.sh)
@@ -34,7 +40,7 @@ done < <(configures test.sh)
 while read -r line; do
   grep -q -- '--no-tests=error' <<<"$line" || fail "ctest without --no-tests=error: $line"
 done < <(grep -E '^[^#]*\bctest ' test.sh)
-echo "play builds in $play_folder; test.sh sets all of: $(paste -sd' ' <<<"$options")"
+echo "play builds in $play_folder; test.sh sets all of: $(echo $options $settings)"
 
 # Every script test has a time limit and may skip.
 ctest --test-dir "$build" --show-only=json-v1 >"$build/tests.json" 2>/dev/null || fail "ctest --show-only"

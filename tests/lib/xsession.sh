@@ -33,6 +33,9 @@ xsession_start() {
   export DISPLAY=":$(cat "$work/display")"
   openbox >/dev/null 2>&1 &
   xs_wm_pid=$!
+  # The game reads its settings from the session's folder, never the player's, and keeps its
+  # recordings there.
+  export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
   for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && return; sleep 0.05; done
   echo "FAIL: the window manager did not start in 30 s"
   exit 1

@@ -1,0 +1,256 @@
+#include "web/host.hpp"
+
+#include <SDL.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "desktop/gamepad.hpp"
+#include "desktop/input.hpp"
+#include "desktop/recorder.hpp"
+#include "desktop/screen.hpp"
+#include "desktop/step_pacer.hpp"
+#include "game/game.hpp"
+#include "game/trace.hpp"
+#include "system/media_files.hpp"
+#include "web/audio_sink.hpp"
+#include "web/browser_clock.hpp"
+
+// The page's side is web/page.js.
+// clang-format off
+EM_JS(void, qv_js_paused, (bool paused), { quelvarisPaused(paused); });
+EM_JS(void, qv_js_ended, (), { quelvarisEnded(); });
+EM_JS(void, qv_js_first_picture, (), { quelvarisFirstPicture(); });
+EM_JS(void, qv_js_failed, (const char* what), { quelvarisFailed(UTF8ToString(what)); });
+// clang-format on
+
+namespace qv {
+namespace {
+
+// The recording of the game, in the page's memory until the player saves it.
+constexpr const char* kRecordingPath = "/recording.keys";
+
+// The player's pause keys, as in the window.
+bool is_pause_key(SDL_Keycode key) {
+  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
+}
+
+class WebHost {
+ public:
+  explicit WebHost(const WebOptions& options) : game_(sink_, KeySource::keyboard), pacer_(clock_) {
+    if (options.trace) {
+      trace_ = std::make_unique<TraceWriter>(trace_text_);
+      game_.keep_audio_calls(true);
+      game_.set_observer(trace_.get());
+    }
+  }
+
+  bool open() {
+    // The page sets the canvas's size (web/page.js): the screen fills it at a whole scale.
+    if (!screen_.open(1, false)) return false;
+    for (const char* name : media_files::kAll) game_.media().preload(name);
+    Window& win = game_.win();
+    // Every refresh is composed; the canvas shows the last of them once a display frame.
+    win.onPB.set_refresh([this, &win] {
+      screen_.compose(win.onPB, win.score1);
+      composed_ = true;
+    });
+    win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
+    show();
+    qv_js_first_picture();
+    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    std::string error;
+    if (!recorder_.open(kRecordingPath, true, seed_, error))
+      std::fprintf(stderr, "%s\n", error.c_str());
+    pacer_.start();
+    game_.start(seed_);
+    return true;
+  }
+
+  // One display frame: the events since the last, then every step that is due.
+  void frame() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handle(event);
+    while (running_ && !pacer_.paused()) {
+      int64_t next = game_.current_step() + 1;
+      if (pacer_.now_us() < pacer_.due_us(next)) break;
+      pacer_.let_go_of_lost_time(next);
+      run_step(next);
+    }
+    show();
+    WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
+  }
+
+  // A hidden tab gets no frames: the game waits for it instead of racing to catch up.
+  void set_hidden(bool hidden) {
+    hidden_ = hidden;
+    hold();
+    if (hidden) input_.focus_lost();
+  }
+
+  const std::string& trace() {
+    trace_copy_ = trace_text_.str();
+    return trace_copy_;
+  }
+  // What the recorder has written so far: every step up to the last one run.
+  const std::string& recording() {
+    std::fflush(nullptr);
+    std::ifstream in(kRecordingPath, std::ios::binary);
+    recording_copy_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return recording_copy_;
+  }
+  int64_t steps() const { return game_.current_step(); }
+  bool paused() const { return paused_; }
+
+ private:
+  void run_step(int64_t step) {
+    StepKeys keys = input_.take();
+    recorder_.step(step, keys);
+    if (!game_.step(keys)) {  // the staff roll has run out
+      recorder_.ended(step);
+      running_ = false;
+      qv_js_ended();
+    }
+  }
+
+  void handle(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_KEYDOWN:
+        if (!e.key.repeat && is_pause_key(e.key.keysym.sym))
+          toggle_pause();
+        else
+          input_.key_event(e.key);
+        break;
+      case SDL_KEYUP:
+        input_.key_event(e.key);
+        break;
+      case SDL_CONTROLLERDEVICEADDED:
+      case SDL_CONTROLLERDEVICEREMOVED:
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+      case SDL_CONTROLLERAXISMOTION:
+        if (pads_.handle(e) == Gamepads::Action::pause) toggle_pause();
+        break;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) screen_.present();
+        break;
+      default:
+        break;
+    }
+  }
+
+  // The player's pause, as in the window: no step runs, the frame stays under its notice,
+  // presses are ignored, and the page holds the sound.
+  void toggle_pause() {
+    paused_ = !paused_;
+    hold();
+    input_.ignore_presses(paused_);
+    screen_.show_paused(paused_);
+    qv_js_paused(paused_);
+  }
+
+  void show() {
+    if (!composed_) return;
+    composed_ = false;
+    screen_.show_composed();
+  }
+
+  void hold() {
+    if (paused_ || hidden_)
+      pacer_.pause();
+    else
+      pacer_.resume();
+  }
+
+  BrowserClock clock_;
+  WebAudioSink sink_;
+  Game game_;
+  StepPacer pacer_;
+  Screen screen_;
+  PlayerInput input_;
+  Gamepads pads_{input_};
+  uint32_t seed_ = 0;
+  std::ostringstream trace_text_;
+  std::unique_ptr<TraceWriter> trace_;
+  std::string trace_copy_;
+  Recorder recorder_;
+  std::string recording_copy_;
+  bool running_ = true;
+  bool composed_ = false;
+  bool paused_ = false;
+  bool hidden_ = false;
+};
+
+std::unique_ptr<WebHost> g_host;
+
+// A run-time error in the game stops it where it is, as the desktop game stops, and says so on
+// the page; the recording up to there can still be saved and replayed.
+bool game_failed(const RunTimeError& e) {
+  std::fprintf(stderr, "quelvaris: %s\n", e.what());
+  qv_js_failed(e.what());
+  return false;
+}
+
+EM_BOOL on_frame(double, void*) {
+  try {
+    g_host->frame();
+    return EM_TRUE;
+  } catch (const RunTimeError& e) {
+    return game_failed(e);
+  }
+}
+
+EM_BOOL on_visibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
+  g_host->set_hidden(e->hidden);
+  return EM_FALSE;
+}
+
+}  // namespace
+
+bool start_web_game(const WebOptions& options) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER) != 0) {
+    qv_js_failed(SDL_GetError());
+    return false;
+  }
+  g_host = std::make_unique<WebHost>(options);
+  try {
+    if (!g_host->open()) {
+      qv_js_failed(SDL_GetError());
+      return false;
+    }
+  } catch (const RunTimeError& e) {
+    return game_failed(e);
+  }
+  emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, on_visibility);
+  emscripten_request_animation_frame_loop(on_frame, nullptr);
+  return true;
+}
+
+}  // namespace qv
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* qv_trace() {
+  return qv::g_host ? qv::g_host->trace().c_str() : "";
+}
+
+EMSCRIPTEN_KEEPALIVE const char* qv_recording() {
+  return qv::g_host ? qv::g_host->recording().c_str() : "";
+}
+
+EMSCRIPTEN_KEEPALIVE double qv_steps() {
+  return qv::g_host ? static_cast<double>(qv::g_host->steps()) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int qv_paused() {
+  return qv::g_host && qv::g_host->paused();
+}
+}

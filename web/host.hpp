@@ -1,0 +1,28 @@
+// The browser host: the game in the page's canvas. The browser calls `frame` once a display
+// frame; the host runs every 10 ms step that is due by then, on the same rule as the window and
+// the simulator, and the page reads the trace and the recording through the exports below.
+#pragma once
+
+#include <cstdint>
+
+namespace qv {
+
+struct WebOptions {
+  bool trace = false;  // keep the simulator's trace of the game
+};
+
+// Opens the canvas and starts the game; false, said on the page, when there is nothing to draw
+// on or the game failed at once.
+bool start_web_game(const WebOptions& options);
+
+}  // namespace qv
+
+// For the page (web/page.js): the trace as JSON lines (empty unless kept), the recording of the
+// game so far, the steps run, and whether the game is paused. The texts stay valid until the
+// next call.
+extern "C" {
+const char* qv_trace();
+const char* qv_recording();
+double qv_steps();
+int qv_paused();
+}
