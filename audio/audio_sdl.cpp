@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <string>
 
 #include "audio/spsc_ring.hpp"
 #include "audio/synth.hpp"
@@ -34,14 +35,17 @@ struct Command {
 
 class SdlAudioSink final : public AudioSink {
  public:
-  SdlAudioSink() = default;
+  explicit SdlAudioSink(std::string soundfont) : soundfont_(std::move(soundfont)) {}
   SdlAudioSink(const SdlAudioSink&) = delete;
   SdlAudioSink& operator=(const SdlAudioSink&) = delete;
   ~SdlAudioSink() override;
 
   bool start();
 
+  void expect_tune(const MidiSong& song) override { synth_->expect_tune(song); }
+  // The first tune played starts the loading of the instruments of those expected by then.
   void music_play(const MidiSong* song, uint64_t from_us) override {
+    synth_->load_soundfont();
     commands_.push({Command::kMusicPlay, false, song, nullptr, from_us});
   }
   void music_stop() override { commands_.push({Command::kMusicStop, false, nullptr, nullptr, 0}); }
@@ -59,6 +63,7 @@ class SdlAudioSink final : public AudioSink {
   void apply(const Command& c);
   void fade_at_close(float* out, int frames);
 
+  const std::string soundfont_;
   bool subsystem_ = false;
   int rate_ = 0;
   float close_gain_ = 1;                // the callback's alone
@@ -136,7 +141,7 @@ bool SdlAudioSink::start() {
     if (!opened) return false;
   }
   rate_ = have.freq;
-  synth_ = std::make_unique<Synth>(have.freq);
+  synth_ = std::make_unique<Synth>(have.freq, soundfont_);
   SDL_PauseAudioDevice(device_, 0);
   return true;
 }
@@ -180,8 +185,8 @@ void SdlAudioSink::fade_at_close(float* out, int frames) {
 
 }  // namespace
 
-std::unique_ptr<AudioSink> open_sdl_audio() {
-  auto sink = std::make_unique<SdlAudioSink>();
+std::unique_ptr<AudioSink> open_sdl_audio(const std::string& soundfont) {
+  auto sink = std::make_unique<SdlAudioSink>(soundfont);
   if (sink->start()) return sink;
   return std::make_unique<SilentSink>();
 }
