@@ -45,11 +45,15 @@ def launch(name, hide):
     return game, raw, err
 
 def window():
-    out = subprocess.run(["timeout", "10", "xdotool", "search", "--sync", "--onlyvisible", "--name",
-                          "^Quelvaris"], capture_output=True, text=True).stdout.split()
-    if not out:
-        sys.exit("no game window")
-    return out[0]
+    end = time.time() + 10
+    while time.time() < end:  # xdotool gives up when a window goes away while it looks
+        out = subprocess.run(["timeout", str(max(1, int(end - time.time()))), "xdotool", "search",
+                              "--sync", "--onlyvisible", "--name", "^Quelvaris"],
+                             capture_output=True, text=True).stdout.split()
+        if out:
+            return out[0]
+        time.sleep(0.1)
+    sys.exit("no game window")
 
 def window_shown(wid):
     return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quelvaris"],

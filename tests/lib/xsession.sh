@@ -42,9 +42,16 @@ xsession_stop() {
   xs_game_pid= xs_wm_pid= xs_x_pid= xs_work=
 }
 
-# The game's window, once it is mapped; empty after ten seconds without one.
+# The game's window, once it is mapped; empty after ten seconds without one. xdotool gives up
+# when a window of the display goes away while it looks (BadWindow): then it looks again.
 game_window() {
-  timeout 10 xdotool search --sync --onlyvisible --name '^Quelvaris' 2>/dev/null | head -n 1
+  local wid end=$((SECONDS + 10))
+  while [ $SECONDS -lt $end ]; do
+    wid=$(timeout $((end - SECONDS)) xdotool search --sync --onlyvisible --name '^Quelvaris' \
+      2>/dev/null | head -n 1)
+    [ -n "$wid" ] && { echo "$wid"; return; }
+    sleep 0.1
+  done
 }
 
 focus_window() {
