@@ -5,4 +5,4 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh play
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_TOOLS=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target quelvaris
-exec build/quelvaris
+exec build/quelvaris "$@"

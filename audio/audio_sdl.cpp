@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "audio/spsc_ring.hpp"
@@ -33,9 +35,9 @@ struct Command {
   uint64_t from_us = 0;
 };
 
-class SdlAudioSink final : public AudioSink {
+class SdlAudioSink final : public PlayerAudio {
  public:
-  explicit SdlAudioSink(std::string soundfont) : soundfont_(std::move(soundfont)) {}
+  explicit SdlAudioSink(const AudioChoices& choices) : choices_(choices) {}
   SdlAudioSink(const SdlAudioSink&) = delete;
   SdlAudioSink& operator=(const SdlAudioSink&) = delete;
   ~SdlAudioSink() override;
@@ -55,6 +57,10 @@ class SdlAudioSink final : public AudioSink {
   void effect_stop() override {
     commands_.push({Command::kEffectStop, false, nullptr, nullptr, 0});
   }
+  // The device stops calling for sound: the synth and its tune stay where they are.
+  void pause(bool paused) override {
+    if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+  }
 
  private:
   static void SDLCALL callback(void* self, Uint8* stream, int len);
@@ -63,7 +69,7 @@ class SdlAudioSink final : public AudioSink {
   void apply(const Command& c);
   void fade_at_close(float* out, int frames);
 
-  const std::string soundfont_;
+  AudioChoices choices_;
   bool subsystem_ = false;
   int rate_ = 0;
   float close_gain_ = 1;                // the callback's alone
@@ -119,6 +125,26 @@ class QuietStderr {
   int saved_;
 };
 
+// A SoundFont 2 file is a RIFF file of the form "sfbk".
+bool is_soundfont(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char head[12] = {};
+  bool ok = std::fread(head, 1, sizeof head, f) == sizeof head &&
+            std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+  std::fclose(f);
+  return ok;
+}
+
+// The player's soundfont when it is one; else, after a warning, the one the system has.
+std::string soundfont_to_use(const std::string& chosen) {
+  if (chosen.empty()) return find_soundfont();
+  if (is_soundfont(chosen)) return chosen;
+  std::fprintf(stderr, "quelvaris: %s is no SoundFont that can be read, the usual one is used\n",
+               chosen.c_str());
+  return find_soundfont();
+}
+
 bool SdlAudioSink::init_and_open(SDL_AudioSpec& have) {
   QuietStderr quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -141,7 +167,9 @@ bool SdlAudioSink::start() {
     if (!opened) return false;
   }
   rate_ = have.freq;
-  synth_ = std::make_unique<Synth>(have.freq, soundfont_);
+  synth_ = std::make_unique<Synth>(have.freq, soundfont_to_use(choices_.soundfont));
+  synth_->set_levels(static_cast<float>(choices_.music_volume) / 100.0f,
+                     static_cast<float>(choices_.effects_volume) / 100.0f);
   SDL_PauseAudioDevice(device_, 0);
   return true;
 }
@@ -183,12 +211,21 @@ void SdlAudioSink::fade_at_close(float* out, int frames) {
   if (close_gain_ == 0.0f) faded_out_.store(true, std::memory_order_release);
 }
 
+class SilentPlayerAudio final : public PlayerAudio {
+ public:
+  void music_play(const MidiSong*, uint64_t) override {}
+  void music_stop() override {}
+  void effect_play(const Wave*, bool) override {}
+  void effect_stop() override {}
+  void pause(bool) override {}
+};
+
 }  // namespace
 
-std::unique_ptr<AudioSink> open_sdl_audio(const std::string& soundfont) {
-  auto sink = std::make_unique<SdlAudioSink>(soundfont);
+std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices) {
+  auto sink = std::make_unique<SdlAudioSink>(choices);
   if (sink->start()) return sink;
-  return std::make_unique<SilentSink>();
+  return std::make_unique<SilentPlayerAudio>();
 }
 
 }  // namespace qv

@@ -5,18 +5,31 @@
 #include <memory>
 #include <string>
 
-#include "audio/synth.hpp"
 #include "system/media.hpp"
 
 namespace qv {
 
+struct AudioChoices {
+  std::string soundfont;     // empty: the usual search
+  int music_volume = 100;    // 0 to 100, 100 as made
+  int effects_volume = 100;  // 0 to 100
+};
+
+// The sound the window plays, which the player can hold and let go on.
+class PlayerAudio : public AudioSink {
+ public:
+  // Holds the music and the effects where they are (true), or lets them go on (false).
+  virtual void pause(bool paused) = 0;
+};
+
 // Opens the default audio device; without one, SDL's silent "dummy" device keeps the timing,
-// and if even that fails a SilentSink stands in. Never fails and never prints. The music plays
-// with the given soundfont ("" for none), of which only the instruments of the tunes it is told
-// to expect are loaded, in the background, once the first tune is played.
+// and if even that fails a silent sink stands in. Never fails; prints only a warning when the
+// chosen soundfont cannot be used (the usual search follows). Of the soundfont, only the
+// instruments of the tunes the sink is told to expect are loaded, in the background, once the
+// first tune is played.
 // The songs and waves it is given must outlive it: destroy it before the Media that feeds it.
 // Destroying it stops the sound and closes the device, at once, however far the soundfont has
 // loaded.
-std::unique_ptr<AudioSink> open_sdl_audio(const std::string& soundfont = find_soundfont());
+std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices = {});
 
 }  // namespace qv

@@ -264,7 +264,7 @@ void Synth::render_voice(EffectVoice& v, float* out, int32_t frames) {
   const std::vector<int16_t>& s = v.wave->samples;
   const size_t channels = static_cast<size_t>(v.wave->channels);
   const size_t length = s.size() / channels;
-  constexpr float kScale = kEffectGain / 32768.0f;
+  const float kScale = kEffectGain * effects_level_ / 32768.0f;
   for (int32_t i = 0; i < frames && v.wave; ++i) {
     if (v.pos >= static_cast<double>(length)) {
       if (!v.loop) {
@@ -303,6 +303,8 @@ void Synth::render_effects(float* out, int32_t frames) {
 void Synth::render(float* out, int32_t frames) {
   if (frames <= 0) return;
   render_music(out, frames);
+  if (music_level_ != 1.0f)
+    for (int32_t i = 0; i < 2 * frames; ++i) out[i] *= music_level_;
   render_effects(out, frames);
   for (int32_t i = 0; i < 2 * frames; ++i) out[i] = soft_limit(out[i]);
 }

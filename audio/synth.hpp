@@ -45,6 +45,11 @@ class Synth {
   void effect_stop();
   // Writes `frames` interleaved stereo frames in [-1, 1].
   void render(float* out, int32_t frames);
+  // The music's and the effects' share of the mix, 0 (silent) to 1 (as made).
+  void set_levels(float music, float effects) {
+    music_level_ = music;
+    effects_level_ = effects;
+  }
 
   // True while a tune is still before its end.
   bool music_playing() const { return song_ != nullptr; }
@@ -83,6 +88,8 @@ class Synth {
   void render_voice(EffectVoice& v, float* out, int32_t frames);
 
   int32_t rate_;
+  float music_level_ = 1;
+  float effects_level_ = 1;
   const std::shared_ptr<SoundfontLoader> loader_;  // null without a soundfont
   TuneInstruments tunes_;                          // the controlling thread's
   fluid_synth_t* fluid_ = nullptr;                 // the render thread's, once loaded

@@ -110,6 +110,11 @@ void after_handler(const Window& win, uint64_t now_us) {
                static_cast<unsigned long long>(now_us / 1000), static_cast<int>(win.s.stage_count));
 }
 
+void paused(bool on, uint64_t now_us) {
+  std::fprintf(stderr, "qv-timing pause=%s at_ms=%llu ticks=%zu\n", on ? "on" : "off",
+               static_cast<unsigned long long>(now_us / 1000), g_count + g_dropped);
+}
+
 void at_exit(const Window& win) {
   // When the game's loop ended (the close was handled): what follows is the shut-down.
   std::fprintf(stderr, "qv-timing loop_end_epoch_us=%llu\n",

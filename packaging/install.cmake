@@ -1,9 +1,32 @@
-# Installs the game as a desktop program: the program in libexec, its music and effects in
-# share/quelvaris, a launcher in bin that starts the program from there, a menu entry and the
-# icon. Included by the top level.
+# Installs the game as a desktop program: the program, its music and effects, a launcher that
+# starts the program from the folder of the music, a menu entry, the icon, the AppStream card
+# and the manual page. Included by the top level.
+#
+# QV_INSTALL_LAYOUT chooses the folders: "default" puts the launcher in bin, the program in
+# libexec/quelvaris and the music in share/quelvaris; "debian" follows Debian's place for
+# games (games, lib/games/quelvaris, share/games/quelvaris) and adds what a Debian package
+# needs, built with cpack (packaging/deb.cmake; scripts/build-deb.sh does it all).
 include(GNUInstallDirs)
-set(QV_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/quelvaris)
-set(QV_DATA_DIR ${CMAKE_INSTALL_DATADIR}/quelvaris)
+set(QV_INSTALL_LAYOUT default CACHE STRING "Folders cmake --install uses: default or debian")
+set_property(CACHE QV_INSTALL_LAYOUT PROPERTY STRINGS default debian)
+if(QV_INSTALL_LAYOUT STREQUAL "default")
+  set(QV_LAUNCHER_DIR ${CMAKE_INSTALL_BINDIR})
+  set(QV_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/quelvaris)
+  set(QV_DATA_DIR ${CMAKE_INSTALL_DATADIR}/quelvaris)
+elseif(QV_INSTALL_LAYOUT STREQUAL "debian")
+  set(QV_LAUNCHER_DIR games)
+  set(QV_GAME_DIR lib/games/quelvaris)
+  set(QV_DATA_DIR share/games/quelvaris)
+else()
+  message(FATAL_ERROR "QV_INSTALL_LAYOUT is '${QV_INSTALL_LAYOUT}'; it can be default or debian")
+endif()
+
+# Folders readable by all, whatever the umask of the one who installs.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# The name software centres know the game by; the menu entry and the AppStream card carry it.
+set(QV_APP_ID io.github.quelvaris.Quelvaris)
 
 # The launcher finds the program and the folder from where it lies, so the whole tree can be
 # moved or installed under any prefix.
@@ -19,26 +42,36 @@ function(qv_relative out from to)
   endif()
   set(${out} ${path} PARENT_SCOPE)
 endfunction()
-qv_relative(QV_BIN_TO_DATA ${CMAKE_INSTALL_BINDIR} ${QV_DATA_DIR})
-qv_relative(QV_BIN_TO_GAME ${CMAKE_INSTALL_BINDIR} ${QV_GAME_DIR})
+qv_relative(QV_BIN_TO_DATA ${QV_LAUNCHER_DIR} ${QV_DATA_DIR})
+qv_relative(QV_BIN_TO_GAME ${QV_LAUNCHER_DIR} ${QV_GAME_DIR})
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quelvaris.in ${CMAKE_BINARY_DIR}/packaging/quelvaris @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/quelvaris.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/packaging/${QV_APP_ID}.metainfo.xml @ONLY)
 
 install(TARGETS quelvaris RUNTIME DESTINATION ${QV_GAME_DIR})
-install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/quelvaris DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/quelvaris DESTINATION ${QV_LAUNCHER_DIR})
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/bgm&se" DESTINATION ${QV_DATA_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/icon.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME quelvaris.png)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/${QV_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The menu entry names the launcher by its full path, which is known only when installing
-# (cmake --install --prefix may choose another prefix than the one configured).
+# The menu entry names the launcher, and the manual page the music folder, by full path, which
+# is known only when installing (cmake --install --prefix may choose another prefix than the
+# one configured).
 install(CODE "
-  set(QV_LAUNCHER \"${CMAKE_INSTALL_BINDIR}\")
-  if(NOT IS_ABSOLUTE \"\${QV_LAUNCHER}\")
-    set(QV_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/\${QV_LAUNCHER}\")
-  endif()
-  set(QV_LAUNCHER \"\${QV_LAUNCHER}/quelvaris\")
-  configure_file(\"${CMAKE_CURRENT_LIST_DIR}/quelvaris.desktop.in\"
-                 \"${CMAKE_BINARY_DIR}/packaging/quelvaris.desktop\" @ONLY)
+  set(QV_PACKAGING_SOURCE \"${CMAKE_CURRENT_LIST_DIR}\")
+  set(QV_PACKAGING_BINARY \"${CMAKE_BINARY_DIR}/packaging\")
+  set(QV_LAUNCHER_DIR \"${QV_LAUNCHER_DIR}\")
+  set(QV_DATA_DIR \"${QV_DATA_DIR}\")
+  set(PROJECT_VERSION \"${PROJECT_VERSION}\")
+  set(QV_RELEASE_DATE \"${QV_RELEASE_DATE}\")
+  include(\"${CMAKE_CURRENT_LIST_DIR}/installed_paths.cmake\")
 ")
 install(FILES ${CMAKE_BINARY_DIR}/packaging/quelvaris.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications RENAME ${QV_APP_ID}.desktop)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/quelvaris.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+if(QV_INSTALL_LAYOUT STREQUAL "debian")
+  include(${CMAKE_CURRENT_LIST_DIR}/deb.cmake)
+endif()

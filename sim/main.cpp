@@ -31,8 +31,8 @@ int fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  uint32_t seed = 1;
-  int64_t steps = 10000;
+  std::optional<uint32_t> seed;
+  std::optional<int64_t> steps;
   int64_t close_step = -1;
   std::string keys_path, trace_path;
   std::multimap<int64_t, std::string> shots;
@@ -71,13 +71,16 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::vector<qv::KeyLine> script;
+  qv::KeyScript script;
   if (!keys_path.empty()) {
-    std::ifstream in(keys_path);
-    if (!in) return fail("cannot read key script " + keys_path);
     std::string error;
-    if (!qv::parse_key_script(in, script, error)) return fail(keys_path + ": " + error);
+    if (!qv::read_key_script(keys_path, script, error)) return fail(error);
   }
+  // A recording replays as it was played: its seed, and stopping where the game stopped,
+  // closing the window if it was closed. Options given on the command line come first.
+  if (!seed) seed = script.seed.value_or(1);
+  if (!steps) steps = script.last_step().value_or(10000);
+  if (close_step < 0 && script.closed_after) close_step = *script.closed_after;
   std::ofstream trace_file;
   std::ostream* trace = nullptr;
   if (trace_path == "-") {
@@ -88,7 +91,7 @@ int main(int argc, char** argv) {
     trace = &trace_file;
   }
 
-  qv::Simulator sim(seed, std::move(script));
+  qv::Simulator sim(*seed, std::move(script.lines));
   sim.set_trace(trace);
   auto take_shots = [&](int64_t step) {
     auto [lo, hi] = shots.equal_range(step);
@@ -101,7 +104,7 @@ int main(int argc, char** argv) {
   try {
     sim.start();
     take_shots(0);
-    while (sim.current_step() < steps) {
+    while (sim.current_step() < *steps) {
       bool going = sim.step();
       take_shots(sim.current_step());
       if (!going) break;

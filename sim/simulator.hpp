@@ -5,35 +5,18 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "game/window.hpp"
-#include "system/media.hpp"
 #include "formats/png.hpp"
+#include "game/game.hpp"
+#include "game/key_script.hpp"
+#include "game/trace.hpp"
+#include "system/media.hpp"
+#include "system/virtual_clock.hpp"
 
 namespace qv {
-
-// Keys of a key script, as bits.
-enum SimKey : uint8_t { kSimSpace = 1, kSimLeft = 2, kSimUp = 4, kSimRight = 8, kSimDown = 16 };
-
-struct KeyLine {
-  int64_t step;  // from this step on...
-  uint8_t keys;  // ...exactly these keys are held
-};
-
-// Reads a key script: lines "STEP KEYS" in ascending STEP, blank lines and # comments allowed.
-// False with a message naming the line when the script is malformed.
-bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& error);
-
-class VirtualClock final : public Clock {
- public:
-  uint64_t now_us() const override { return now_us_; }
-  void set_ms(uint64_t ms) { now_us_ = ms * 1000; }
-
- private:
-  uint64_t now_us_ = 0;
-};
 
 class Simulator {
  public:
@@ -41,20 +24,22 @@ class Simulator {
   ~Simulator();
 
   // Writes one JSON line per handler call to this stream from now on (null: no trace).
-  void set_trace(std::ostream* trace) { trace_ = trace; }
+  void set_trace(std::ostream* trace);
+  bool trace_failed() const { return trace_ && trace_->failed(); }
 
   // Runs Form_Load at time 0.
-  void start();
+  void start() { game_.start(seed_); }
   // Runs step k + 1: the clock moves to 10 (k + 1) ms, the keys of the script are applied,
   // then every timer handler due runs. False once the game has ended itself.
   bool step();
   // Closes the window: Form_Unload.
-  void close();
+  void close() { game_.close(); }
 
-  int64_t current_step() const { return step_; }
-  bool ended() const { return ended_; }
-  Window& win() { return *win_; }
-  Media& media() { return media_; }
+  int64_t current_step() const { return game_.current_step(); }
+  bool ended() const { return game_.ended(); }
+  Window& win() { return game_.win(); }
+  Media& media() { return game_.media(); }
+  Game& game() { return game_; }
   // Holds exactly these keys from the next step on, in place of the script.
   void hold(uint8_t keys) {
     override_ = keys;
@@ -64,26 +49,13 @@ class Simulator {
   Picture screen() const;
 
  private:
-  void apply_keys();
-  template <typename Handler>
-  void run_handler(const char* name, Handler&& handler);
-  void write_record(const char* name, bool ended);
-
-  VirtualClock clock_;
   SilentSink sink_;
-  Media media_;
-  std::unique_ptr<Window> win_;
+  Game game_;
   uint32_t seed_;
-  std::vector<KeyLine> script_;
-  size_t next_line_ = 0;
-  uint8_t held_ = 0;
+  ScriptKeys script_;
   uint8_t override_ = 0;
   bool has_override_ = false;
-  int64_t step_ = 0;
-  bool ended_ = false;
-  std::ostream* trace_ = nullptr;
-  std::vector<std::string> calls_;
-  std::string line_;
+  std::unique_ptr<TraceWriter> trace_;
 };
 
 }  // namespace qv

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "system/context.hpp"
+
 namespace qv {
 namespace {
 
@@ -107,8 +109,6 @@ std::string_view resolve_into(std::string_view name, std::array<char, 256>& buff
   for (size_t i = 0; i < name.size(); ++i) buffer[i] = name[i] == '\\' ? '/' : name[i];
   return std::string_view(buffer.data(), name.size());
 }
-
-Media* g_media = nullptr;
 
 }  // namespace
 
@@ -241,18 +241,20 @@ bool Media::sndPlaySoundA(std::string_view name, uint32_t flags) {
 }
 
 void install_media(Media* media) {
-  g_media = media;
+  current_context().media = media;
 }
 Media* installed_media() {
-  return g_media;
+  return current_context().media;
 }
 
 int32_t mciSendStringA(std::string_view command, char* ret, uint32_t ret_len, int32_t) {
-  return g_media ? g_media->mciSendStringA(command, ret, ret_len) : MCIERR_INVALID_DEVICE_NAME;
+  Media* media = installed_media();
+  return media ? media->mciSendStringA(command, ret, ret_len) : MCIERR_INVALID_DEVICE_NAME;
 }
 
 bool sndPlaySoundA(std::string_view name, uint32_t flags) {
-  return g_media ? g_media->sndPlaySoundA(name, flags) : false;
+  Media* media = installed_media();
+  return media ? media->sndPlaySoundA(name, flags) : false;
 }
 
 }  // namespace qv

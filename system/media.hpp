@@ -110,7 +110,7 @@ class Media {
   std::map<std::string, Loaded, std::less<>> files_;
 };
 
-// The game's media services, installed by the host that runs the game.
+// The media layer of the current context, installed by the host that runs the game.
 void install_media(Media* media);
 Media* installed_media();
 

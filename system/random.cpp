@@ -1,21 +1,25 @@
 #include "system/random.hpp"
 
+#include "system/context.hpp"
+
 namespace qv {
-namespace {
 
-// A 24-bit linear congruential generator: every value it yields is exact in single precision.
-uint32_t g_state = 0x50000;
+void RandomSource::seed(uint32_t seed) {
+  uint32_t mixed = seed * 2654435761u;
+  state_ = (mixed ^ (mixed >> 16)) & 0xFFFFFFu;
+}
 
-}  // namespace
+float RandomSource::next() {
+  state_ = (state_ * 1140671485u + 12820163u) & 0xFFFFFFu;
+  return static_cast<float>(state_) / 16777216.0f;
+}
 
 void Randomize(uint32_t seed) {
-  uint32_t mixed = seed * 2654435761u;
-  g_state = (mixed ^ (mixed >> 16)) & 0xFFFFFFu;
+  current_context().random.seed(seed);
 }
 
 float Rnd() {
-  g_state = (g_state * 1140671485u + 12820163u) & 0xFFFFFFu;
-  return static_cast<float>(g_state) / 16777216.0f;
+  return current_context().random.next();
 }
 
 }  // namespace qv

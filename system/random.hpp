@@ -5,7 +5,17 @@
 
 namespace qv {
 
-// Seeds the generator; the game does it once at start-up.
+// A 24-bit linear congruential generator: every value it yields is exact in single precision.
+class RandomSource {
+ public:
+  void seed(uint32_t seed);
+  float next();
+
+ private:
+  uint32_t state_ = 0x50000;
+};
+
+// Seeds the current context's generator; the game does it once at start-up.
 void Randomize(uint32_t seed);
 // The next number: a multiple of 2^-24 in [0, 1).
 float Rnd();

@@ -4,23 +4,10 @@
 #include <array>
 
 #include "formats/embedded.hpp"
+#include "system/context.hpp"
 
 namespace qv {
 namespace {
-
-// The handle table: handle h names slot h - 1. Handles of destroyed surfaces are reused.
-constexpr size_t kMaxSurfaces = 256;
-std::array<Surface*, kMaxSurfaces> g_surfaces{};
-
-int32_t register_surface(Surface* s) {
-  for (size_t i = 0; i < kMaxSurfaces; ++i) {
-    if (!g_surfaces[i]) {
-      g_surfaces[i] = s;
-      return static_cast<int32_t>(i + 1);
-    }
-  }
-  return 0;  // no handle: every blit with it fails quietly, as a failed blit does
-}
 
 // The rectangle of one blit after clipping to both surfaces.
 struct Span {
@@ -66,15 +53,34 @@ void sprite_row(uint32_t* __restrict d, const uint32_t* __restrict m, const uint
 
 }  // namespace
 
+int32_t SurfaceTable::add(Surface* surface) {
+  for (int32_t i = 0; i < kMost; ++i) {
+    if (!slots_[i]) {
+      slots_[i] = surface;
+      return i + 1;
+    }
+  }
+  return 0;
+}
+
+void SurfaceTable::remove(int32_t handle) {
+  if (handle >= 1 && handle <= kMost) slots_[handle - 1] = nullptr;
+}
+
+Surface* SurfaceTable::find(int32_t handle) const {
+  return handle >= 1 && handle <= kMost ? slots_[handle - 1] : nullptr;
+}
+
 Surface::Surface(int32_t width, int32_t height, uint32_t background)
     : width_(width),
       height_(height),
       background_(background),
       pixels_(static_cast<size_t>(width) * height, background),
-      handle_(register_surface(this)) {}
+      table_(&current_context().surfaces),
+      handle_(table_->add(this)) {}
 
 Surface::~Surface() {
-  if (handle_ > 0) g_surfaces[handle_ - 1] = nullptr;
+  table_->remove(handle_);
 }
 
 void Surface::Cls() {
@@ -86,8 +92,7 @@ void Surface::Refresh() const {
 }
 
 Surface* Surface::from_handle(int32_t hdc) {
-  if (hdc < 1 || hdc > static_cast<int32_t>(kMaxSurfaces)) return nullptr;
-  return g_surfaces[hdc - 1];
+  return current_context().surfaces.find(hdc);
 }
 
 bool BitBlt(int32_t hdc_dest, int32_t x, int32_t y, int32_t w, int32_t h, int32_t hdc_src,

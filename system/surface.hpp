@@ -13,6 +13,22 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kDefaultBackground = 0xF0F0F0;  // the window system's button face grey
 
+class Surface;
+
+// The handles of one context's surfaces: handle h names slot h - 1; a destroyed surface's
+// handle is given out again.
+class SurfaceTable {
+ public:
+  static constexpr int32_t kMost = 256;
+  // 0 when every handle is taken: every blit with it then fails quietly, as a failed blit does.
+  int32_t add(Surface* surface);
+  void remove(int32_t handle);
+  Surface* find(int32_t handle) const;
+
+ private:
+  Surface* slots_[kMost] = {};
+};
+
 class Surface {
  public:
   Surface(int32_t width, int32_t height, uint32_t background = kDefaultBackground);
@@ -38,13 +54,14 @@ class Surface {
   std::vector<uint32_t>& pixels() { return pixels_; }
   const std::vector<uint32_t>& pixels() const { return pixels_; }
 
-  // The surface a handle names, or null for a handle that names none.
+  // The surface a handle names in the current context, or null for a handle that names none.
   static Surface* from_handle(int32_t hdc);
 
  private:
   int32_t width_, height_;
   uint32_t background_;
   std::vector<uint32_t> pixels_;
+  SurfaceTable* table_;  // the current context's when the surface was made
   int32_t handle_;
   std::function<void()> on_refresh_;
 };

@@ -23,7 +23,11 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 openbox >/dev/null 2>&1 &
 wm_pid=$!
-sleep 0.5
+# A window mapped before the window manager runs is taken over later, and the focus it loses
+# then would pause the game.
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+# The player's own settings and recordings stay out of it.
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 
 # Under the sanitizers, the X and GL driver libraries that the window loads and unloads leave
 # allocations behind that are not ours; leaks of our own code are caught by the other tests.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # cmake --install puts the game where a desktop finds it: the launcher in bin, the program in
 # libexec, the music and effects in share/quelvaris, a valid menu entry naming the launcher,
-# and the icon in the hicolor theme. The installed launcher starts the game from any folder,
-# also through a symbolic link, with the music folder as its working folder; and a staged
-# install (DESTDIR) names the final place in its menu entry.
+# the icon in the hicolor theme, the AppStream card naming the menu entry, and the manual page
+# naming the music folder. The installed launcher starts the game from any folder, also through
+# a symbolic link, with the music folder as its working folder; and a staged install (DESTDIR)
+# names the final place in its menu entry.
 set -u
 build=$(cd "${1:?usage: install.sh BUILD_DIR}" && pwd)
 root=$(pwd)
@@ -25,11 +26,16 @@ done
 icon="$prefix/share/icons/hicolor/64x64/apps/quelvaris.png"
 cmp -s assets/icon.png "$icon" || fail "the icon is not assets/icon.png"
 [ "$(identify -format '%m %wx%h' "$icon")" = "PNG 64x64" ] || fail "icon: $(identify "$icon")"
-entry="$prefix/share/applications/quelvaris.desktop"
+id=io.github.quelvaris.Quelvaris
+entry="$prefix/share/applications/$id.desktop"
 desktop-file-validate "$entry" || fail "the menu entry does not validate"
 grep -qx "Exec=\"$prefix/bin/quelvaris\"" "$entry" || fail "Exec: $(grep ^Exec "$entry")"
 grep -qx 'Icon=quelvaris' "$entry" || fail "Icon: $(grep ^Icon "$entry")"
 grep -qx 'Name=Quelvaris 弐' "$entry" || fail "Name: $(grep ^Name= "$entry")"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml" ||
+  fail "no AppStream card naming $id.desktop"
+gzip -dc "$prefix/share/man/man6/quelvaris.6.gz" | grep -qF "$prefix/share/quelvaris/bgm&se/" ||
+  fail "the manual page does not name share/quelvaris/bgm&se/"
 
 xsession_start "$work"
 export SDL_AUDIODRIVER=dummy
@@ -51,7 +57,7 @@ for launcher in "$prefix/bin/quelvaris" "$work/elsewhere/qv"; do
 done
 
 DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null 2>&1 || fail "staged install"
-grep -qx 'Exec="/usr/bin/quelvaris"' "$work/stage/usr/share/applications/quelvaris.desktop" ||
-  fail "staged Exec: $(grep ^Exec "$work/stage/usr/share/applications/quelvaris.desktop")"
+grep -qx 'Exec="/usr/bin/quelvaris"' "$work/stage/usr/share/applications/$id.desktop" ||
+  fail "staged Exec: $(grep ^Exec "$work/stage/usr/share/applications/$id.desktop")"
 [ -x "$work/stage/usr/libexec/quelvaris/quelvaris" ] || fail "staged program missing"
 echo "installed and validated; staged install names /usr/bin/quelvaris"

@@ -51,5 +51,18 @@ TEST(ReadKeys, PollsTheFiveKeysIntoTheirArguments) {
   keyboard().release_all();
 }
 
+TEST(Keyboard, OneSourceNeverReleasesAKeyAnotherStillHolds) {
+  Keyboard k;
+  k.key_down(VK_SPACE, KeySource::keyboard);
+  EXPECT_EQ(k.GetAsyncKeyState(VK_SPACE), -32767);
+  k.key_down(VK_SPACE, KeySource::gamepad);  // already down: no new press
+  k.key_up(VK_SPACE, KeySource::gamepad);
+  EXPECT_EQ(k.GetAsyncKeyState(VK_SPACE), -32768);
+  k.release_all(KeySource::gamepad);  // the pad unplugged
+  EXPECT_EQ(k.GetAsyncKeyState(VK_SPACE), -32768);
+  k.key_up(VK_SPACE, KeySource::keyboard);
+  EXPECT_EQ(k.GetAsyncKeyState(VK_SPACE), 0);
+}
+
 }  // namespace
 }  // namespace qv

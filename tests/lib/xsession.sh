@@ -30,6 +30,8 @@ xsession_start() {
   openbox >/dev/null 2>&1 &
   xs_wm_pid=$!
   for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+  # The game reads its settings from the session's folder, never the player's.
+  export XDG_CONFIG_HOME="$work/config"
   trap xsession_stop EXIT
 }
 

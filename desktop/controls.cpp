@@ -1,0 +1,74 @@
+#include "desktop/controls.hpp"
+
+#include "desktop/settings.hpp"
+
+namespace qv {
+namespace {
+
+bool is_pause_key(SDL_Keycode key) {
+  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
+}
+
+bool is_fullscreen_key(const SDL_Keysym& k) {
+  return k.sym == SDLK_F11 ||
+         ((k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER) && (k.mod & KMOD_ALT));
+}
+
+}  // namespace
+
+bool Controls::handle(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      return key(e.key);
+    case SDL_WINDOWEVENT:
+      window_event(e.window);
+      return false;  // the host sees them too
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The window's keys act as they go down; a game key that is also bound to one of them (the
+// settings allow it) still reaches the game.
+bool Controls::key(const SDL_KeyboardEvent& e) {
+  if (e.type != SDL_KEYDOWN || e.repeat) return false;
+  if (is_fullscreen_key(e.keysym)) {
+    screen_.toggle_fullscreen();
+    save();
+    return true;
+  }
+  if (is_pause_key(e.keysym.sym)) {
+    pause_.toggle();
+    return true;
+  }
+  return false;
+}
+
+void Controls::window_event(const SDL_WindowEvent& e) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      input_.focus_lost();
+      if (pause_on_focus_loss_) pause_.set(true);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      if (screen_.resized()) save();
+      break;
+    default:
+      break;
+  }
+}
+
+void Controls::save() {
+  if (!settings_file_.empty())
+    save_window_settings(settings_file_, screen_.scale(), screen_.fullscreen());
+}
+
+}  // namespace qv

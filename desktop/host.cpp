@@ -1,0 +1,256 @@
+#include "desktop/host.hpp"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "audio/audio_sdl.hpp"
+#include "desktop/controls.hpp"
+#include "desktop/input.hpp"
+#include "desktop/pause.hpp"
+#include "desktop/recording.hpp"
+#include "desktop/screen.hpp"
+#include "desktop/settings.hpp"
+#include "desktop/step_pacer.hpp"
+#include "desktop/tick_probe.hpp"
+#include "game/game.hpp"
+#include "game/key_script.hpp"
+#include "game/trace.hpp"
+#include "system/steady_clock.hpp"
+
+namespace qv {
+namespace {
+
+class DesktopHost {
+ public:
+  explicit DesktopHost(const Options& options)
+      : options_(options),
+        game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
+        pacer_(clock_),
+        pause_(pacer_, screen_, input_),
+        controls_(screen_, input_, pause_) {}
+  ~DesktopHost() {
+    // The audio thread reads the songs and waves the media layer owns: it stops first.
+    game_.media().set_sink(silent_);
+    audio_.reset();
+  }
+
+  // What can refuse the run is looked at before any window opens: the recording to replay,
+  // and the files to write. The exit status when it refuses, or 0.
+  int prepare() {
+    std::string error;
+    settings_ = load_settings(settings_path());
+    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    if (!options_.replay.empty()) {
+      KeyScript script;
+      if (!read_key_script(options_.replay, script, error)) return refuse(error);
+      seed_ = script.seed.value_or(1);
+      last_step_ = script.last_step();
+      closed_after_ = script.closed_after;
+      replay_ = std::make_unique<ScriptKeys>(std::move(script.lines));
+    }
+    if (!options_.trace.empty()) {
+      trace_file_.open(options_.trace, std::ios::binary | std::ios::trunc);
+      if (!trace_file_) return refuse("cannot write the trace " + options_.trace);
+      trace_ = std::make_unique<TraceWriter>(trace_file_);
+      game_.keep_audio_calls(true);
+      game_.set_observer(trace_.get());
+    }
+    // A replay is not recorded again on its own.
+    int keep = replay_ ? 0 : settings_.settings.replays_kept;
+    if (!recording_.open(options_.record, keep, seed_, error)) return refuse(error);
+    return 0;
+  }
+
+  int run() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return cannot_open(SDL_GetError());
+    if (!on_a_display()) return cannot_open("there is no display to show it on");
+    PortSettings port = port_settings();
+    if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
+    for (const char* name : {"bgm&se\\emptysky.mid", "bgm&se\\escape.mid", "bgm&se\\win.mid",
+                             "bgm&se\\st.wav", "bgm&se\\jj.wav", "bgm&se\\e.wav"})
+      game_.media().preload(name);
+    Window& win = game_.win();
+    win.onPB.set_refresh([this, &win] {
+      probe::present_begins();
+      screen_.show(win.onPB, win.score1);
+      probe::present_ends();
+    });
+    win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
+    probe::title_shown();
+    audio_ = open_sdl_audio(port.audio);
+    game_.media().set_sink(*audio_);
+    pause_.set_audio(audio_.get());
+    try {
+      pacer_.start();
+      game_.start(seed_);
+      if (last_step_ && *last_step_ <= 0) end_of_replay();
+      loop();
+      probe::at_exit(win);
+    } catch (const RunTimeError& e) {
+      report(e.what());
+      return 1;
+    }
+    return finish_trace();
+  }
+
+ private:
+  void loop() {
+    SDL_Event event;
+    while (running_) {
+      if (pause_.on()) {  // nothing is due: the events alone
+        if (SDL_WaitEventTimeout(&event, 100)) handle(event);
+        continue;
+      }
+      int64_t next = game_.current_step() + 1;
+      if (wait_for(pacer_.due_us(next), event)) {
+        handle(event);
+        continue;
+      }
+      if (pacer_.now_us() < pacer_.due_us(next)) continue;
+      pacer_.let_go_of_lost_time(next);
+      run_step(next);
+    }
+  }
+
+  void run_step(int64_t step) {
+    uint64_t due = pacer_.due_us(step), start = clock_.now_us();
+    bool frame = game_.win().time.running();  // a running frame timer is due at every step
+    StepKeys keys = input_.take();
+    if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
+    recording_.step(step, keys);
+    if (!game_.step(keys)) {  // the staff roll has run out
+      recording_.ended(step);
+      running_ = false;
+    }
+    if (frame) probe::frame_tick(due, start, clock_.now_us());
+    probe::after_handler(game_.win(), clock_.now_us());
+    if (running_ && last_step_ && step >= *last_step_) end_of_replay();
+  }
+
+  // The recording has run out: the window closes where the player closed it.
+  void end_of_replay() {
+    if (closed_after_) close_window();
+    running_ = false;
+  }
+
+  void close_window() {
+    game_.close();
+    recording_.closed(game_.current_step());
+    running_ = false;
+  }
+
+  int finish_trace() {
+    if (!trace_) return 0;
+    trace_file_.flush();
+    if (!trace_->failed()) return 0;
+    std::fprintf(stderr, "quelvaris: cannot write the trace %s\n", options_.trace.c_str());
+    return 1;
+  }
+
+  // Sleeps until the clock reaches `due_us`, handling window events meanwhile. The long part
+  // of the wait sleeps in the event queue; the last millisecond sleeps precisely.
+  bool wait_for(uint64_t due_us, SDL_Event& event) {
+    uint64_t now = clock_.now_us();
+    if (due_us > now + 1500) {
+      int ms = static_cast<int>(std::min<uint64_t>((due_us - now - 1000) / 1000, 1000));
+      if (SDL_WaitEventTimeout(&event, ms)) return true;
+      now = clock_.now_us();
+    }
+    if (SDL_PollEvent(&event)) return true;
+    if (due_us > now) std::this_thread::sleep_for(std::chrono::microseconds(due_us - now));
+    return false;
+  }
+
+  void handle(const SDL_Event& e) {
+    if (controls_.handle(e)) return;
+    switch (e.type) {
+      case SDL_QUIT:
+        close_window();
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        input_.key_event(e.key);
+        break;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) screen_.present();
+        break;
+      default:
+        break;
+    }
+  }
+
+  static int refuse(const std::string& why) {
+    std::fprintf(stderr, "quelvaris: %s\n", why.c_str());
+    return 2;
+  }
+
+  static int cannot_open(const char* why) {
+    std::fprintf(stderr, "quelvaris: cannot open the game window: %s\n", why);
+    return 1;
+  }
+
+  // Without a display SDL falls back to drawing into memory, where nobody would see the game
+  // (yet hear its music). Only when asked for by name is such a driver taken.
+  static bool on_a_display() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (!driver || (asked && *asked)) return true;
+    return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+  }
+
+  static void report(const char* what) {
+    std::fprintf(stderr, "quelvaris: %s\n", what);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kCaption, what, nullptr);
+  }
+
+  // The settings with the command line's options over them; wires what stays to the window.
+  PortSettings port_settings() {
+    if (settings_.writable) controls_.save_to(settings_path());
+    input_.bind_extra_keys(settings_.settings.extra_keys);
+    controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
+    return combine(settings_.settings, options_);
+  }
+
+  const Options& options_;
+  LoadedSettings settings_;
+  SteadyClock clock_;
+  SilentSink silent_;
+  Game game_;
+  StepPacer pacer_;
+  std::unique_ptr<PlayerAudio> audio_;
+  Screen screen_;
+  PlayerInput input_;
+  Pause pause_;
+  Controls controls_;
+  uint32_t seed_ = 0;
+  std::unique_ptr<ScriptKeys> replay_;
+  std::optional<int64_t> last_step_;     // of the recording replayed
+  std::optional<int64_t> closed_after_;  // the step after which its player closed the window
+  std::ofstream trace_file_;
+  std::unique_ptr<TraceWriter> trace_;
+  GameRecording recording_;
+  bool running_ = true;
+};
+
+}  // namespace
+
+int run_game(const Options& options) {
+  int code;
+  {
+    auto host = std::make_unique<DesktopHost>(options);
+    code = host->prepare();
+    if (code == 0) code = host->run();
+  }
+  SDL_Quit();
+  return code;
+}
+
+}  // namespace qv

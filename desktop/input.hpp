@@ -1,0 +1,46 @@
+// The game keys the player presses in the window or on a pad, gathered between steps: the
+// game takes them once a step, before the step's handlers, just as the simulator applies a
+// key script, so a game played here replays exactly.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/game.hpp"
+#include "system/keys.hpp"
+
+namespace qv {
+
+class PlayerInput {
+ public:
+  // Further keyboard keys for the game keys, by SDL key name, in the order of kGameKeyName.
+  void bind_extra_keys(const std::array<std::vector<std::string>, kGameKeys>& names);
+  // A key event of the window; false when the key is none of the game's.
+  bool key_event(const SDL_KeyboardEvent& e);
+  // A pad's game key went down or up.
+  void pad_key(int32_t vk, bool down);
+  // While the game stands paused presses are ignored; letting go still counts, so that no
+  // key sticks.
+  void ignore_presses(bool ignore) { ignoring_ = ignore; }
+  // Keys typed elsewhere must not steer the game.
+  void focus_lost() { pending_.release_all(KeySource::keyboard); }
+  void pads_gone() { pending_.release_all(KeySource::gamepad); }
+  // The keys for the next step: what is held now and what went down since the last take.
+  StepKeys take();
+
+ private:
+  int32_t game_key(SDL_Keycode key) const;
+
+  Keyboard pending_;  // one source for the keyboard, one for the pads
+  std::vector<std::pair<SDL_Keycode, int32_t>> extra_;
+  bool ignoring_ = false;
+};
+
+// The game key an SDL key stands for (arrows and Space), or -1.
+int32_t game_key_of(SDL_Keycode key);
+
+}  // namespace qv

@@ -1,0 +1,56 @@
+#include "desktop/options.hpp"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+#ifndef QV_VERSION
+#define QV_VERSION "0.0.0"
+#endif
+
+namespace qv {
+namespace {
+
+// CLI11 lets an optional<int> through unchecked: the range is ours to check.
+void add_ranged(CLI::App& app, const char* name, std::optional<int>& into, int low, int high,
+                const char* what) {
+  app.add_option(name, into, what)->check(CLI::Range(low, high))->type_name("N");
+}
+
+void describe(CLI::App& app, Options& o) {
+  add_ranged(app, "--scale", o.scale, 1, 8, "window scale 1..8 (client area N*432 x N*568)");
+  auto* full = app.add_flag_callback(
+      "--fullscreen", [&o] { o.fullscreen = true; }, "start in desktop fullscreen");
+  auto* window = app.add_flag_callback(
+      "--window", [&o] { o.fullscreen = false; }, "start in a window");
+  full->excludes(window);
+  app.add_option("--soundfont", o.soundfont, "SoundFont for the music")->type_name("PATH");
+  add_ranged(app, "--music-volume", o.music_volume, 0, 100, "music volume 0..100 (100 = full)");
+  add_ranged(app, "--effects-volume", o.effects_volume, 0, 100, "effects volume 0..100");
+  app.add_flag("--mute", o.mute, "silence music and effects for this run");
+  app.add_option("--record", o.record, "record this game to FILE")->type_name("FILE");
+  app.add_option("--replay", o.replay, "play a recording in the window")->type_name("FILE");
+  app.add_option("--trace", o.trace, "write the simulator's trace format")->type_name("FILE");
+}
+
+}  // namespace
+
+int parse_options(int argc, const char* const* argv, Options& options) {
+  CLI::App app{"Quelvaris \xE5\xBC\x90: a vertical shoot-'em-up", "quelvaris"};
+  app.set_version_flag("--version", std::string("quelvaris ") + QV_VERSION);
+  describe(app, options);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion&) {
+    std::printf("quelvaris %s\n", QV_VERSION);
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "quelvaris: %s (try --help)\n", e.what());
+    return 2;
+  }
+  return kGoOn;
+}
+
+}  // namespace qv

@@ -1,0 +1,30 @@
+// What the player asks for on the command line. Options apply to the run they are given for;
+// the settings file holds what stays.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace qv {
+
+struct Options {
+  std::optional<int> scale;        // 1 to 8
+  std::optional<bool> fullscreen;  // --fullscreen, or --window for false
+  std::optional<std::string> soundfont;
+  std::optional<int> music_volume;    // 0 to 100
+  std::optional<int> effects_volume;  // 0 to 100
+  bool mute = false;
+  std::string record;  // write a recording of the game here
+  std::string replay;  // play this recording instead of the player's keys
+  std::string trace;   // write the game's trace here
+};
+
+// The parse went through and the game is to start.
+constexpr int kGoOn = -1;
+
+// Fills `options` from the command line. Returns kGoOn, or the exit status when the program
+// is done already: 0 after --help or --version, 2 after a bad option or value (one line on
+// stderr naming it).
+int parse_options(int argc, const char* const* argv, Options& options);
+
+}  // namespace qv

@@ -1,0 +1,61 @@
+// What the window shows: the face colour, the sunken border, the play surface inside it and
+// the score label above the play surface, as the game draws them, at a whole scale and
+// centred, in a window or on the whole screen.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+#include "desktop/presentation.hpp"
+#include "system/surface.hpp"
+
+namespace qv {
+
+constexpr const char* kCaption = "Quelvaris \xE5\xBC\x90";  // the kanji numeral two, U+5F10
+constexpr int kClientWidth = 432;
+constexpr int kClientHeight = 568;
+
+class Screen {
+ public:
+  Screen() = default;
+  ~Screen();
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
+
+  // Opens the window at `scale` (0: the largest that fits the desktop), on the whole screen
+  // when `fullscreen`.
+  bool open(int scale, bool fullscreen);
+  // Composes the client area from the play surface and the label, and shows it.
+  void show(const Surface& play, const std::string& label);
+  // Shows the last frame again (the window was uncovered or resized).
+  void present();
+  // The "Paused" notice over the frozen frame, or the frame alone again.
+  void show_paused(bool paused);
+
+  void toggle_fullscreen();
+  bool fullscreen() const { return fullscreen_; }
+  // After the window's size changed: true when the player resized it to another scale.
+  bool resized();
+  int scale() const { return scale_; }
+  SDL_Window* window() const { return window_; }
+
+ private:
+  void set_icon();
+  void draw_frame();
+  void put(int x, int y, uint32_t c);
+  Area output_size() const;
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int scale_ = 1;  // of the window, when not on the whole screen
+  Area windowed_;  // the window's size before it went on the whole screen
+  bool fullscreen_ = false;
+  bool paused_ = false;
+  uint32_t pixels_[kClientWidth * kClientHeight];
+  uint32_t noticed_[kClientWidth * kClientHeight];  // the frame with the notice over it
+};
+
+}  // namespace qv

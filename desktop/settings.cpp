@@ -1,0 +1,230 @@
+#include "desktop/settings.hpp"
+
+#include <SDL.h>
+#include <ini.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace qv {
+namespace {
+
+std::string trim(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
+  return b == std::string_view::npos ? std::string() : std::string(s.substr(b, e - b + 1));
+}
+
+bool parse_int(const char* text, int low, int high, int& out) {
+  std::string t = trim(text);
+  int v = 0;
+  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (ec != std::errc() || end != t.data() + t.size() || v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+bool parse_bool(const char* text, bool& out) {
+  std::string t = trim(text);
+  for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (t == "true" || t == "yes" || t == "on" || t == "1") return out = true, true;
+  if (t == "false" || t == "no" || t == "off" || t == "0") return out = false, true;
+  return false;
+}
+
+// Comma separated SDL key names; every one must be a key SDL knows.
+bool parse_keys(const char* text, std::vector<std::string>& out) {
+  std::vector<std::string> names;
+  std::stringstream list{std::string(text)};
+  for (std::string name; std::getline(list, name, ',');) {
+    name = trim(name);
+    if (name.empty()) continue;
+    if (SDL_GetKeyFromName(name.c_str()) == SDLK_UNKNOWN) return false;
+    names.push_back(name);
+  }
+  out = std::move(names);
+  return true;
+}
+
+// The reader counts the lines as inih takes them, so that a value found bad can be named by
+// its line (the packaged inih does not pass line numbers to the handler).
+struct Reading {
+  FILE* file = nullptr;
+  std::string path;
+  int line = 0;
+  Settings settings;
+  bool faulty = false;
+};
+
+char* read_line(char* str, int num, void* stream) {
+  auto* r = static_cast<Reading*>(stream);
+  char* got = std::fgets(str, num, r->file);
+  if (got) ++r->line;
+  return got;
+}
+
+bool apply(Settings& s, std::string_view section, std::string_view name, const char* value) {
+  if (section == "window") {
+    if (name == "scale") return parse_int(value, 0, 8, s.scale);
+    if (name == "fullscreen") return parse_bool(value, s.fullscreen);
+  } else if (section == "sound") {
+    if (name == "music_volume") return parse_int(value, 0, 100, s.music_volume);
+    if (name == "effects_volume") return parse_int(value, 0, 100, s.effects_volume);
+    if (name == "soundfont") return s.soundfont = trim(value), true;
+  } else if (section == "game") {
+    if (name == "pause_on_focus_loss") return parse_bool(value, s.pause_on_focus_loss);
+    if (name == "replays_kept") return parse_int(value, 0, 100000, s.replays_kept);
+  } else if (section == "keys") {
+    for (int k = 0; k < kGameKeys; ++k)
+      if (name == kGameKeyName[k]) return parse_keys(value, s.extra_keys[static_cast<size_t>(k)]);
+  }
+  return false;
+}
+
+int on_value(void* user, const char* section, const char* name, const char* value) {
+  auto* r = static_cast<Reading*>(user);
+  if (!apply(r->settings, section, name, value)) {
+    std::fprintf(stderr, "quelvaris: %s:%d: bad setting [%s] %s = %s, the default is used\n",
+                 r->path.c_str(), r->line, section, name, value);
+    r->faulty = true;
+  }
+  return 1;
+}
+
+std::string key_of(const std::string& line) {
+  size_t eq = line.find_first_of("=:");
+  return eq == std::string::npos ? std::string() : trim(std::string_view(line).substr(0, eq));
+}
+
+std::string section_of(const std::string& line) {
+  std::string t = trim(line);
+  if (t.size() < 2 || t.front() != '[') return {};
+  size_t close = t.find(']');
+  return close == std::string::npos ? std::string() : trim(t.substr(1, close - 1));
+}
+
+// The file's lines with scale and fullscreen set: in place where they are, else at the end
+// of the [window] section, else in a new [window] section.
+std::vector<std::string> with_window_lines(std::vector<std::string> lines, int scale,
+                                           bool fullscreen) {
+  const std::string scale_line = "scale = " + std::to_string(scale);
+  const std::string full_line = std::string("fullscreen = ") + (fullscreen ? "true" : "false");
+  bool in_window = false, have_scale = false, have_full = false;
+  long window_end = -1;  // the index after the [window] section's last value line
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string t = trim(lines[i]);
+    if (!t.empty() && t.front() == '[') {
+      in_window = section_of(t) == "window";
+      if (in_window) window_end = static_cast<long>(i) + 1;
+      continue;
+    }
+    if (!in_window || t.empty() || t.front() == ';' || t.front() == '#') continue;
+    window_end = static_cast<long>(i) + 1;
+    std::string key = key_of(t);
+    if (key == "scale") lines[i] = scale_line, have_scale = true;
+    if (key == "fullscreen") lines[i] = full_line, have_full = true;
+  }
+  std::vector<std::string> missing;
+  if (!have_scale) missing.push_back(scale_line);
+  if (!have_full) missing.push_back(full_line);
+  if (window_end < 0) {
+    if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
+    lines.push_back("[window]");
+    window_end = static_cast<long>(lines.size());
+  }
+  lines.insert(lines.begin() + window_end, missing.begin(), missing.end());
+  return lines;
+}
+
+bool make_folder_of(const std::string& path) {
+  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
+    std::string folder = path.substr(0, at);
+    if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+bool write_atomically(const std::string& path, const std::string& text) {
+  if (!make_folder_of(path)) return false;
+  std::string temp = path + ".XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ok = fsync(fd) == 0 && ok;
+  ok = close(fd) == 0 && ok;
+  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string settings_path() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (config && config[0] == '/') {
+    base = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home && *home ? home : ".") + "/.config";
+  }
+  return base + "/quelvaris/settings.ini";
+}
+
+LoadedSettings load_settings(const std::string& path) {
+  LoadedSettings loaded;
+  FILE* file = std::fopen(path.c_str(), "r");
+  if (!file) {
+    if (errno == ENOENT) return loaded;  // nothing saved yet: the defaults
+    std::fprintf(stderr, "quelvaris: %s: cannot read the settings (%s), the defaults are used\n",
+                 path.c_str(), std::strerror(errno));
+    loaded.writable = false;
+    return loaded;
+  }
+  Reading r;
+  r.file = file;
+  r.path = path;
+  int error = ini_parse_stream(read_line, &r, on_value, &r);
+  bool read_fault = std::ferror(file) != 0;
+  std::fclose(file);
+  if (error > 0)  // a line that is no setting at all
+    std::fprintf(stderr, "quelvaris: %s:%d: not a setting, the line is left out\n", path.c_str(),
+                 error);
+  if (read_fault)
+    std::fprintf(stderr, "quelvaris: %s: cannot read the settings to the end\n", path.c_str());
+  loaded.settings = r.settings;
+  loaded.writable = error == 0 && !r.faulty && !read_fault;
+  return loaded;
+}
+
+PortSettings combine(const Settings& settings, const Options& options) {
+  PortSettings run;
+  run.scale = options.scale.value_or(settings.scale);
+  run.fullscreen = options.fullscreen.value_or(settings.fullscreen);
+  run.audio.soundfont = options.soundfont.value_or(settings.soundfont);
+  run.audio.music_volume = options.mute ? 0 : options.music_volume.value_or(settings.music_volume);
+  run.audio.effects_volume =
+      options.mute ? 0 : options.effects_volume.value_or(settings.effects_volume);
+  return run;
+}
+
+bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string text;
+  for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))
+    text += line + "\n";
+  if (write_atomically(path, text)) return true;
+  std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", path.c_str(),
+               std::strerror(errno));
+  return false;
+}
+
+}  // namespace qv

@@ -1,0 +1,169 @@
+#include "game/key_script.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <sstream>
+
+namespace qv {
+namespace {
+
+// One word of a key list: a key name sets its bit in `keys`, "tap:NAME" in `taps`.
+bool parse_key_word(const std::string& word, uint8_t& keys, uint8_t& taps) {
+  if (word == "none" || word == "-") return true;
+  bool tap = word.rfind("tap:", 0) == 0;
+  std::string name = tap ? word.substr(4) : word;
+  for (int k = 0; k < kGameKeys; ++k) {
+    if (name == kGameKeyName[k]) {
+      (tap ? taps : keys) |= static_cast<uint8_t>(1 << k);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool parse_number(const std::string& text, size_t most_digits, int64_t& value) {
+  if (text.empty() || text.size() > most_digits) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  value = std::stoll(text);
+  return true;
+}
+
+// No line of a script or a recording comes near this; an endless one is refused, not read.
+constexpr size_t kLongestLine = 4096;
+
+enum class LineRead { line, none, too_long };
+
+LineRead read_line(std::istream& in, std::string& line) {
+  line.clear();
+  std::istream::int_type c;
+  while ((c = in.get()) != std::istream::traits_type::eof()) {
+    if (c == '\n') return LineRead::line;
+    if (line.size() == kLongestLine) return LineRead::too_long;
+    line += static_cast<char>(c);
+  }
+  return line.empty() ? LineRead::none : LineRead::line;
+}
+
+class ScriptReader {
+ public:
+  ScriptReader(KeyScript& out, std::string& error) : out_(out), error_(error) {}
+
+  bool line(std::string text, int line_no) {
+    line_no_ = line_no;
+    if (auto hash = text.find('#'); hash != std::string::npos) text.erase(hash);
+    for (char& c : text)
+      if (c == ',') c = ' ';
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    if (words.empty()) return true;
+    if (out_.closed_after || out_.ended_at) return fail("nothing may follow the close or end line");
+    if (words[0] == "seed") return seed(words);
+    int64_t step = 0;
+    if (!parse_number(words[0], 12, step)) return fail("expected 'STEP KEYS'");
+    if (words.size() == 2 && (words[1] == "close" || words[1] == "end"))
+      return stop(words[1], step);
+    KeyLine key_line{step, 0, 0};
+    for (size_t i = 1; i < words.size(); ++i)
+      if (!parse_key_word(words[i], key_line.keys, key_line.taps))
+        return fail("expected 'STEP KEYS'");
+    if (!out_.lines.empty() && step <= out_.lines.back().step) return fail("steps must ascend");
+    out_.lines.push_back(key_line);
+    return true;
+  }
+
+ private:
+  bool seed(const std::vector<std::string>& words) {
+    int64_t seed = 0;
+    if (out_.seed || words.size() != 2 || !parse_number(words[1], 10, seed) || seed > UINT32_MAX)
+      return fail("expected one 'seed N' with N from 0 to 4294967295");
+    out_.seed = static_cast<uint32_t>(seed);
+    return true;
+  }
+
+  bool stop(const std::string& how, int64_t step) {
+    if (!out_.lines.empty() && step < out_.lines.back().step)
+      return fail("the " + how + " step must not come before the last keys");
+    (how == "close" ? out_.closed_after : out_.ended_at) = step;
+    return true;
+  }
+
+  bool fail(const std::string& what) {
+    error_ = "key script line " + std::to_string(line_no_) + ": " + what;
+    return false;
+  }
+
+  KeyScript& out_;
+  std::string& error_;
+  int line_no_ = 0;
+};
+
+}  // namespace
+
+std::optional<int64_t> KeyScript::last_step() const {
+  if (closed_after) return closed_after;
+  if (ended_at) return ended_at;
+  if (seed) return lines.empty() ? 0 : lines.back().step;
+  return std::nullopt;
+}
+
+bool parse_key_script(std::istream& in, KeyScript& out, std::string& error) {
+  out = KeyScript{};
+  ScriptReader reader(out, error);
+  std::string line;
+  int line_no = 0;
+  for (;;) {
+    LineRead got = read_line(in, line);
+    if (got == LineRead::none) return true;
+    ++line_no;
+    if (got == LineRead::too_long) {
+      error = "key script line " + std::to_string(line_no) + ": longer than " +
+              std::to_string(kLongestLine) + " characters";
+      return false;
+    }
+    if (!reader.line(line, line_no)) return false;
+  }
+}
+
+bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& error) {
+  KeyScript script;
+  bool ok = parse_key_script(in, script, error);
+  out = std::move(script.lines);
+  return ok;
+}
+
+bool read_key_script(const std::string& path, KeyScript& out, std::string& error) {
+  std::error_code ec;
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
+  if (!in.is_open() || !in) {
+    error = path + ": cannot read it";
+    return false;
+  }
+  if (!parse_key_script(in, out, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  if (in.bad()) {
+    error = path + ": cannot read it";
+    return false;
+  }
+  return true;
+}
+
+StepKeys ScriptKeys::next(int64_t step, std::optional<uint8_t> instead) {
+  uint8_t taps = 0;
+  while (next_line_ < lines_.size() && lines_[next_line_].step <= step) {
+    want_ = lines_[next_line_].keys;
+    taps |= lines_[next_line_].taps;
+    ++next_line_;
+  }
+  uint8_t keys = instead.value_or(want_);
+  StepKeys out{keys, static_cast<uint8_t>((keys & ~held_) | taps)};
+  held_ = keys;
+  return out;
+}
+
+}  // namespace qv

@@ -1,0 +1,365 @@
+// The desktop port's parts that need no window: the scale arithmetic, the settings file, the
+// pads through SDL's virtual joystick, and the pause, which must leave the game as it would
+// have been without it.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "desktop/gamepad.hpp"
+#include "desktop/input.hpp"
+#include "desktop/options.hpp"
+#include "desktop/presentation.hpp"
+#include "desktop/settings.hpp"
+#include "desktop/step_pacer.hpp"
+#include "game/trace.hpp"
+
+namespace qv {
+namespace {
+
+constexpr Area kPicture{432, 568};
+
+TEST(DesktopScale, AutomaticScaleIsTheLargestFittingEightyFivePercentOfTheDesktop) {
+  EXPECT_EQ(automatic_scale(kPicture, {1920, 1080}), 1);
+  EXPECT_EQ(automatic_scale(kPicture, {2560, 1600}), 2);
+  EXPECT_EQ(automatic_scale(kPicture, {3840, 2160}), 3);
+  // 85 % of 1337 is 1136.45: exactly two pictures high fit, one pixel less does not.
+  EXPECT_EQ(automatic_scale(kPicture, {4000, 1337}), 2);
+  EXPECT_EQ(automatic_scale(kPicture, {4000, 1336}), 1);
+  EXPECT_EQ(automatic_scale(kPicture, {300, 200}), 1);  // never below one
+  EXPECT_EQ(automatic_scale(kPicture, {0, 0}), 1);
+}
+
+TEST(DesktopScale, ThePictureIsPlacedWholeScaledAndCentred) {
+  Placement exact = place(kPicture, {864, 1136});
+  EXPECT_EQ(exact.scale, 2);
+  EXPECT_EQ(exact.x, 0);
+  EXPECT_EQ(exact.y, 0);
+  // A window one pixel short of scale 3 both ways shows scale 2, centred.
+  Placement p = place(kPicture, {1295, 1703});
+  EXPECT_EQ(p.scale, 2);
+  EXPECT_EQ(p.w, 864);
+  EXPECT_EQ(p.h, 1136);
+  EXPECT_EQ(p.x, (1295 - 864) / 2);
+  EXPECT_EQ(p.y, (1703 - 1136) / 2);
+  // The narrower side decides: a wide screen.
+  Placement wide = place(kPicture, {1920, 1080});
+  EXPECT_EQ(wide.scale, 1);
+  EXPECT_EQ(wide.x, (1920 - 432) / 2);
+  EXPECT_EQ(wide.y, (1080 - 568) / 2);
+}
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("qv-settings-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder_);
+    path_ = (folder_ / "settings.ini").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  void write(const std::string& text) { std::ofstream(path_) << text; }
+  std::string read() {
+    std::stringstream s;
+    s << std::ifstream(path_).rdbuf();
+    return s.str();
+  }
+  LoadedSettings load(std::string& warnings) {
+    ::testing::internal::CaptureStderr();
+    LoadedSettings loaded = load_settings(path_);
+    warnings = ::testing::internal::GetCapturedStderr();
+    return loaded;
+  }
+
+  std::filesystem::path folder_;
+  std::string path_;
+};
+
+TEST_F(SettingsFile, AGoodFileIsReadWhole) {
+  write(
+      "; mine\n[window]\nscale = 3\nfullscreen = true\n[sound]\nmusic_volume = 40\n"
+      "effects_volume = 0\nsoundfont = /x/y.sf2\n[game]\npause_on_focus_loss = false\n"
+      "replays_kept = 0\n[keys]\nspace = Z, Return\nleft = A\n");
+  std::string warnings;
+  LoadedSettings l = load(warnings);
+  EXPECT_EQ(warnings, "");
+  EXPECT_TRUE(l.writable);
+  EXPECT_EQ(l.settings.scale, 3);
+  EXPECT_TRUE(l.settings.fullscreen);
+  EXPECT_EQ(l.settings.music_volume, 40);
+  EXPECT_EQ(l.settings.effects_volume, 0);
+  EXPECT_EQ(l.settings.soundfont, "/x/y.sf2");
+  EXPECT_FALSE(l.settings.pause_on_focus_loss);
+  EXPECT_EQ(l.settings.replays_kept, 0);
+  EXPECT_EQ(l.settings.extra_keys[0], (std::vector<std::string>{"Z", "Return"}));
+  EXPECT_EQ(l.settings.extra_keys[1], (std::vector<std::string>{"A"}));
+}
+
+TEST_F(SettingsFile, BadValuesAreNamedByLineAndTakeTheirDefaultsWhileTheRestIsUsed) {
+  write(
+      "[window]\nscale = 9\nfullscreen = true\n[sound]\nmusic_volume = loud\n"
+      "effects_volume = 30\n[keys]\nup = NoSuchKey\nbogus = 1\n");
+  std::string warnings;
+  LoadedSettings l = load(warnings);
+  EXPECT_FALSE(l.writable);
+  EXPECT_EQ(l.settings.scale, 0);
+  EXPECT_TRUE(l.settings.fullscreen);
+  EXPECT_EQ(l.settings.music_volume, 100);
+  EXPECT_EQ(l.settings.effects_volume, 30);
+  EXPECT_TRUE(l.settings.extra_keys[2].empty());
+  EXPECT_NE(warnings.find(path_ + ":2:"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find(path_ + ":5:"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find(path_ + ":8:"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find(path_ + ":9:"), std::string::npos) << warnings;
+  EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 4) << warnings;
+}
+
+TEST_F(SettingsFile, ALineThatIsNoSettingIsNamedAndTheFileIsNeverOverwritten) {
+  write("[window]\nscale = 2\nthis is not a setting\n[sound]\neffects_volume = 10\n");
+  std::string warnings;
+  LoadedSettings l = load(warnings);
+  EXPECT_FALSE(l.writable);
+  EXPECT_EQ(l.settings.scale, 2);
+  EXPECT_EQ(l.settings.effects_volume, 10);
+  EXPECT_NE(warnings.find(path_ + ":3:"), std::string::npos) << warnings;
+}
+
+TEST_F(SettingsFile, AMissingFileGivesTheDefaultsAndAnUnreadableOneAWarning) {
+  std::string warnings;
+  LoadedSettings missing = load(warnings);
+  EXPECT_EQ(warnings, "");
+  EXPECT_TRUE(missing.writable);
+  EXPECT_EQ(missing.settings.music_volume, 100);
+  std::filesystem::create_directory(path_);  // a folder where the file should be
+  LoadedSettings unreadable = load(warnings);
+  EXPECT_FALSE(unreadable.writable);
+  EXPECT_NE(warnings.find(path_), std::string::npos);
+}
+
+TEST_F(SettingsFile, SavingRewritesOnlyTheWindowLinesAndKeepsThePlayers) {
+  write("# my comment\n[window]\n; scale chosen by hand\nscale=1\n\n[sound]\nmusic_volume = 5\n");
+  ASSERT_TRUE(save_window_settings(path_, 2, true));
+  EXPECT_EQ(read(),
+            "# my comment\n[window]\n; scale chosen by hand\nscale = 2\nfullscreen = true\n\n"
+            "[sound]\nmusic_volume = 5\n");
+  ASSERT_TRUE(save_window_settings(path_, 3, false));
+  EXPECT_EQ(read(),
+            "# my comment\n[window]\n; scale chosen by hand\nscale = 3\nfullscreen = false\n\n"
+            "[sound]\nmusic_volume = 5\n");
+  std::string warnings;
+  EXPECT_TRUE(load(warnings).writable);
+  EXPECT_EQ(warnings, "");
+  // Nothing of the temporary file is left beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
+}
+
+TEST_F(SettingsFile, SavingMakesTheFolderAndTheWindowSection) {
+  std::filesystem::remove_all(folder_);
+  ASSERT_TRUE(save_window_settings(path_, 1, true));
+  EXPECT_EQ(read(), "[window]\nscale = 1\nfullscreen = true\n");
+}
+
+TEST(DesktopOptions, CommandLineOverridesTheSettingsForTheRun) {
+  Options o;
+  const char* argv[] = {"quelvaris", "--scale", "4", "--window", "--music-volume", "7", "--mute"};
+  ASSERT_EQ(parse_options(7, argv, o), kGoOn);
+  Settings s;
+  s.scale = 2;
+  s.fullscreen = true;
+  s.soundfont = "/a.sf2";
+  PortSettings run = combine(s, o);
+  EXPECT_EQ(run.scale, 4);
+  EXPECT_FALSE(run.fullscreen);
+  EXPECT_EQ(run.audio.soundfont, "/a.sf2");
+  EXPECT_EQ(run.audio.music_volume, 0);
+  EXPECT_EQ(run.audio.effects_volume, 0);
+  for (const char* bad : {"0", "9", "x"}) {
+    Options again;
+    const char* args[] = {"quelvaris", "--scale", bad};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(parse_options(3, args, again), 2) << bad;
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("--scale"), std::string::npos);
+  }
+}
+
+// The pads, through a virtual joystick on SDL's dummy drivers.
+class VirtualPad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS), 0) << SDL_GetError();
+    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                        SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device_, 0) << SDL_GetError();
+    pump();
+    ASSERT_EQ(pads_->count(), 1u);
+    joystick_ = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(device_));
+    ASSERT_NE(joystick_, nullptr);
+  }
+  void TearDown() override {
+    pads_.reset();  // its controllers close before SDL goes
+    SDL_Quit();
+  }
+  // Hands SDL's controller events to the pads; true when one asked for the pause.
+  bool pump() {
+    SDL_GameControllerUpdate();
+    SDL_Event e;
+    bool pause = false;
+    while (SDL_PollEvent(&e)) pause |= pads_->handle(e) == Gamepads::Action::pause;
+    return pause;
+  }
+  void button(SDL_GameControllerButton b, bool down) {
+    SDL_JoystickSetVirtualButton(joystick_, b, down ? SDL_PRESSED : SDL_RELEASED);
+  }
+  void axis(SDL_GameControllerAxis a, int16_t value) {
+    SDL_JoystickSetVirtualAxis(joystick_, a, value);
+  }
+
+  PlayerInput input_;
+  std::optional<Gamepads> pads_{std::in_place, input_};
+  int device_ = -1;
+  SDL_Joystick* joystick_ = nullptr;
+};
+
+TEST_F(VirtualPad, DpadStickAndFaceButtonAreTheGameKeysAndStartThePause) {
+  button(SDL_CONTROLLER_BUTTON_A, true);
+  button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+  EXPECT_FALSE(pump());
+  StepKeys k = input_.take();
+  EXPECT_EQ(k.held, kKeySpace | kKeyLeft);
+  EXPECT_EQ(k.went_down, kKeySpace | kKeyLeft);
+
+  button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+  axis(SDL_CONTROLLER_AXIS_LEFTY, 4000);  // inside the dead zone
+  axis(SDL_CONTROLLER_AXIS_LEFTX, 30000);
+  pump();
+  k = input_.take();
+  EXPECT_EQ(k.held, kKeySpace | kKeyRight);
+  EXPECT_EQ(k.went_down, kKeyRight);
+
+  axis(SDL_CONTROLLER_AXIS_LEFTY, -20000);
+  axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+  button(SDL_CONTROLLER_BUTTON_A, false);
+  pump();
+  EXPECT_EQ(input_.take().held, kKeyUp);
+
+  button(SDL_CONTROLLER_BUTTON_START, true);
+  EXPECT_TRUE(pump());
+}
+
+TEST_F(VirtualPad, PadAndKeyboardCombineAndAnUnpluggedPadLetsGo) {
+  SDL_KeyboardEvent key{};
+  key.type = SDL_KEYDOWN;
+  key.keysym.sym = SDLK_SPACE;
+  input_.key_event(key);
+  button(SDL_CONTROLLER_BUTTON_A, true);
+  button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+  pump();
+  EXPECT_EQ(input_.take().held, kKeySpace | kKeyDown);
+  button(SDL_CONTROLLER_BUTTON_A, false);  // the keyboard still holds Space
+  pump();
+  EXPECT_EQ(input_.take().held, kKeySpace | kKeyDown);
+
+  ASSERT_EQ(SDL_JoystickDetachVirtual(device_), 0);
+  pump();
+  EXPECT_EQ(pads_->count(), 0u);
+  EXPECT_EQ(input_.take().held, kKeySpace);
+  // Plugged in again during play, it is taken up again.
+  device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                      SDL_CONTROLLER_BUTTON_MAX, 0);
+  pump();
+  EXPECT_EQ(pads_->count(), 1u);
+}
+
+TEST(DesktopKeys, ExtraKeysFromTheSettingsActAsTheGameKeys) {
+  PlayerInput input;
+  std::array<std::vector<std::string>, kGameKeys> extra;
+  extra[0] = {"Z"};
+  extra[1] = {"A"};
+  input.bind_extra_keys(extra);
+  SDL_KeyboardEvent e{};
+  e.type = SDL_KEYDOWN;
+  e.keysym.sym = SDLK_z;
+  EXPECT_TRUE(input.key_event(e));
+  e.keysym.sym = SDLK_a;
+  EXPECT_TRUE(input.key_event(e));
+  e.keysym.sym = SDLK_q;
+  EXPECT_FALSE(input.key_event(e));
+  EXPECT_EQ(input.take().held, kKeySpace | kKeyLeft);
+}
+
+// A clock the test moves by hand, standing for the real one.
+class HandClock final : public Clock {
+ public:
+  uint64_t now_us() const override { return now_; }
+  void advance_ms(uint64_t ms) { now_ += ms * 1000; }
+
+ private:
+  uint64_t now_ = 1000000;
+};
+
+// The window's loop on a hand-moved clock: the player presses keys at moments of play time
+// (the time the game has run, pauses left out); with `pause_at_ms` the player pauses then for
+// `pause_ms` of real time and taps Right meanwhile, which must count for nothing.
+std::string play_with_pause(int64_t pause_at_ms, int64_t pause_ms) {
+  HandClock real;
+  StepPacer pacer(real);
+  PlayerInput input;
+  SilentSink silent;
+  Game game(silent, KeySource::keyboard);
+  std::ostringstream trace;
+  TraceWriter writer(trace);
+  game.set_observer(&writer);
+  pacer.start();
+  game.start(7);
+  auto key = [&input](SDL_Keycode sym, bool down) {
+    SDL_KeyboardEvent e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.keysym.sym = sym;
+    input.key_event(e);
+  };
+  int64_t played_ms = 0;
+  for (int64_t real_ms = 0; played_ms < 6000; ++real_ms, real.advance_ms(1)) {
+    if (pause_ms > 0 && played_ms == pause_at_ms && !pacer.paused()) {
+      pacer.pause();
+      input.ignore_presses(true);
+      for (int64_t t = 0; t < pause_ms; ++t, real.advance_ms(1)) {
+        if (t == pause_ms / 2) key(SDLK_RIGHT, true);
+        if (t == pause_ms / 2 + 50) key(SDLK_RIGHT, false);
+      }
+      pacer.resume();
+      input.ignore_presses(false);
+      // The paused time is left out: the next step is due as it was when the pause began,
+      // with no burst of steps to catch up.
+      EXPECT_GT(pacer.due_us(game.current_step() + 1) + kStepMs * 1000, pacer.now_us());
+      pause_ms = 0;
+    }
+    if (played_ms == 1500) key(SDLK_SPACE, true);  // the title counts keys after a second
+    if (played_ms == 1600) key(SDLK_SPACE, false);
+    if (played_ms == 2500) key(SDLK_LEFT, true);
+    if (played_ms == 3300) key(SDLK_LEFT, false);
+    int64_t next = game.current_step() + 1;
+    if (pacer.now_us() >= pacer.due_us(next)) {
+      pacer.let_go_of_lost_time(next);
+      game.step(input.take());
+      played_ms = game.current_step() * kStepMs;
+    }
+  }
+  return trace.str();
+}
+
+TEST(DesktopPause, APauseInPlayLeavesTheGameAsIfItHadNotBeen) {
+  std::string straight = play_with_pause(0, 0);
+  ASSERT_GT(straight.size(), 0u);
+  EXPECT_TRUE(straight == play_with_pause(2800, 4000)) << "the pause changed the game";
+  EXPECT_TRUE(straight == play_with_pause(1550, 700)) << "a pause while Space was held";
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# A recording that cannot be read or parsed is refused with one line naming the file (and the
+# line), exit 2, before any window opens: by the simulator and by the window's replay alike.
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+printf 'seed 5\n10 space\n' >"$work/good.keys"
+mkdir "$work/folder.keys"
+head -c 3000 /dev/urandom >"$work/junk.keys"
+printf 'seed 5\n10 space\n20 jump\n' >"$work/bad-line.keys"
+printf '30 space\n20 none\n' >"$work/backwards.keys"
+printf 'seed 5\n40 close\n50 space\n' >"$work/after-close.keys"
+printf '%5000s\n' x | tr ' ' 1 >"$work/endless.keys"
+
+refused() {
+  local file=$1 expect=$2 err
+  for cmd in "$build/quelvaris-sim --keys" "$build/quelvaris --replay"; do
+    # No display: a window it tried to open would fail with 1, not 2.
+    set +e
+    err=$(env -u DISPLAY -u WAYLAND_DISPLAY $cmd "$work/$file" 2>&1 >/dev/null)
+    code=$?
+    set -e
+    [ "$code" = 2 ] || fail "$cmd $file: exit $code, not 2 ($err)"
+    [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "$cmd $file: not one line: $err"
+    [[ $err == *"$work/$file"* && $err == *$expect* ]] || fail "$cmd $file: says '$err'"
+  done
+}
+refused missing.keys "cannot read"
+refused folder.keys "cannot read"
+refused junk.keys "line 1"
+refused bad-line.keys "line 3"
+refused backwards.keys "line 2"
+refused after-close.keys "line 3"
+refused endless.keys "line 1"
+
+echo "bad recordings: each refused in one line, by the simulator and the window"
