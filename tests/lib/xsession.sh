@@ -36,8 +36,8 @@ xsession_start() {
   # The game reads its settings from the session's folder, never the player's, and keeps its
   # recordings there.
   export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
-  for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && return; sleep 0.05; done
-  echo "FAIL: the window manager did not start in 30 s"
+  for _ in $(seq 1200); do wmctrl -m >/dev/null 2>&1 && return; sleep 0.05; done
+  echo "FAIL: the window manager did not start in 60 s"
   exit 1
 }
 
