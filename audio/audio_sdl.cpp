@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "audio/spsc_ring.hpp"
 #include "audio/synth.hpp"
@@ -43,7 +44,10 @@ class SdlAudioSink final : public PlayerAudio {
 
   bool start();
 
+  void expect_tune(const MidiSong& song) override { synth_->expect_tune(song); }
+  // The first tune played starts the loading of the instruments of those expected by then.
   void music_play(const MidiSong* song, uint64_t from_us) override {
+    synth_->load_soundfont();
     commands_.push({Command::kMusicPlay, false, song, nullptr, from_us});
   }
   void music_stop() override { commands_.push({Command::kMusicStop, false, nullptr, nullptr, 0}); }

@@ -1,12 +1,13 @@
 #include "audio/synth.hpp"
 
 #include <fluidsynth.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <mutex>
-#include <system_error>
+
+#include "audio/soundfont_loader.hpp"
 
 namespace qv {
 namespace {
@@ -20,9 +21,6 @@ constexpr const char* kSoundfonts[] = {
     "/usr/share/sounds/sf3/default-GM.sf3",
 };
 
-// The synth's output level: our tunes peak between -11 and -4.5 dBFS through it (see
-// tools/render_audio.sh), which leaves room for the effects on top.
-constexpr double kMusicGain = 0.30;
 // The effects play at their own level, as made; the files carry the balance.
 constexpr float kEffectGain = 1.0f;
 // A new effect starts with a very short fade-in and the one it cuts off fades out, so that
@@ -36,71 +34,9 @@ constexpr int kAllChannels = 16;
 constexpr int kSustain = 64, kAllNotesOff = 123, kResetControllers = 121;
 constexpr int kVolume = 7, kPan = 10, kExpression = 11, kReverbSend = 91, kChorusSend = 93;
 
+// Asked without opening it: opening a named pipe would wait for a writer.
 bool readable(const char* path) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
-
-uint32_t le32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-// The hydra of a SoundFont: its nine tables, in this order, each of whole records.
-bool hydra_fits(std::FILE* f, long from, long to) {
-  static constexpr struct {
-    const char* id;
-    uint32_t record;
-  } kTables[] = {{"phdr", 38}, {"pbag", 4},  {"pmod", 10}, {"pgen", 4}, {"inst", 22},
-                 {"ibag", 4},  {"imod", 10}, {"igen", 4},  {"shdr", 46}};
-  long pos = from;
-  for (const auto& table : kTables) {
-    unsigned char head[8];
-    if (pos + 8 > to || std::fseek(f, pos, SEEK_SET) != 0 || std::fread(head, 1, 8, f) != 8)
-      return false;
-    uint32_t len = le32(head + 4);
-    if (std::memcmp(head, table.id, 4) != 0 || len == 0 || len % table.record != 0 ||
-        static_cast<long>(len) > to - pos - 8)
-      return false;
-    pos += 8 + static_cast<long>(len);
-  }
-  return true;
-}
-
-// Only sound SoundFont files go to FluidSynth: when its own loader fails on a file, it hands
-// the file on to another library, which complains on the console.
-bool looks_like_soundfont(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  unsigned char head[12];
-  bool info = false, samples = false, hydra = false;
-  if (std::fread(head, 1, 12, f) == 12 && std::memcmp(head, "RIFF", 4) == 0 &&
-      std::memcmp(head + 8, "sfbk", 4) == 0 && std::fseek(f, 0, SEEK_END) == 0) {
-    long end = std::min<long>(std::ftell(f), 8 + static_cast<long>(le32(head + 4)));
-    long pos = 12;
-    unsigned char list[12];
-    while (pos + 12 <= end && std::fseek(f, pos, SEEK_SET) == 0 &&
-           std::fread(list, 1, 12, f) == 12) {
-      long len = static_cast<long>(le32(list + 4));
-      if (std::memcmp(list, "LIST", 4) != 0 || len < 4 || len > end - pos - 8) break;
-      if (std::memcmp(list + 8, "INFO", 4) == 0) info = true;
-      if (std::memcmp(list + 8, "sdta", 4) == 0) samples = true;
-      if (std::memcmp(list + 8, "pdta", 4) == 0) hydra = hydra_fits(f, pos + 12, pos + 8 + len);
-      pos += 8 + len + (len & 1);
-    }
-  }
-  std::fclose(f);
-  return info && samples && hydra;
-}
-
-// FluidSynth reports a missing or broken soundfont on the console; the game shows no messages.
-void quiet_fluidsynth() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-      fluid_set_log_function(level, nullptr, nullptr);
-  });
+  return access(path, R_OK) == 0;
 }
 
 float soft_limit(float x) {
@@ -119,56 +55,33 @@ std::string find_soundfont() {
   return "";
 }
 
-Synth::Synth(int32_t sample_rate, const std::string& soundfont) : rate_(sample_rate) {
-  if (soundfont.empty() || rate_ <= 0) return;
-  quiet_fluidsynth();
-  try {
-    loader_ = std::thread([this, soundfont] { load_soundfont(soundfont); });
-  } catch (const std::system_error&) {
-    // No thread to spare: the game goes on without music.
-  }
-}
+Synth::Synth(int32_t sample_rate, std::string soundfont)
+    : rate_(sample_rate),
+      loader_(soundfont.empty() || sample_rate <= 0
+                  ? nullptr
+                  : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate)) {}
 
 Synth::~Synth() {
-  if (loader_.joinable()) loader_.join();
-  if (fluid_synth_t* synth = loaded_.load(std::memory_order_acquire)) delete_fluid_synth(synth);
-  if (settings_) delete_fluid_settings(settings_);
+  if (loader_) loader_->abandon();
 }
 
-// On the loader thread: builds a complete synth and only then hands it over, so the render
-// thread never waits for the soundfont and never sees a half-made synth.
-void Synth::load_soundfont(std::string path) {
-  if (!looks_like_soundfont(path)) return;
-  fluid_settings_t* settings = new_fluid_settings();
-  if (!settings) return;
-  fluid_settings_setnum(settings, "synth.sample-rate", rate_);
-  fluid_settings_setnum(settings, "synth.gain", kMusicGain);
-  fluid_settings_setint(settings, "synth.threadsafe-api", 0);  // one thread plays it
-  fluid_settings_setint(settings, "synth.reverb.active", 1);
-  fluid_settings_setnum(settings, "synth.reverb.room-size", 0.62);
-  fluid_settings_setnum(settings, "synth.reverb.damp", 0.35);
-  fluid_settings_setnum(settings, "synth.reverb.width", 0.9);
-  fluid_settings_setnum(settings, "synth.reverb.level", 0.55);
-  fluid_settings_setint(settings, "synth.chorus.active", 1);
-  fluid_settings_setint(settings, "synth.chorus.nr", 3);
-  fluid_settings_setnum(settings, "synth.chorus.level", 1.2);
-  fluid_settings_setnum(settings, "synth.chorus.speed", 0.3);
-  fluid_settings_setnum(settings, "synth.chorus.depth", 6.0);
-  settings_ = settings;
+void Synth::expect_tune(const MidiSong& song) {
+  if (loader_ && !loader_->started()) tunes_.add(song);
+}
 
-  fluid_synth_t* synth = new_fluid_synth(settings);
-  if (!synth) return;
-  if (fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
-    delete_fluid_synth(synth);
-    return;
-  }
-  loaded_.store(synth, std::memory_order_release);
+void Synth::load_soundfont() {
+  if (loader_ && !loader_->started()) SoundfontLoader::start(loader_, tunes_.uses());
 }
 
 bool Synth::wait_for_soundfont() {
-  if (loader_.joinable()) loader_.join();
+  load_soundfont();
+  if (!loader_ || !loader_->wait()) return false;
   take_loaded_synth();
   return fluid_ != nullptr;
+}
+
+bool Synth::music_ready() const {
+  return loader_ && loader_->synth();
 }
 
 int32_t Synth::channel_program(int32_t channel) const {
@@ -178,12 +91,14 @@ int32_t Synth::channel_program(int32_t channel) const {
   return preset;
 }
 
+// A tune that began in silence joins in with its instruments and the notes it holds now.
 void Synth::take_loaded_synth() {
-  if (fluid_) return;
-  fluid_ = loaded_.load(std::memory_order_acquire);
+  if (fluid_ || !loader_) return;
+  fluid_ = loader_->synth();
   if (!fluid_) return;
   reset_channels();
-  chase_controllers();  // a tune that began in silence joins in with the right instruments
+  chase_controllers();
+  chase_held_notes();
 }
 
 uint64_t Synth::sample_of(uint64_t us) const {
@@ -239,6 +154,21 @@ void Synth::chase_controllers() {
     uint8_t kind = e.status & 0xF0;
     if (kind == 0xB0 || kind == 0xC0 || kind == 0xE0) send(e);
   }
+}
+
+// The notes struck before now and not yet released sound from here.
+void Synth::chase_held_notes() {
+  if (!fluid_ || !song_) return;
+  uint8_t held[kAllChannels][128] = {};  // velocity, 0 when released
+  for (size_t i = 0; i < next_event_; ++i) {
+    const MidiEvent& e = song_->events[i];
+    uint8_t kind = e.status & 0xF0;
+    if (kind == 0x80 || kind == 0x90)
+      held[e.status & 0x0F][e.data1 & 0x7F] = kind == 0x90 ? e.data2 : 0;
+  }
+  for (int ch = 0; ch < kAllChannels; ++ch)
+    for (int key = 0; key < 128; ++key)
+      if (held[ch][key]) fluid_synth_noteon(fluid_, ch, key, held[ch][key]);
 }
 
 // What a tune may take for granted at its start: piano everywhere, the drums on channel 10,

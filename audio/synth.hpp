@@ -4,32 +4,39 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 
-#include "system/media.hpp"
+#include "audio/tune_instruments.hpp"
 #include "formats/midi.hpp"
 #include "formats/wav.hpp"
+#include "system/media.hpp"
 
 typedef struct _fluid_synth_t fluid_synth_t;
-typedef struct _fluid_hashtable_t fluid_settings_t;
 
 namespace qv {
 
 // The General MIDI soundfont the system has installed, or "" when there is none.
 std::string find_soundfont();
 
+class SoundfontLoader;
+
 class Synth {
  public:
-  // Starts loading the soundfont in the background: until it is in, the music is silent and
-  // the effects already play. An empty path or a file that does not load means no music.
-  explicit Synth(int32_t sample_rate, const std::string& soundfont = find_soundfont());
+  // The effects play at once; the music is silent until the soundfont's instruments are in.
+  // An empty path, or a file that does not load, means no music.
+  explicit Synth(int32_t sample_rate, std::string soundfont = find_soundfont());
+  // Never waits: a soundfont still loading is left to finish (and be freed) on its own thread.
   ~Synth();
   Synth(const Synth&) = delete;
   Synth& operator=(const Synth&) = delete;
+
+  // For the thread that controls the sound (the game's), before any tune is played: every
+  // tune that will be, then the start of loading, in the background, just the instruments
+  // they play. A tune told of later plays with only the instruments loaded by then.
+  void expect_tune(const MidiSong& song);
+  void load_soundfont();
 
   // Everything below is for the one thread that renders.
   void music_play(const MidiSong* song, uint64_t from_us);
@@ -49,12 +56,13 @@ class Synth {
   bool effect_playing() const { return voice_.wave != nullptr; }
   int32_t sample_rate() const { return rate_; }
 
-  // For offline rendering: waits for the soundfont; true when the music can be heard.
+  // For offline rendering: loads the soundfont if that has not begun, and waits for it; true
+  // when the music can be heard.
   bool wait_for_soundfont();
   // The instrument (program number) a channel plays now, or -1 without a soundfont.
   int32_t channel_program(int32_t channel) const;
   // True once the soundfont is in (never, when it failed to load).
-  bool music_ready() const { return loaded_.load(std::memory_order_acquire) != nullptr; }
+  bool music_ready() const;
 
  private:
   struct EffectVoice {
@@ -67,12 +75,12 @@ class Synth {
   };
   static constexpr int32_t kFadingVoices = 4;
 
-  void load_soundfont(std::string path);
   void take_loaded_synth();
   void send(const MidiEvent& e);
   void release_all_channels();
   void reset_channels();
   void chase_controllers();
+  void chase_held_notes();
   uint64_t sample_of(uint64_t us) const;
   void play_events_due();
   void render_music(float* out, int32_t frames);
@@ -82,10 +90,9 @@ class Synth {
   int32_t rate_;
   float music_level_ = 1;
   float effects_level_ = 1;
-  std::thread loader_;
-  fluid_settings_t* settings_ = nullptr;
-  std::atomic<fluid_synth_t*> loaded_{nullptr};  // published by the loader when complete
-  fluid_synth_t* fluid_ = nullptr;               // the render thread's view of it
+  const std::shared_ptr<SoundfontLoader> loader_;  // null without a soundfont
+  TuneInstruments tunes_;                          // the controlling thread's
+  fluid_synth_t* fluid_ = nullptr;                 // the render thread's, once loaded
 
   // The sequencer.
   const MidiSong* song_ = nullptr;
@@ -103,7 +110,9 @@ class Synth {
 class SynthSink final : public AudioSink {
  public:
   explicit SynthSink(Synth& synth) : synth_(synth) {}
+  void expect_tune(const MidiSong& song) override { synth_.expect_tune(song); }
   void music_play(const MidiSong* song, uint64_t from_us) override {
+    synth_.load_soundfont();
     synth_.music_play(song, from_us);
   }
   void music_stop() override { synth_.music_stop(); }

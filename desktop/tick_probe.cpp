@@ -116,6 +116,9 @@ void paused(bool on, uint64_t now_us) {
 }
 
 void at_exit(const Window& win) {
+  // When the game's loop ended (the close was handled): what follows is the shut-down.
+  std::fprintf(stderr, "qv-timing loop_end_epoch_us=%llu\n",
+               static_cast<unsigned long long>(epoch_us()));
   std::vector<uint32_t> grid, due, took, present, game;
   uint64_t first_due = g_count ? g_ticks[0].due_us : 0;
   size_t off_grid = 0, over_2ms = 0, worst = 0;

@@ -136,6 +136,12 @@ void Media::preload(std::string_view name) {
   load(name);
 }
 
+void Media::set_sink(AudioSink& sink) {
+  sink_ = &sink;
+  for (const auto& entry : files_)
+    if (entry.second.song) sink.expect_tune(*entry.second.song);
+}
+
 // A file read before (the host reads ahead all of ours) is found without allocating.
 const Media::Loaded& Media::load(std::string_view name) {
   std::array<char, 256> buffer;
@@ -153,6 +159,7 @@ const Media::Loaded& Media::load(std::string_view name) {
     if (auto wave = parse_wav(bytes.data(), bytes.size()))
       f.wave = std::make_unique<Wave>(std::move(*wave));
   }
+  if (f.song) sink_->expect_tune(*f.song);
   return files_.emplace(std::string(path), std::move(f)).first->second;
 }
 

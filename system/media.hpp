@@ -43,6 +43,9 @@ class Clock {
 class AudioSink {
  public:
   virtual ~AudioSink() = default;
+  // A tune that may be played, told of before the first is: a synthesizer loads just the
+  // instruments of the tunes it knows of when the first is played.
+  virtual void expect_tune(const MidiSong&) {}
   // Plays the song from the given point; whatever played before falls silent.
   virtual void music_play(const MidiSong* song, uint64_t from_us) = 0;
   virtual void music_stop() = 0;
@@ -73,7 +76,8 @@ class Media {
   void preload(std::string_view name);
   // Every call is written here, in order ("mci ..." or "snd NAME FLAGS"), when set.
   void set_log(std::vector<std::string>* log) { log_ = log; }
-  void set_sink(AudioSink& sink) { sink_ = &sink; }
+  // The new sink is told of every tune read so far; of those read later, as they are read.
+  void set_sink(AudioSink& sink);
 
   // Our file names use backslashes; the file system wants slashes.
   static std::string resolve(std::string_view name);

@@ -1,17 +1,23 @@
 // The synth as the game hears it: tunes through the soundfont, effects through their own voice,
 // restarts and cut-offs without clicks or hanging notes, and silence (never a crash or a
 // message) for whatever is missing or broken.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <random>
+#include <thread>
 
-#include "system/media.hpp"
 #include "audio/synth.hpp"
+#include "system/media.hpp"
 
 namespace qv {
 namespace {
@@ -80,6 +86,8 @@ class SynthWithSoundfont : public ::testing::Test {
   static void SetUpTestSuite() {
     if (find_soundfont().empty()) return;
     synth_ = new Synth(kRate);
+    for (const char* name : {"emptysky.mid", "escape.mid", "win.mid"})
+      synth_->expect_tune(game_tune(name));
     if (!synth_->wait_for_soundfont()) {
       delete synth_;
       synth_ = nullptr;
@@ -154,16 +162,49 @@ TEST_F(SynthWithSoundfont, PlayingFromTheMiddleChasesTheInstruments) {
   synth_->music_stop();
 }
 
-TEST(SynthLoading, ATuneBegunBeforeTheSoundfontIsInGetsItsInstruments) {
+TEST(SynthLoading, ATuneBegunBeforeTheSoundfontIsInJoinsInWithItsInstrumentsAndHeldNotes) {
   if (find_soundfont().empty()) GTEST_SKIP() << "no General MIDI soundfont installed";
   MidiSong song = game_tune("emptysky.mid");
-  Synth synth(kRate);  // the soundfont loads in the background from here
+  Synth synth(kRate);
+  synth.expect_tune(song);
+  synth.load_soundfont();  // in the background from here
   synth.music_play(&song, 0);
   render(synth, 0.05);
   ASSERT_TRUE(synth.wait_for_soundfont());
   EXPECT_EQ(synth.channel_program(2), 73);  // the flute
   EXPECT_EQ(synth.channel_program(1), 46);  // the harp
-  EXPECT_GT(decibels(rms(render(synth, 14.0))), -40.0) << "and it is heard";
+  // The opening chord, struck while the soundfont was loading, is heard at once (the harp's
+  // next note comes only after 0.3 s).
+  EXPECT_GT(decibels(rms(render(synth, 0.1))), -50.0);
+  EXPECT_GT(decibels(rms(render(synth, 14.0))), -40.0) << "and the tune goes on";
+}
+
+// A soundfont that never comes (a named pipe nobody writes to) keeps the loader waiting in
+// the file's opening; letting go of the synth must not wait for it.
+TEST(SynthLoading, LettingGoOfASynthNeverWaitsForItsLoader) {
+  std::string pipe = testing::TempDir() + "qv_stuck_soundfont.sf2";
+  std::remove(pipe.c_str());
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  MidiSong song = game_tune("win.mid");
+  auto let_go = std::async(std::launch::async, [&] {
+    Synth synth(kRate, pipe);
+    synth.expect_tune(song);
+    synth.load_soundfont();
+    render(synth, 0.1);
+  });
+  bool returned = let_go.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  // Whatever happened, the loader gets its writer, finds no soundfont and ends.
+  for (int tries = 0; tries < 2000; ++tries) {
+    int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);  // fails until the loader reads
+    if (writer >= 0) {
+      close(writer);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(returned) << "the synth waited for its loader";
+  let_go.wait();
+  std::remove(pipe.c_str());
 }
 
 TEST(SynthEffects, ANewEffectCutsTheOldOneOffWithoutAClick) {

@@ -56,13 +56,14 @@ for i in "${!names[@]}"; do
 done
 plays_in "files cut short or full of noise" "$d" "$build/quelvaris-timing"
 
-# Reading rights mean nothing to root, so this one runs as nobody, from a copy of the game.
+# Reading rights mean nothing to root, so this one runs as nobody, from a copy of the game, in
+# a home where nobody may write (so it keeps no recording of its own, and says nothing of it).
 if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
   d=$(folder unreadable) && cp -r "bgm&se" "$d/" && cp "$build/quelvaris-timing" "$d/"
   chmod 000 "$d/bgm&se"/*
   chmod 755 "$work" "$d"
   plays_in "files nobody may read" "$d" setpriv --reuid=nobody --regid=nogroup --clear-groups \
-    env HOME="$d" "$d/quelvaris-timing"
+    env -u XDG_STATE_HOME -u XDG_CONFIG_HOME HOME="$d" "$d/quelvaris-timing"
 else
   d=$(folder unreadable) && cp -r "bgm&se" "$d/" && chmod 000 "$d/bgm&se"/*
   plays_in "files nobody may read" "$d" "$build/quelvaris-timing"

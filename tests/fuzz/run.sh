@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Fuzzes what the game reads from outside (MIDI and WAVE files, media command strings) and the
-# simulator's key scripts with libFuzzer, each for a bounded time, from a seed corpus of our own
-# files. Any crash, sanitizer report or hang (an input that takes over 10 s) fails the test.
-# QV_FUZZ_SECONDS sets the time per target (default 25). Not a CTest test: it takes both cores
-# for minutes, so test.sh runs it on its own, after the release build's tests. Builds in
-# BUILD_DIR/fuzz; run from the source folder.
+# Fuzzes what the game reads from outside (MIDI and WAVE files, media command strings,
+# soundfonts) and the simulator's key scripts with libFuzzer, each for a bounded time, from a
+# seed corpus of our own files. Any crash, sanitizer report or hang (an input that takes over
+# 10 s) fails the test. QV_FUZZ_SECONDS sets the time per target (default 25). Not a CTest test:
+# it takes both cores for minutes, so test.sh runs it on its own, after the release build's
+# tests. Builds in BUILD_DIR/fuzz; run from the source folder.
 set -u
 build=${1:?usage: tests/fuzz/run.sh BUILD_DIR}
 seconds=${QV_FUZZ_SECONDS:-25}
@@ -19,7 +19,7 @@ CC=clang CXX=clang++ cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQ
   -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_TOOLS=OFF -DQV_SANITIZE=OFF -DQV_WERROR=OFF \
   >"$work/configure.log" 2>&1 ||
   fail "configure: $(tail -5 "$work/configure.log")"
-targets=(midi wav media key_script)
+targets=(midi wav media key_script soundfont)
 cmake --build "$fuzz" -j2 --target "${targets[@]/#/fuzz_}" >"$work/build.log" 2>&1 ||
   fail "build: $(grep -m5 -A3 error "$work/build.log")"
 

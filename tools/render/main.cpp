@@ -13,14 +13,15 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "audio/audio_sdl.hpp"
+#include "audio/synth.hpp"
 #include "system/media.hpp"
 #include "system/steady_clock.hpp"
-#include "audio/synth.hpp"
 
 namespace {
 
@@ -132,15 +133,20 @@ bool render_mix(qv::Synth& synth, const std::string& in_dir, const std::string& 
 int render_all(const std::string& soundfont, const std::string& in_dir,
                const std::string& out_dir) {
   qv::Synth synth(kRate, soundfont);
+  bool ok = true;
+  std::vector<std::optional<qv::MidiSong>> songs;
+  for (const char* name : kTunes) {
+    std::vector<uint8_t> bytes = read_file(in_dir + "/" + name + ".mid");
+    songs.push_back(qv::parse_midi(bytes.data(), bytes.size()));
+    if (songs.back()) synth.expect_tune(*songs.back());
+  }
   if (!synth.wait_for_soundfont())
     std::fprintf(stderr, "no soundfont (%s): the tunes render silent\n",
                  soundfont.empty() ? "none installed" : soundfont.c_str());
-  bool ok = true;
-  for (const char* name : kTunes) {
-    std::vector<uint8_t> bytes = read_file(in_dir + "/" + name + ".mid");
-    auto song = qv::parse_midi(bytes.data(), bytes.size());
+  for (size_t i = 0; i < songs.size(); ++i) {
+    const std::optional<qv::MidiSong>& song = songs[i];
     if (!song) {
-      std::fprintf(stderr, "%s/%s.mid: missing or not a MIDI file\n", in_dir.c_str(), name);
+      std::fprintf(stderr, "%s/%s.mid: missing or not a MIDI file\n", in_dir.c_str(), kTunes[i]);
       ok = false;
       continue;
     }
@@ -148,7 +154,7 @@ int render_all(const std::string& soundfont, const std::string& in_dir,
     synth.music_play(&*song, 0);
     render(synth, take, static_cast<double>(song->length_us) / 1e6 + kTailSeconds);
     synth.music_stop();
-    ok = finish(take, name, out_dir) && ok;
+    ok = finish(take, kTunes[i], out_dir) && ok;
   }
   for (const char* name : kEffects) {
     std::vector<uint8_t> bytes = read_file(in_dir + "/" + name + ".wav");
