@@ -11,12 +11,12 @@
 #include <optional>
 #include <sstream>
 
-#include "desktop/gamepad.hpp"
-#include "desktop/input.hpp"
 #include "desktop/options.hpp"
-#include "desktop/presentation.hpp"
 #include "desktop/settings.hpp"
-#include "desktop/step_pacer.hpp"
+#include "front/gamepad.hpp"
+#include "front/input.hpp"
+#include "front/presentation.hpp"
+#include "front/step_pacer.hpp"
 #include "game/trace.hpp"
 
 namespace qv {

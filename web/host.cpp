@@ -12,11 +12,11 @@
 #include <sstream>
 #include <string>
 
-#include "desktop/gamepad.hpp"
-#include "desktop/input.hpp"
-#include "desktop/recorder.hpp"
-#include "desktop/screen.hpp"
-#include "desktop/step_pacer.hpp"
+#include "front/gamepad.hpp"
+#include "front/input.hpp"
+#include "front/recorder.hpp"
+#include "front/screen.hpp"
+#include "front/step_pacer.hpp"
 #include "game/game.hpp"
 #include "game/trace.hpp"
 #include "system/media_files.hpp"

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "game/game_state.hpp"
-#include "game/timer.hpp"
+#include "record/game_state.hpp"
+#include "record/timer.hpp"
 #include "system/surface.hpp"
 
 namespace qv {

@@ -1,4 +1,4 @@
-#include "game/window.hpp"
+#include "record/window.hpp"
 
 #include "formats/embedded.hpp"
 #include "system/media_files.hpp"

@@ -1,4 +1,4 @@
-#include "desktop/controls.hpp"
+#include "front/controls.hpp"
 
 #include "desktop/settings.hpp"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "desktop/input.hpp"
+#include "front/input.hpp"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "desktop/gamepad.hpp"
+#include "front/gamepad.hpp"
 
 #include <algorithm>
 

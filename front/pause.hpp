@@ -4,9 +4,9 @@
 #pragma once
 
 #include "audio/audio_sdl.hpp"
-#include "desktop/input.hpp"
-#include "desktop/screen.hpp"
-#include "desktop/step_pacer.hpp"
+#include "front/input.hpp"
+#include "front/screen.hpp"
+#include "front/step_pacer.hpp"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "desktop/step_pacer.hpp"
+#include "front/step_pacer.hpp"
 
 namespace qv {
 

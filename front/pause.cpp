@@ -1,4 +1,4 @@
-#include "desktop/pause.hpp"
+#include "front/pause.hpp"
 
 #include "desktop/tick_probe.hpp"
 

@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "desktop/gamepad.hpp"
-#include "desktop/input.hpp"
-#include "desktop/pause.hpp"
-#include "desktop/screen.hpp"
+#include "front/gamepad.hpp"
+#include "front/input.hpp"
+#include "front/pause.hpp"
+#include "front/screen.hpp"
 
 namespace qv {
 
