@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "record/window.hpp"
+#include "game/handlers.hpp"
 #include "sim/simulator.hpp"
 #include "system/media_files.hpp"
 

@@ -2,8 +2,8 @@
 // stage script for the next frame number and shows the result with a single copy.
 #include <charconv>
 
+#include "game/handlers.hpp"
 #include "play/player.hpp"
-#include "record/window.hpp"
 #include "stage/stage.hpp"
 
 namespace qv {
