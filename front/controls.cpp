@@ -1,13 +1,7 @@
 #include "front/controls.hpp"
 
-#include "desktop/settings.hpp"
-
 namespace qv {
 namespace {
-
-bool is_pause_key(SDL_Keycode key) {
-  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
-}
 
 bool is_fullscreen_key(const SDL_Keysym& k) {
   return k.sym == SDLK_F11 ||
@@ -67,8 +61,7 @@ void Controls::window_event(const SDL_WindowEvent& e) {
 }
 
 void Controls::save() {
-  if (!settings_file_.empty())
-    save_window_settings(settings_file_, screen_.scale(), screen_.fullscreen());
+  if (save_) save_(screen_.scale(), screen_.fullscreen());
 }
 
 }  // namespace qv

@@ -1,21 +1,27 @@
 // The player's pause: no step runs, the game's clock stands still as if the paused time did
-// not exist, the music and the effects hold where they are, and the window keeps the frozen
-// frame with a notice over it. Game keys pressed meanwhile are ignored.
+// not exist, the sound holds where it is, and the screen keeps the frozen frame with a notice
+// over it. Game keys pressed meanwhile are ignored.
 #pragma once
 
-#include "audio/audio_sdl.hpp"
+#include <SDL.h>
+
+#include <functional>
+
 #include "front/input.hpp"
 #include "front/screen.hpp"
 #include "front/step_pacer.hpp"
 
 namespace qv {
 
+// The player's pause keys, in the window and on the page: P, Pause and Esc.
+bool is_pause_key(SDL_Keycode key);
+
 class Pause {
  public:
   Pause(StepPacer& pacer, Screen& screen, PlayerInput& input)
       : pacer_(pacer), screen_(screen), input_(input) {}
-  // The sound opens after the window; until then there is none to hold.
-  void set_audio(PlayerAudio* audio) { audio_ = audio; }
+  // What the host holds with the game, its sound above all: told of every change.
+  void on_change(std::function<void(bool on)> told) { told_ = std::move(told); }
 
   void toggle() { set(!on_); }
   void set(bool on);
@@ -25,7 +31,7 @@ class Pause {
   StepPacer& pacer_;
   Screen& screen_;
   PlayerInput& input_;
-  PlayerAudio* audio_ = nullptr;
+  std::function<void(bool on)> told_;
   bool on_ = false;
 };
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 
 #include "game/game.hpp"
 #include "system/steady_clock.hpp"
@@ -33,5 +35,16 @@ class StepPacer {
   uint64_t paused_at_us_ = 0;
   bool paused_ = false;
 };
+
+// The one rule by which the window and the page run the game on the real clock: the next step
+// runs once it is due, after the pacer has let go of the time lost beyond a quarter second,
+// and none runs while the pacer stands paused. Calls `run_step(k)` for each step k due by now,
+// at most `most` of them, as long as it returns true (the game goes on); how many ran.
+int run_due_steps(StepPacer& pacer, const Game& game, const std::function<bool(int64_t)>& run_step,
+                  int most = std::numeric_limits<int>::max());
+
+// A new game's seed: the calendar's seconds mixed with the real clock's microseconds, so that
+// games started within one second differ.
+uint32_t new_game_seed(const Clock& real);
 
 }  // namespace qv
