@@ -11,6 +11,10 @@ bool is_fullscreen_key(const SDL_Keysym& k) {
 }  // namespace
 
 bool Controls::handle(const SDL_Event& e) {
+  if (Gamepads::is_pad_event(e)) {
+    if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+    return true;
+  }
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -18,13 +22,6 @@ bool Controls::handle(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
       window_event(e.window);
       return false;  // the host sees them too
-    case SDL_CONTROLLERDEVICEADDED:
-    case SDL_CONTROLLERDEVICEREMOVED:
-    case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP:
-    case SDL_CONTROLLERAXISMOTION:
-      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
-      return true;
     default:
       return false;
   }

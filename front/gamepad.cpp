@@ -37,6 +37,19 @@ Gamepads::~Gamepads() {
   for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
 }
 
+bool Gamepads::is_pad_event(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      return true;
+    default:
+      return false;
+  }
+}
+
 Gamepads::Action Gamepads::handle(const SDL_Event& e) {
   switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED:

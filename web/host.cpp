@@ -119,6 +119,10 @@ class WebHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (Gamepads::is_pad_event(e)) {
+      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+      return;
+    }
     switch (e.type) {
       case SDL_KEYDOWN:
         if (!e.key.repeat && is_pause_key(e.key.keysym.sym))
@@ -128,13 +132,6 @@ class WebHost {
         break;
       case SDL_KEYUP:
         input_.key_event(e.key);
-        break;
-      case SDL_CONTROLLERDEVICEADDED:
-      case SDL_CONTROLLERDEVICEREMOVED:
-      case SDL_CONTROLLERBUTTONDOWN:
-      case SDL_CONTROLLERBUTTONUP:
-      case SDL_CONTROLLERAXISMOTION:
-        if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
         break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
