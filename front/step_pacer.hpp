@@ -1,7 +1,7 @@
-// Where the window's steps come from: step k is due 10·k ms after the game started on the
-// real clock, not counting the time the game stood paused. A window that falls far behind (a
-// suspended machine, a stalled display) lets the lost time go as if it had been paused,
-// rather than running a burst of steps to catch up.
+// Where the steps of the window and the page come from: step k is due 10·k ms after the game
+// started on the real clock, not counting the time the game stood paused. A host that falls far
+// behind (a suspended machine, a stalled display) lets the lost time go as if it had been
+// paused, rather than running a burst of steps to catch up.
 #pragma once
 
 #include <cstdint>
