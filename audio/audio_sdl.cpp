@@ -211,12 +211,8 @@ void SdlAudioSink::fade_at_close(float* out, int frames) {
   if (close_gain_ == 0.0f) faded_out_.store(true, std::memory_order_release);
 }
 
-class SilentPlayerAudio final : public PlayerAudio {
+class SilentPlayerAudio final : public Silent<PlayerAudio> {
  public:
-  void music_play(const MidiSong*, uint64_t) override {}
-  void music_stop() override {}
-  void effect_play(const Wave*, bool) override {}
-  void effect_stop() override {}
   void pause(bool) override {}
 };
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "game/window.hpp"
+#include "game/handlers.hpp"
 #include "sim/simulator.hpp"
 #include "system/media_files.hpp"
 

@@ -5,20 +5,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
-#include "desktop/controls.hpp"
-#include "desktop/input.hpp"
-#include "desktop/pause.hpp"
 #include "desktop/recording.hpp"
-#include "desktop/screen.hpp"
 #include "desktop/settings.hpp"
-#include "desktop/step_pacer.hpp"
 #include "desktop/tick_probe.hpp"
+#include "front/controls.hpp"
+#include "front/input.hpp"
+#include "front/pause.hpp"
+#include "front/screen.hpp"
+#include "front/step_pacer.hpp"
 #include "game/game.hpp"
 #include "game/key_script.hpp"
 #include "game/trace.hpp"
@@ -35,7 +34,12 @@ class DesktopHost {
         game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
-        controls_(screen_, input_, pause_) {}
+        controls_(screen_, input_, pause_) {
+    pause_.on_change([this](bool on) {
+      if (audio_) audio_->pause(on);
+      probe::paused(on, pacer_.now_us());
+    });
+  }
   ~DesktopHost() {
     // The audio thread reads the songs and waves the media layer owns: it stops first.
     game_.media().set_sink(silent_);
@@ -47,7 +51,7 @@ class DesktopHost {
   int prepare() {
     std::string error;
     settings_ = load_settings(settings_path());
-    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    seed_ = new_game_seed(clock_);
     if (!options_.replay.empty()) {
       KeyScript script;
       if (!read_key_script(options_.replay, script, error)) return refuse(error);
@@ -86,7 +90,6 @@ class DesktopHost {
     probe::title_shown();
     audio_ = open_sdl_audio(port.audio);
     game_.media().set_sink(*audio_);
-    pause_.set_audio(audio_.get());
     try {
       pacer_.start();
       game_.start(seed_);
@@ -101,6 +104,8 @@ class DesktopHost {
   }
 
  private:
+  // One step at a time, so that the window's events are handled between steps even while it
+  // catches up.
   void loop() {
     SDL_Event event;
     while (running_) {
@@ -108,18 +113,17 @@ class DesktopHost {
         if (SDL_WaitEventTimeout(&event, 100)) handle(event);
         continue;
       }
-      int64_t next = game_.current_step() + 1;
-      if (wait_for(pacer_.due_us(next), event)) {
+      if (wait_for(pacer_.due_us(game_.current_step() + 1), event)) {
         handle(event);
         continue;
       }
-      if (pacer_.now_us() < pacer_.due_us(next)) continue;
-      pacer_.let_go_of_lost_time(next);
-      run_step(next);
+      run_due_steps(
+          pacer_, game_, [this](int64_t step) { return run_step(step); }, 1);
     }
   }
 
-  void run_step(int64_t step) {
+  // False once the game is to go no further.
+  bool run_step(int64_t step) {
     uint64_t due = pacer_.due_us(step), start = clock_.now_us();
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
@@ -132,6 +136,7 @@ class DesktopHost {
     if (frame) probe::frame_tick(due, start, clock_.now_us());
     probe::after_handler(game_.win(), clock_.now_us());
     if (running_ && last_step_ && step >= *last_step_) end_of_replay();
+    return running_;
   }
 
   // The recording has run out: the window closes where the player closed it.
@@ -212,7 +217,11 @@ class DesktopHost {
 
   // The settings with the command line's options over them; wires what stays to the window.
   PortSettings port_settings() {
-    if (settings_.writable) controls_.save_to(settings_path());
+    if (settings_.writable) {
+      controls_.save_with([path = settings_path()](int scale, bool fullscreen) {
+        save_window_settings(path, scale, fullscreen);
+      });
+    }
     input_.bind_extra_keys(settings_.settings.extra_keys);
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
     return combine(settings_.settings, options_);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "desktop/recorder.hpp"
+#include "front/recorder.hpp"
 
 namespace qv {
 

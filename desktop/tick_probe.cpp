@@ -8,7 +8,7 @@
 #include <ctime>
 #include <vector>
 
-#include "game/window.hpp"
+#include "record/window.hpp"
 #include "system/media.hpp"
 
 namespace qv::probe {

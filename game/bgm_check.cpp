@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "game/window.hpp"
+#include "game/handlers.hpp"
 #include "system/media.hpp"
 
 namespace qv {

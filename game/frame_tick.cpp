@@ -2,7 +2,7 @@
 // stage script for the next frame number and shows the result with a single copy.
 #include <charconv>
 
-#include "game/window.hpp"
+#include "game/handlers.hpp"
 #include "play/player.hpp"
 #include "stage/stage.hpp"
 

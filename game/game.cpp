@@ -1,5 +1,7 @@
 #include "game/game.hpp"
 
+#include "game/handlers.hpp"
+
 namespace qv {
 
 Game::Game(AudioSink& sink, KeySource keys_from) : media_(clock_, sink), keys_from_(keys_from) {

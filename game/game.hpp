@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/window.hpp"
+#include "record/window.hpp"
 #include "system/context.hpp"
 #include "system/media.hpp"
 

@@ -1,6 +1,6 @@
 // Title and mode control, the handler of `op`: it runs while the title picture is shown and
 // again while the game-over screen waits, and it is the only code that starts a game.
-#include "game/window.hpp"
+#include "game/handlers.hpp"
 #include "system/keys.hpp"
 #include "system/media_files.hpp"
 #include "system/sound.hpp"

@@ -10,7 +10,7 @@
 #include <limits>
 #include <span>
 
-#include "game/game_state.hpp"
+#include "record/game_state.hpp"
 
 namespace qv {
 

@@ -3,7 +3,7 @@
 // script never passes it: the battle lasts until its 200 hits are used up.
 #include <array>
 
-#include "game/window.hpp"
+#include "record/window.hpp"
 #include "stage/blocks.hpp"
 
 namespace qv::stage {

@@ -1,9 +1,9 @@
 // The ending: once the boss is dead, the staff roll slides down over the game to the ending
 // tune, and when it has passed the bottom edge the program ends by itself.
-#include "game/window.hpp"
+#include "record/window.hpp"
+#include "stage/blocks.hpp"
 #include "system/media_files.hpp"
 #include "system/sound.hpp"
-#include "stage/blocks.hpp"
 
 namespace qv::stage {
 namespace {

@@ -1,9 +1,9 @@
 // The stage clock's script: the template every wave and volley follows, and the order in which
 // the blocks run each frame.
-#include "game/window.hpp"
-#include "system/random.hpp"
+#include "record/window.hpp"
 #include "stage/blocks.hpp"
 #include "stage/stage.hpp"
+#include "system/random.hpp"
 
 namespace qv {
 namespace stage {

@@ -54,14 +54,17 @@ class AudioSink {
   virtual void effect_stop() = 0;
 };
 
-// A sink that plays nothing, for the simulator and for machines without sound.
-class SilentSink final : public AudioSink {
+// A sink that plays nothing, for the simulator and for machines without sound; `Sink` is the
+// kind of sink it stands in for.
+template <typename Sink>
+class Silent : public Sink {
  public:
   void music_play(const MidiSong*, uint64_t) override {}
   void music_stop() override {}
   void effect_play(const Wave*, bool) override {}
   void effect_stop() override {}
 };
+using SilentSink = Silent<AudioSink>;
 
 class Media {
  public:

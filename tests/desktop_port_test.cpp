@@ -11,12 +11,12 @@
 #include <optional>
 #include <sstream>
 
-#include "desktop/gamepad.hpp"
-#include "desktop/input.hpp"
 #include "desktop/options.hpp"
-#include "desktop/presentation.hpp"
 #include "desktop/settings.hpp"
-#include "desktop/step_pacer.hpp"
+#include "front/gamepad.hpp"
+#include "front/input.hpp"
+#include "front/presentation.hpp"
+#include "front/step_pacer.hpp"
 #include "game/trace.hpp"
 
 namespace qv {
@@ -304,8 +304,8 @@ class HandClock final : public Clock {
   uint64_t now_ = 1000000;
 };
 
-// The window's loop on a hand-moved clock: the player presses keys at moments of play time
-// (the time the game has run, pauses left out); with `pause_at_ms` the player pauses then for
+// The hosts' rule for due steps on a hand-moved clock: the player presses keys at moments of play
+// time (the time the game has run, pauses left out); with `pause_at_ms` the player pauses then for
 // `pause_ms` of real time and taps Right meanwhile, which must count for nothing.
 std::string play_with_pause(int64_t pause_at_ms, int64_t pause_ms) {
   HandClock real;
@@ -344,12 +344,8 @@ std::string play_with_pause(int64_t pause_at_ms, int64_t pause_ms) {
     if (played_ms == 1600) key(SDLK_SPACE, false);
     if (played_ms == 2500) key(SDLK_LEFT, true);
     if (played_ms == 3300) key(SDLK_LEFT, false);
-    int64_t next = game.current_step() + 1;
-    if (pacer.now_us() >= pacer.due_us(next)) {
-      pacer.let_go_of_lost_time(next);
-      game.step(input.take());
-      played_ms = game.current_step() * kStepMs;
-    }
+    run_due_steps(pacer, game, [&](int64_t) { return game.step(input.take()); });
+    played_ms = game.current_step() * kStepMs;
   }
   return trace.str();
 }

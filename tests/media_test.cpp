@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "system/sound.hpp"
+#include "game/handlers.hpp"
 #include "sim/simulator.hpp"
+#include "system/sound.hpp"
 
 namespace qv {
 namespace {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "game/game_state.hpp"
+#include "play/player.hpp"
+#include "record/game_state.hpp"
+#include "sim/simulator.hpp"
 #include "system/keys.hpp"
 #include "system/media.hpp"
 #include "system/surface.hpp"
-#include "play/player.hpp"
-#include "sim/simulator.hpp"
 
 namespace qv::testing {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "game/window.hpp"
+#include "record/window.hpp"
 #include "sim/simulator.hpp"
 #include "stage/stage.hpp"
 

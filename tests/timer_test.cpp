@@ -1,4 +1,4 @@
-#include "game/timer.hpp"
+#include "record/timer.hpp"
 
 #include <gtest/gtest.h>
 

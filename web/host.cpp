@@ -5,18 +5,18 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "desktop/gamepad.hpp"
-#include "desktop/input.hpp"
-#include "desktop/recorder.hpp"
-#include "desktop/screen.hpp"
-#include "desktop/step_pacer.hpp"
+#include "front/gamepad.hpp"
+#include "front/input.hpp"
+#include "front/pause.hpp"
+#include "front/recorder.hpp"
+#include "front/screen.hpp"
+#include "front/step_pacer.hpp"
 #include "game/game.hpp"
 #include "game/trace.hpp"
 #include "system/media_files.hpp"
@@ -37,14 +37,11 @@ namespace {
 // The recording of the game, in the page's memory until the player saves it.
 constexpr const char* kRecordingPath = "/recording.keys";
 
-// The player's pause keys, as in the window.
-bool is_pause_key(SDL_Keycode key) {
-  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
-}
-
 class WebHost {
  public:
   explicit WebHost(const WebOptions& options) : game_(sink_, KeySource::keyboard), pacer_(clock_) {
+    // The page holds the sound while the game stands paused.
+    pause_.on_change([](bool on) { qv_js_paused(on); });
     if (options.trace) {
       trace_ = std::make_unique<TraceWriter>(trace_text_);
       game_.keep_audio_calls(true);
@@ -65,7 +62,7 @@ class WebHost {
     win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
     show();
     qv_js_first_picture();
-    seed_ = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(clock_.now_us());
+    seed_ = new_game_seed(clock_);
     std::string error;
     if (!recorder_.open(kRecordingPath, true, seed_, error))
       std::fprintf(stderr, "%s\n", error.c_str());
@@ -78,21 +75,20 @@ class WebHost {
   void frame() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) handle(event);
-    while (running_ && !pacer_.paused()) {
-      int64_t next = game_.current_step() + 1;
-      if (pacer_.now_us() < pacer_.due_us(next)) break;
-      pacer_.let_go_of_lost_time(next);
-      run_step(next);
-    }
+    if (running_) run_due_steps(pacer_, game_, [this](int64_t step) { return run_step(step); });
     show();
     WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
   }
 
-  // A hidden tab gets no frames: the game waits for it instead of racing to catch up.
+  // A hidden tab gets no frames: the game waits for it instead of racing to catch up. Whether
+  // the player's pause holds it is the pause's own business.
   void set_hidden(bool hidden) {
-    hidden_ = hidden;
-    hold();
-    if (hidden) input_.focus_lost();
+    if (hidden) {
+      pacer_.pause();
+      input_.focus_lost();
+    } else if (!pause_.on()) {
+      pacer_.resume();
+    }
   }
 
   const std::string& trace() {
@@ -107,10 +103,11 @@ class WebHost {
     return recording_copy_;
   }
   int64_t steps() const { return game_.current_step(); }
-  bool paused() const { return paused_; }
+  bool paused() const { return pause_.on(); }
 
  private:
-  void run_step(int64_t step) {
+  // False once the game is to go no further.
+  bool run_step(int64_t step) {
     StepKeys keys = input_.take();
     recorder_.step(step, keys);
     if (!game_.step(keys)) {  // the staff roll has run out
@@ -118,25 +115,23 @@ class WebHost {
       running_ = false;
       qv_js_ended();
     }
+    return running_;
   }
 
   void handle(const SDL_Event& e) {
+    if (Gamepads::is_pad_event(e)) {
+      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+      return;
+    }
     switch (e.type) {
       case SDL_KEYDOWN:
         if (!e.key.repeat && is_pause_key(e.key.keysym.sym))
-          toggle_pause();
+          pause_.toggle();
         else
           input_.key_event(e.key);
         break;
       case SDL_KEYUP:
         input_.key_event(e.key);
-        break;
-      case SDL_CONTROLLERDEVICEADDED:
-      case SDL_CONTROLLERDEVICEREMOVED:
-      case SDL_CONTROLLERBUTTONDOWN:
-      case SDL_CONTROLLERBUTTONUP:
-      case SDL_CONTROLLERAXISMOTION:
-        if (pads_.handle(e) == Gamepads::Action::pause) toggle_pause();
         break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input_.focus_lost();
@@ -147,27 +142,10 @@ class WebHost {
     }
   }
 
-  // The player's pause, as in the window: no step runs, the frame stays under its notice,
-  // presses are ignored, and the page holds the sound.
-  void toggle_pause() {
-    paused_ = !paused_;
-    hold();
-    input_.ignore_presses(paused_);
-    screen_.show_paused(paused_);
-    qv_js_paused(paused_);
-  }
-
   void show() {
     if (!composed_) return;
     composed_ = false;
     screen_.show_composed();
-  }
-
-  void hold() {
-    if (paused_ || hidden_)
-      pacer_.pause();
-    else
-      pacer_.resume();
   }
 
   BrowserClock clock_;
@@ -177,6 +155,7 @@ class WebHost {
   Screen screen_;
   PlayerInput input_;
   Gamepads pads_{input_};
+  Pause pause_{pacer_, screen_, input_};
   uint32_t seed_ = 0;
   std::ostringstream trace_text_;
   std::unique_ptr<TraceWriter> trace_;
@@ -185,8 +164,6 @@ class WebHost {
   std::string recording_copy_;
   bool running_ = true;
   bool composed_ = false;
-  bool paused_ = false;
-  bool hidden_ = false;
 };
 
 std::unique_ptr<WebHost> g_host;

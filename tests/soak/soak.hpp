@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/window.hpp"
+#include "record/window.hpp"
 
 namespace qv::soak {
 

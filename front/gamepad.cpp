@@ -1,4 +1,4 @@
-#include "desktop/gamepad.hpp"
+#include "front/gamepad.hpp"
 
 #include <algorithm>
 
@@ -35,6 +35,19 @@ uint8_t keys_of_axis(int value, uint8_t negative, uint8_t positive) {
 
 Gamepads::~Gamepads() {
   for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
+}
+
+bool Gamepads::is_pad_event(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      return true;
+    default:
+      return false;
+  }
 }
 
 Gamepads::Action Gamepads::handle(const SDL_Event& e) {

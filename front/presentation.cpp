@@ -1,4 +1,4 @@
-#include "desktop/presentation.hpp"
+#include "front/presentation.hpp"
 
 #include <algorithm>
 

@@ -1,13 +1,7 @@
-#include "desktop/controls.hpp"
-
-#include "desktop/settings.hpp"
+#include "front/controls.hpp"
 
 namespace qv {
 namespace {
-
-bool is_pause_key(SDL_Keycode key) {
-  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
-}
 
 bool is_fullscreen_key(const SDL_Keysym& k) {
   return k.sym == SDLK_F11 ||
@@ -17,6 +11,10 @@ bool is_fullscreen_key(const SDL_Keysym& k) {
 }  // namespace
 
 bool Controls::handle(const SDL_Event& e) {
+  if (Gamepads::is_pad_event(e)) {
+    if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+    return true;
+  }
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -24,13 +22,6 @@ bool Controls::handle(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
       window_event(e.window);
       return false;  // the host sees them too
-    case SDL_CONTROLLERDEVICEADDED:
-    case SDL_CONTROLLERDEVICEREMOVED:
-    case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP:
-    case SDL_CONTROLLERAXISMOTION:
-      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
-      return true;
     default:
       return false;
   }
@@ -67,8 +58,7 @@ void Controls::window_event(const SDL_WindowEvent& e) {
 }
 
 void Controls::save() {
-  if (!settings_file_.empty())
-    save_window_settings(settings_file_, screen_.scale(), screen_.fullscreen());
+  if (save_) save_(screen_.scale(), screen_.fullscreen());
 }
 
 }  // namespace qv

@@ -1,4 +1,4 @@
-#include "desktop/screen.hpp"
+#include "front/screen.hpp"
 
 #include <algorithm>
 #include <optional>

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "desktop/input.hpp"
+#include "front/input.hpp"
 
 namespace qv {
 
@@ -19,6 +19,8 @@ class Gamepads {
   Gamepads(const Gamepads&) = delete;
   Gamepads& operator=(const Gamepads&) = delete;
 
+  // Whether the event is a controller's, for `handle`.
+  static bool is_pad_event(const SDL_Event& e);
   enum class Action { none, pause };
   // A controller event: the game keys it changes go to the input; Start asks for the pause.
   Action handle(const SDL_Event& e);

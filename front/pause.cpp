@@ -1,8 +1,10 @@
-#include "desktop/pause.hpp"
-
-#include "desktop/tick_probe.hpp"
+#include "front/pause.hpp"
 
 namespace qv {
+
+bool is_pause_key(SDL_Keycode key) {
+  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
+}
 
 void Pause::set(bool on) {
   if (on == on_) return;
@@ -11,10 +13,9 @@ void Pause::set(bool on) {
     pacer_.pause();
   else
     pacer_.resume();
-  if (audio_) audio_->pause(on);
+  if (told_) told_(on);
   input_.ignore_presses(on);
   screen_.show_paused(on);
-  probe::paused(on, pacer_.now_us());
 }
 
 }  // namespace qv

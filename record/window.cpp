@@ -1,9 +1,6 @@
-#include "game/window.hpp"
+#include "record/window.hpp"
 
 #include "formats/embedded.hpp"
-#include "system/media_files.hpp"
-#include "system/random.hpp"
-#include "system/sound.hpp"
 
 namespace qv {
 
@@ -18,17 +15,6 @@ Window::Window(const Clock& clock)
 
 void End() {
   throw ProgramEnd{};
-}
-
-void Form_Load(Window& win, uint32_t seed) {
-  Randomize(seed);
-  Play_Bgm(media_files::kTitleTune);
-  win.Bgm_Check.set_Enabled(true);
-}
-
-void Form_Unload(Window& win) {
-  Play_Bgm("");
-  win.Bgm_Check.set_Enabled(false);
 }
 
 }  // namespace qv

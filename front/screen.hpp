@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "desktop/presentation.hpp"
+#include "front/presentation.hpp"
 #include "system/surface.hpp"
 
 namespace qv {

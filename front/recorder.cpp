@@ -1,4 +1,4 @@
-#include "desktop/recorder.hpp"
+#include "front/recorder.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

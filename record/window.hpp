@@ -1,12 +1,11 @@
-// The game window `win`: its surfaces, the score label, the three timers and the game state,
-// and its event handlers. The hosts (the SDL front end and the simulator) create one and
-// deliver its events one at a time.
+// The game window `win`: its surfaces, the score label, the three timers and the game state.
+// Its event handlers are the game's (game/handlers.hpp); the stage works on it too.
 #pragma once
 
 #include <string>
 
-#include "game/game_state.hpp"
-#include "game/timer.hpp"
+#include "record/game_state.hpp"
+#include "record/timer.hpp"
 #include "system/surface.hpp"
 
 namespace qv {
@@ -35,11 +34,5 @@ struct Window {
 // Thrown by the end of the staff roll: the program ends at once, nothing after it runs.
 struct ProgramEnd {};
 [[noreturn]] void End();
-
-void Form_Load(Window& win, uint32_t seed);
-void Form_Unload(Window& win);
-void op_Timer(Window& win);         // title and mode control
-void time_Timer(Window& win);       // the frame tick
-void Bgm_Check_Timer(Window& win);  // the music watchdog
 
 }  // namespace qv

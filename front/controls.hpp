@@ -1,16 +1,16 @@
 // The window's own keys and events, beside the game's: the pause keys (P, Pause, Esc and a
 // pad's Start), fullscreen (F11, Alt+Enter), the window's size and focus, and the pads. What
-// the player changes of the window is saved in the settings.
+// the player changes of the window is handed to the host to save.
 #pragma once
 
 #include <SDL.h>
 
-#include <string>
+#include <functional>
 
-#include "desktop/gamepad.hpp"
-#include "desktop/input.hpp"
-#include "desktop/pause.hpp"
-#include "desktop/screen.hpp"
+#include "front/gamepad.hpp"
+#include "front/input.hpp"
+#include "front/pause.hpp"
+#include "front/screen.hpp"
 
 namespace qv {
 
@@ -19,8 +19,9 @@ class Controls {
   Controls(Screen& screen, PlayerInput& input, Pause& pause)
       : screen_(screen), input_(input), pause_(pause), pads_(input) {}
 
-  // Where the window's scale and fullscreen are saved, or "" when they are not to be.
-  void save_to(std::string settings_file) { settings_file_ = std::move(settings_file); }
+  // Saves the window's scale and fullscreen when the player changes them; unset, they are not
+  // saved.
+  void save_with(std::function<void(int scale, bool fullscreen)> save) { save_ = std::move(save); }
   void pause_on_focus_loss(bool on) { pause_on_focus_loss_ = on; }
 
   // True when the event was the window's and the game need not see it.
@@ -35,7 +36,7 @@ class Controls {
   PlayerInput& input_;
   Pause& pause_;
   Gamepads pads_;
-  std::string settings_file_;
+  std::function<void(int scale, bool fullscreen)> save_;
   bool pause_on_focus_loss_ = true;
 };
 

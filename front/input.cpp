@@ -1,4 +1,4 @@
-#include "desktop/input.hpp"
+#include "front/input.hpp"
 
 namespace qv {
 
