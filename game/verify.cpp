@@ -53,12 +53,11 @@ class Replay {
 
  private:
   // A check line comes after every 100th step, every score and the last step; a recording
-  // cut short may lose the one of its very last step.
+  // cut short may lose the one of its very last step, unless a score stands there.
   bool check_due(int64_t step) const {
-    bool stopped = r_.closed_after || r_.ended_at;
-    if (step == last_) return stopped;
-    return (step > 0 && step % kCheckEvery == 0) ||
-           (next_score_ < r_.scores.size() && r_.scores[next_score_].step == step);
+    if (next_score_ < r_.scores.size() && r_.scores[next_score_].step == step) return true;
+    if (step == last_) return r_.closed_after || r_.ended_at;
+    return step > 0 && step % kCheckEvery == 0;
   }
 
   Verdict diverges(const std::string& why = "") const {
@@ -118,26 +117,43 @@ class Replay {
 }  // namespace
 
 Verdict verify_recording(const KeyScript& r) {
-  if (!r.seed) return Verdict{2, 0, "no seed: not a recording", {}};
   if (r.checks.empty()) {
     return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
                                   : "no check values: it replays, but proves nothing");
   }
+  if (!r.seed) return Verdict{2, 0, "no seed line", {}};
   return Replay(r).run();
 }
 
-Verdict verify_file(const std::string& path) {
-  KeyScript r;
-  std::string error;
-  if (read_key_script(path, r, error)) return verify_recording(r);
+namespace {
+
+// A recording the reader refused: of a newer format, tampered with (a line moved out of the
+// order of the steps), or malformed.
+Verdict refused(const KeyScript& r, std::string error, const std::string& path) {
   if (r.format > kRecordingFormat)
     return Verdict{2, 0, "made by a newer Quelvaris: format " + std::to_string(r.format), {}};
   if (r.format >= 2 && r.out_of_order_at) {
     return failed(*r.out_of_order_at,
                   "diverges at " + step_text(*r.out_of_order_at) + " (a line out of order)");
   }
-  if (error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
+  if (!path.empty() && error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
   return Verdict{2, 0, error, {}};
+}
+
+}  // namespace
+
+Verdict verify_file(const std::string& path) {
+  KeyScript r;
+  std::string error;
+  if (!read_key_script(path, r, error)) return refused(r, error, path);
+  return verify_recording(r);
+}
+
+Verdict verify_text(std::istream& in) {
+  KeyScript r;
+  std::string error;
+  if (!parse_key_script(in, r, error)) return refused(r, error, "");
+  return verify_recording(r);
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ struct Verdict {
 
 // Replays a recording read with read_key_script().
 Verdict verify_recording(const KeyScript& recording);
-// Reads the file and verifies it.
+// Reads the file, or the text, and verifies it.
 Verdict verify_file(const std::string& path);
+Verdict verify_text(std::istream& in);
 
 }  // namespace qv
