@@ -72,18 +72,25 @@ RecordingLine read_game(const std::vector<std::string>& words, KeyScript& out, s
   return RecordingLine::read;
 }
 
+// Check and score lines each ascend, and keep to the order of all the steps.
+template <typename Line>
+RecordingLine add_in_order(std::vector<Line>& lines, const Line& line, KeyScript& out,
+                           const char* kind, std::string& why) {
+  if (!lines.empty() && line.step <= lines.back().step) {
+    out.out_of_order_at = line.step;
+    return refuse(why, std::string(kind) + " steps must ascend");
+  }
+  if (!in_step_order(out, line.step, why)) return RecordingLine::refused;
+  lines.push_back(line);
+  return RecordingLine::read;
+}
+
 RecordingLine read_check(const std::vector<std::string>& words, KeyScript& out, std::string& why) {
   CheckLine check{};
   if (words.size() != 3 || !read_number(words[1], 0, kLastStep, check.step) ||
       !read_check_value(words[2], check.value))
     return refuse(why, "expected 'check STEP HASH' with 16 hexadecimal digits");
-  if (!out.checks.empty() && check.step <= out.checks.back().step) {
-    out.out_of_order_at = check.step;
-    return refuse(why, "check steps must ascend");
-  }
-  if (!in_step_order(out, check.step, why)) return RecordingLine::refused;
-  out.checks.push_back(check);
-  return RecordingLine::read;
+  return add_in_order(out.checks, check, out, "check", why);
 }
 
 RecordingLine read_score(const std::vector<std::string>& words, KeyScript& out, std::string& why) {
@@ -95,13 +102,7 @@ RecordingLine read_score(const std::vector<std::string>& words, KeyScript& out, 
     return refuse(why, "expected 'score STEP N HOW' with HOW 'over' or 'ending'");
   score.score = static_cast<int32_t>(n);
   score.how = *how;
-  if (!out.scores.empty() && score.step <= out.scores.back().step) {
-    out.out_of_order_at = score.step;
-    return refuse(why, "score steps must ascend");
-  }
-  if (!in_step_order(out, score.step, why)) return RecordingLine::refused;
-  out.scores.push_back(score);
-  return RecordingLine::read;
+  return add_in_order(out.scores, score, out, "score", why);
 }
 
 }  // namespace
