@@ -44,4 +44,7 @@ if w:
     line("steps per program", w.get("steps_per_run"))
     line("programs that ended by themselves (fraction)", w.get("ended"))
     line("slowest single step (us)", w.get("slowest_step_us"))
+print("verifying a recording")
+line("whole-game recording, 3783 steps (ms)", us("BM_Verify_WholeGame") and us("BM_Verify_WholeGame") / 1e3, "goal well under 1000")
+line("one check value (us)", us("BM_CheckValue"))
 PY

@@ -52,11 +52,21 @@ void Game::apply(StepKeys keys) {
   }
 }
 
+// A key newly held went down, whether or not the host said so: the game takes it so, and the
+// digest takes the keys as the game takes them, so every host gives the same one.
+void Game::remember(StepKeys keys) {
+  uint8_t newly_held = static_cast<uint8_t>(keys.held & ~held_before_);
+  keys_seen_.byte(keys.held);
+  keys_seen_.byte(static_cast<uint8_t>(keys.went_down | newly_held));
+  held_before_ = keys.held;
+}
+
 bool Game::step(StepKeys keys) {
   if (ended_) return false;
   make_current(&context_);
   ++step_;
   clock_.set_step(step_);
+  remember(keys);
   apply(keys);
   struct Due {
     const char* name;

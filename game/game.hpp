@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/game_hash.hpp"
 #include "record/window.hpp"
 #include "system/context.hpp"
 #include "system/media.hpp"
@@ -69,7 +70,12 @@ class Game {
   Window& win() { return *win_; }
   const Window& win() const { return *win_; }
   Media& media() { return media_; }
+  const Media& media() const { return media_; }
   SystemContext& context() { return context_; }
+  const SystemContext& context() const { return context_; }
+  // A hash of every key the game was given, step by step: two runs given different keys
+  // differ in it even where the keys changed nothing else.
+  uint64_t keys_digest() const { return keys_seen_.value(); }
   // The media calls of the handler that ran last ("mci ..." or "snd NAME FLAGS"), when kept.
   const std::vector<std::string>& audio_calls() const { return calls_; }
   void keep_audio_calls(bool keep) { media_.set_log(keep ? &calls_ : nullptr); }
@@ -77,6 +83,7 @@ class Game {
 
  private:
   void apply(StepKeys keys);
+  void remember(StepKeys keys);
   template <typename Handler>
   void run(const char* name, Handler&& handler);
 
@@ -89,6 +96,8 @@ class Game {
   bool ended_ = false;
   HandlerObserver* observer_ = nullptr;
   std::vector<std::string> calls_;
+  Fnv1a64 keys_seen_;
+  uint8_t held_before_ = 0;
 };
 
 }  // namespace qv

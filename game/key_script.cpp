@@ -5,6 +5,8 @@
 #include <istream>
 #include <sstream>
 
+#include "game/recording_format.hpp"
+
 namespace qv {
 namespace {
 
@@ -61,15 +63,23 @@ class ScriptReader {
     if (words.empty()) return true;
     if (out_.closed_after || out_.ended_at) return fail("nothing may follow the close or end line");
     if (words[0] == "seed") return seed(words);
+    std::string why;
+    RecordingLine recording_line = read_recording_line(words, out_, why);
+    if (recording_line == RecordingLine::refused) return fail(why);
+    if (recording_line == RecordingLine::read) return true;
     int64_t step = 0;
     if (!parse_number(words[0], 12, step)) return fail("expected 'STEP KEYS'");
+    if (!in_step_order(out_, step, why)) return fail(why);
     if (words.size() == 2 && (words[1] == "close" || words[1] == "end"))
       return stop(words[1], step);
     KeyLine key_line{step, 0, 0};
     for (size_t i = 1; i < words.size(); ++i)
       if (!parse_key_word(words[i], key_line.keys, key_line.taps))
         return fail("expected 'STEP KEYS'");
-    if (!out_.lines.empty() && step <= out_.lines.back().step) return fail("steps must ascend");
+    if (!out_.lines.empty() && step <= out_.lines.back().step) {
+      out_.out_of_order_at = step;
+      return fail("steps must ascend");
+    }
     out_.lines.push_back(key_line);
     return true;
   }
@@ -105,7 +115,7 @@ class ScriptReader {
 std::optional<int64_t> KeyScript::last_step() const {
   if (closed_after) return closed_after;
   if (ended_at) return ended_at;
-  if (seed) return lines.empty() ? 0 : lines.back().step;
+  if (seed) return latest_step(*this);
   return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/credits.hpp"
 #include "game/game.hpp"
 
 namespace qv {
@@ -28,13 +29,31 @@ struct KeyLine {
   uint8_t taps = 0;  // and these went down and up again since the step before
 };
 
+// What a recording of format 2 says the game was after a step, and what a credit scored.
+struct CheckLine {
+  int64_t step;
+  uint64_t value;  // check_value() of the game after the step
+};
+struct ScoreLine {
+  int64_t step;
+  int32_t score;
+  CreditEnd how;
+};
+
 // A key script as a recording of a game writes it: the keys, and the seed and the step at
-// which the game stopped when the script says them.
+// which the game stopped when the script says them. A recording of format 2 adds the game's
+// version, check values and scores (recording_format.hpp reads and writes those lines).
 struct KeyScript {
   std::vector<KeyLine> lines;
   std::optional<uint32_t> seed;
   std::optional<int64_t> closed_after;  // "STEP close": the window was closed after that step
   std::optional<int64_t> ended_at;      // "STEP end": the game ended itself at that step
+  int format = 1;                       // "format N"; a recording without one is of format 1
+  std::string game_version;             // "game quelvaris VERSION"
+  std::vector<CheckLine> checks;        // "check STEP HASH"
+  std::vector<ScoreLine> scores;        // "score STEP N HOW"
+  // The step of the line a reader refused for coming after a later step.
+  std::optional<int64_t> out_of_order_at;
   // Where a replay of it stops: where the game stopped, or, for a recording cut short, at its
   // last line. A plain key script (no seed) says nothing of that.
   std::optional<int64_t> last_step() const;

@@ -28,8 +28,12 @@ void put_int(std::string& out, int64_t v) {
   out += std::to_string(v);
 }
 
+void put_value(std::string& out, const Int& v) {
+  put_int(out, v);
+}
+
 template <int32_t U>
-void put_array(std::string& out, const IntArray<U>& a) {
+void put_value(std::string& out, const IntArray<U>& a) {
   out += '[';
   for (int32_t i = 0; i <= U; ++i) {
     if (i) out += ',';
@@ -39,7 +43,7 @@ void put_array(std::string& out, const IntArray<U>& a) {
 }
 
 template <int32_t U1, int32_t U2>
-void put_grid(std::string& out, const IntGrid<U1, U2>& g) {
+void put_value(std::string& out, const IntGrid<U1, U2>& g) {
   out += '[';
   for (int32_t a = 0; a <= U1; ++a) {
     if (a) out += ',';
@@ -54,44 +58,14 @@ void put_grid(std::string& out, const IntGrid<U1, U2>& g) {
 }
 
 void put_state(std::string& out, const GameState& s) {
-  auto field = [&](const char* name) {
+  out += '{';
+  for_each_variable(s, [&](const char* name, const auto& value) {
     if (out.back() != '{') out += ',';
     out += '"';
     out += name;
     out += "\":";
-  };
-  out += '{';
-  field("tick"), put_int(out, s.tick);
-  field("loop_i"), put_int(out, s.loop_i);
-  field("score"), put_int(out, s.score);
-  field("over_y"), put_int(out, s.over_y);
-  field("roll_y"), put_int(out, s.roll_y);
-  field("st_x"), put_array(out, s.st_x);
-  field("st_y"), put_array(out, s.st_y);
-  field("st_c"), put_array(out, s.st_c);
-  field("st_phase"), put_int(out, s.st_phase);
-  field("st_next"), put_int(out, s.st_next);
-  field("sh_next"), put_int(out, s.sh_next);
-  field("sh_wait"), put_int(out, s.sh_wait);
-  field("sh_x"), put_grid(out, s.sh_x);
-  field("sh_y"), put_grid(out, s.sh_y);
-  field("sh_on"), put_grid(out, s.sh_on);
-  field("stage_count"), put_int(out, s.stage_count);
-  field("en_x"), put_array(out, s.en_x);
-  field("en_y"), put_array(out, s.en_y);
-  field("en_hits"), put_array(out, s.en_hits);
-  field("en_size"), put_array(out, s.en_size);
-  field("bl_x"), put_array(out, s.bl_x);
-  field("bl_y"), put_array(out, s.bl_y);
-  field("bl_on"), put_array(out, s.bl_on);
-  field("bl_size"), put_array(out, s.bl_size);
-  field("volley_no"), put_int(out, s.volley_no);
-  field("volley_count"), put_int(out, s.volley_count);
-  field("key_space"), put_int(out, s.key_space);
-  field("safe_count"), put_int(out, s.safe_count);
-  field("lives"), put_int(out, s.lives);
-  field("px"), put_int(out, s.px);
-  field("py"), put_int(out, s.py);
+    put_value(out, value);
+  });
   out += '}';
 }
 

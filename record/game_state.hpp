@@ -35,4 +35,41 @@ struct GameState {
   Int px, py;  // ship's top-left corner
 };
 
+// Hands every variable of the record to `visit(name, variable)`, in the record's order: the
+// trace writes them by name and the check value hashes them, so neither can miss one.
+template <typename Visit>
+void for_each_variable(const GameState& s, Visit&& visit) {
+  visit("tick", s.tick);
+  visit("loop_i", s.loop_i);
+  visit("score", s.score);
+  visit("over_y", s.over_y);
+  visit("roll_y", s.roll_y);
+  visit("st_x", s.st_x);
+  visit("st_y", s.st_y);
+  visit("st_c", s.st_c);
+  visit("st_phase", s.st_phase);
+  visit("st_next", s.st_next);
+  visit("sh_next", s.sh_next);
+  visit("sh_wait", s.sh_wait);
+  visit("sh_x", s.sh_x);
+  visit("sh_y", s.sh_y);
+  visit("sh_on", s.sh_on);
+  visit("stage_count", s.stage_count);
+  visit("en_x", s.en_x);
+  visit("en_y", s.en_y);
+  visit("en_hits", s.en_hits);
+  visit("en_size", s.en_size);
+  visit("bl_x", s.bl_x);
+  visit("bl_y", s.bl_y);
+  visit("bl_on", s.bl_on);
+  visit("bl_size", s.bl_size);
+  visit("volley_no", s.volley_no);
+  visit("volley_count", s.volley_count);
+  visit("key_space", s.key_space);
+  visit("safe_count", s.safe_count);
+  visit("lives", s.lives);
+  visit("px", s.px);
+  visit("py", s.py);
+}
+
 }  // namespace qv

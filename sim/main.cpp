@@ -1,19 +1,25 @@
 // quelvaris-sim [--seed N] [--keys FILE] [--steps N] [--trace FILE|-] [--shot STEP:FILE.png]...
-//               [--close STEP]
+//               [--close STEP] [--record FILE]
+// quelvaris-sim --verify FILE...
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <optional>
 
+#include "game/verify.hpp"
 #include "sim/simulator.hpp"
+#include "system/media_files.hpp"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: quelvaris-sim [--seed N] [--keys FILE] [--steps N] [--trace FILE|-]\n"
-    "                     [--shot STEP:FILE.png]... [--close STEP]\n";
+    "                     [--shot STEP:FILE.png]... [--close STEP] [--record FILE]\n"
+    "       quelvaris-sim --verify FILE...\n";
 
 std::optional<int64_t> number(const char* text, int64_t lo, int64_t hi) {
   char* end = nullptr;
@@ -32,13 +38,39 @@ int fail(const std::string& message, int status = 2) {
   return status;
 }
 
+// One line a file on standard output; the worst status of them all.
+int verify(char** files, int count) {
+  if (count == 0) return fail(std::string("--verify takes the recordings to verify\n") + kUsage);
+  // The tunes' state is part of every check value: a recording made with music verifies only
+  // where the music is found, as it is by the game, in `bgm&se` under the current folder.
+  if (!std::filesystem::is_regular_file(qv::Media::resolve(qv::media_files::kStageTune)))
+    std::cerr << "quelvaris-sim: warning: no music in bgm&se here; recordings made with it will "
+                 "not verify\n";
+  int status = 0;
+  for (int i = 0; i < count; ++i) {
+    qv::Verdict verdict = qv::verify_file(files[i]);
+    std::cout << files[i] << ": " << verdict.text << "\n";
+    status = std::max(status, verdict.status);
+  }
+  std::cout.flush();
+  return status;
+}
+
+bool write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  return !out.fail();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--verify") == 0) return verify(argv + 2, argc - 2);
   std::optional<uint32_t> seed;
   std::optional<int64_t> steps;
   int64_t close_step = -1;
-  std::string keys_path, trace_path;
+  std::string keys_path, trace_path, record_path;
   std::multimap<int64_t, std::string> shots;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -46,6 +78,8 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
+    if (arg == "--verify")
+      return fail(std::string("--verify comes first and takes only files\n") + kUsage);
     if (i + 1 >= argc) return fail("missing value after " + arg + "\n" + kUsage);
     const char* value = argv[++i];
     if (arg == "--seed") {
@@ -64,6 +98,8 @@ int main(int argc, char** argv) {
       keys_path = value;
     } else if (arg == "--trace") {
       trace_path = value;
+    } else if (arg == "--record") {
+      record_path = value;
     } else if (arg == "--shot") {
       const char* colon = std::strchr(value, ':');
       auto v =
@@ -107,6 +143,9 @@ int main(int argc, char** argv) {
 
   qv::Simulator sim(*seed, std::move(script.lines));
   sim.set_trace(trace);
+  std::string recording;
+  if (!record_path.empty()) sim.record_to(&recording);
+  auto write_recording = [&] { return record_path.empty() || write_file(record_path, recording); };
   std::string unwritten;  // the first shot that could not be written
   auto take_shots = [&](int64_t step) {
     auto [lo, hi] = shots.equal_range(step);
@@ -118,21 +157,27 @@ int main(int argc, char** argv) {
   try {
     sim.start();
     if (!take_shots(0)) return fail("cannot write " + unwritten, kWriteFailed);
-    if (close_step == 0) sim.close();
-    while (close_step != 0 && sim.current_step() < *steps) {
+    bool closed = close_step == 0;
+    if (closed) sim.close();
+    while (!closed && sim.current_step() < *steps) {
       bool going = sim.step();
       if (!take_shots(sim.current_step())) return fail("cannot write " + unwritten, kWriteFailed);
       if (!going) break;
       if (sim.current_step() == close_step) {
         sim.close();
-        break;
+        closed = true;
       }
     }
+    // A recording says how the game stopped: a run that neither ended itself nor was closed
+    // closes the window after its last step, as a player would.
+    if (!record_path.empty() && !closed && !sim.ended()) sim.close();
   } catch (const qv::RunTimeError& e) {
     if (trace) trace->flush();
+    write_recording();
     std::cerr << "quelvaris-sim: " << e.what() << " (step " << sim.current_step() << ")\n";
     return 3;
   }
+  if (!write_recording()) return fail("cannot write the recording to " + record_path, kWriteFailed);
   if (trace && !trace->flush()) {
     return fail("cannot write the trace to " + (trace_path == "-" ? "standard output" : trace_path),
                 kWriteFailed);

@@ -19,11 +19,24 @@ void Simulator::set_trace(std::ostream* trace) {
   game_.set_observer(trace_.get());
 }
 
+void Simulator::start() {
+  if (recording_) recorder_.begin(seed_, *recording_);
+  game_.start(seed_);
+}
+
 bool Simulator::step() {
   if (game_.ended()) return false;
   std::optional<uint8_t> instead;
   if (has_override_) instead = override_;
-  return game_.step(script_.next(game_.current_step() + 1, instead));
+  StepKeys keys = script_.next(game_.current_step() + 1, instead);
+  bool going = game_.step(keys);
+  if (recording_) recorder_.after_step(game_, keys, *recording_);
+  return going;
+}
+
+void Simulator::close() {
+  if (recording_) recorder_.closing(game_, *recording_);
+  game_.close();
 }
 
 Picture Simulator::screen() const {

@@ -12,6 +12,7 @@
 #include "formats/png.hpp"
 #include "game/game.hpp"
 #include "game/key_script.hpp"
+#include "game/recording_format.hpp"
 #include "game/trace.hpp"
 #include "system/media.hpp"
 #include "system/virtual_clock.hpp"
@@ -28,12 +29,14 @@ class Simulator {
   bool trace_failed() const { return trace_ && trace_->failed(); }
 
   // Runs Form_Load at time 0.
-  void start() { game_.start(seed_); }
+  void start();
   // Runs step k + 1: the clock moves to 10 (k + 1) ms, the keys of the script are applied,
   // then every timer handler due runs. False once the game has ended itself.
   bool step();
   // Closes the window: Form_Unload.
-  void close() { game_.close(); }
+  void close();
+  // Records the run from start-up on, as the window records a game, appending to the text.
+  void record_to(std::string* text) { recording_ = text; }
 
   int64_t current_step() const { return game_.current_step(); }
   bool ended() const { return game_.ended(); }
@@ -56,6 +59,8 @@ class Simulator {
   uint8_t override_ = 0;
   bool has_override_ = false;
   std::unique_ptr<TraceWriter> trace_;
+  std::string* recording_ = nullptr;
+  RecordingWriter recorder_;
 };
 
 }  // namespace qv

@@ -136,6 +136,11 @@ void Media::preload(std::string_view name) {
   load(name);
 }
 
+Media::Music Media::music() const {
+  if (!device_open_) return {};
+  return {device_.file, is_playing(device_), position(device_)};
+}
+
 void Media::set_sink(AudioSink& sink) {
   sink_ = &sink;
   for (const auto& entry : files_)
@@ -143,13 +148,13 @@ void Media::set_sink(AudioSink& sink) {
 }
 
 // A file read before (the host reads ahead all of ours) is found without allocating.
-const Media::Loaded& Media::load(std::string_view name) {
+const Media::Files::value_type& Media::load(std::string_view name) {
   std::array<char, 256> buffer;
   std::string_view path = resolve_into(name, buffer);
   std::string long_path;
   if (path.size() != name.size()) path = long_path = resolve(name);
   auto it = files_.find(path);
-  if (it != files_.end()) return it->second;
+  if (it != files_.end()) return *it;
   Loaded f;
   std::vector<uint8_t> bytes;
   f.found = read_file(std::string(path), bytes);
@@ -160,7 +165,7 @@ const Media::Loaded& Media::load(std::string_view name) {
       f.wave = std::make_unique<Wave>(std::move(*wave));
   }
   if (f.song) sink_->expect_tune(*f.song);
-  return files_.emplace(std::string(path), std::move(f)).first->second;
+  return *files_.emplace(std::string(path), std::move(f)).first;
 }
 
 Media::Device* Media::device(std::string_view alias) {
@@ -185,11 +190,12 @@ int32_t Media::open(const Words& words) {
     if (same(words[i], "alias")) alias = words[i + 1];
   }
   if (device_open_) return MCIERR_DUPLICATE_ALIAS;  // one sequencer, as the platform has
-  const Loaded& f = load(words[1]);
+  const auto& [file, f] = load(words[1]);
   if (!f.found) return MCIERR_FILE_NOT_FOUND;
   if (!f.song) return MCIERR_INVALID_FILE;
   device_ = Device{};
   device_.alias.assign(alias);  // our alias is short enough to live inside the string
+  device_.file = file;
   device_.song = f.song.get();
   device_open_ = true;
   return MCI_OK;
@@ -247,7 +253,7 @@ bool Media::sndPlaySoundA(std::string_view name, uint32_t flags) {
     sink_->effect_stop();
     return true;
   }
-  const Loaded& f = load(name);
+  const Loaded& f = load(name).second;
   if (!f.wave) return false;  // and no default sound: we have none to give
   // A synchronous call would hold up the game; it plays in the background like the rest.
   sink_->effect_play(f.wave.get(), (flags & SND_LOOP) != 0);

@@ -85,9 +85,19 @@ class Media {
   // Our file names use backslashes; the file system wants slashes.
   static std::string resolve(std::string_view name);
 
+  // What the sequencer holds: the tune opened (its file, as resolved), whether it plays now
+  // and where it stands. Nothing is open: an empty tune.
+  struct Music {
+    std::string_view tune;
+    bool playing = false;
+    uint64_t position_us = 0;
+  };
+  Music music() const;
+
  private:
   struct Device {
     std::string alias;
+    std::string_view file;  // the key of its entry in `files_`, which lives as long
     const MidiSong* song = nullptr;
     bool playing = false;
     uint64_t started_us = 0;  // clock time at which position 0 played
@@ -98,7 +108,8 @@ class Media {
     std::unique_ptr<MidiSong> song;
     std::unique_ptr<Wave> wave;
   };
-  const Loaded& load(std::string_view name);
+  using Files = std::map<std::string, Loaded, std::less<>>;
+  const Files::value_type& load(std::string_view name);
   template <typename Words>
   int32_t open(const Words& words);
   Device* device(std::string_view alias);
@@ -110,7 +121,7 @@ class Media {
   std::vector<std::string>* log_ = nullptr;
   Device device_;  // the one sequencer device, kept in place so that opening it never allocates
   bool device_open_ = false;
-  std::map<std::string, Loaded, std::less<>> files_;
+  Files files_;
 };
 
 // The media layer of the current context, installed by the host that runs the game.

@@ -10,6 +10,8 @@ class RandomSource {
  public:
   void seed(uint32_t seed);
   float next();
+  // Where the generator stands: the next number follows from it alone.
+  uint32_t state() const { return state_; }
 
  private:
   uint32_t state_ = 0x50000;

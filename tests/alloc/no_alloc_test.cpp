@@ -152,10 +152,15 @@ class NoAllocation : public ::testing::Test {
   std::filesystem::path home, empty;
 };
 
+// Recorded as it goes, with its check values and scores, into text that has room for them.
 TEST_F(NoAllocation, AWholeProgramFromTheTitleToTheEndOfTheRoll) {
+  std::string recording;
+  recording.reserve(1 << 16);
+  sim.record_to(&recording);
   long allocations = play_to_the_end(20000);
   EXPECT_TRUE(sim.ended()) << "the program did not reach its end by step " << sim.current_step();
   EXPECT_EQ(allocations, 0);
+  EXPECT_NE(recording.find(" ending\ncheck "), std::string::npos) << recording;
   EXPECT_GE(sink.tunes, 3);  // title, stage, ending: all from what was read ahead
   EXPECT_GT(sink.effects, 10);
   EXPECT_EQ(sink.empty, 0);

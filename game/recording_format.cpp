@@ -1,0 +1,229 @@
+#include "game/recording_format.hpp"
+
+#include <algorithm>
+#include <charconv>
+
+#include "game/game_hash.hpp"
+
+#ifndef QV_VERSION
+#define QV_VERSION "0.0.0"
+#endif
+
+namespace qv {
+namespace {
+
+template <typename Number>
+void append_number(std::string& out, Number n, int base = 10) {
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, n, base);
+  out.append(text, static_cast<size_t>(end - text));
+}
+
+void append_step(std::string& out, const char* word, int64_t step) {
+  out += word;
+  out += ' ';
+  append_number(out, step);
+}
+
+bool read_number(std::string_view text, int64_t lo, int64_t hi, int64_t& value) {
+  if (text.empty() || text.size() > 12 || text[0] == '+') return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && value >= lo && value <= hi;
+}
+
+// Exactly 16 hexadecimal digits, as the writer puts them.
+bool read_check_value(std::string_view text, uint64_t& value) {
+  if (text.size() != 16) return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+constexpr int64_t kLastStep = 999999999999;  // twelve digits, as the key lines allow
+
+bool has_steps(const KeyScript& s) {
+  return !s.lines.empty() || !s.checks.empty() || !s.scores.empty() || s.closed_after || s.ended_at;
+}
+
+RecordingLine refuse(std::string& why, std::string text) {
+  why = std::move(text);
+  return RecordingLine::refused;
+}
+
+RecordingLine read_format(const std::vector<std::string>& words, KeyScript& out, std::string& why) {
+  int64_t format = 0;
+  if (words.size() != 2 || !read_number(words[1], 1, 999999999, format))
+    return refuse(why, "expected 'format N'");
+  if (format > kRecordingFormat) {
+    out.format = static_cast<int>(format);
+    return refuse(why, "made by a newer Quelvaris: format " + std::to_string(format));
+  }
+  if (out.format != 1 || !out.game_version.empty() || has_steps(out))
+    return refuse(why, "the format line comes once, before any step");
+  out.format = static_cast<int>(format);
+  return RecordingLine::read;
+}
+
+RecordingLine read_game(const std::vector<std::string>& words, KeyScript& out, std::string& why) {
+  if (words.size() != 3 || words[1] != "quelvaris")
+    return refuse(why, "expected 'game quelvaris VERSION'");
+  if (!out.game_version.empty() || has_steps(out))
+    return refuse(why, "the game line comes once, before any step");
+  out.game_version = words[2];
+  return RecordingLine::read;
+}
+
+// Check and score lines each ascend, and keep to the order of all the steps.
+template <typename Line>
+RecordingLine add_in_order(std::vector<Line>& lines, const Line& line, KeyScript& out,
+                           const char* kind, std::string& why) {
+  if (!lines.empty() && line.step <= lines.back().step) {
+    out.out_of_order_at = line.step;
+    return refuse(why, std::string(kind) + " steps must ascend");
+  }
+  if (!in_step_order(out, line.step, why)) return RecordingLine::refused;
+  lines.push_back(line);
+  return RecordingLine::read;
+}
+
+RecordingLine read_check(const std::vector<std::string>& words, KeyScript& out, std::string& why) {
+  CheckLine check{};
+  if (words.size() != 3 || !read_number(words[1], 0, kLastStep, check.step) ||
+      !read_check_value(words[2], check.value))
+    return refuse(why, "expected 'check STEP HASH' with 16 hexadecimal digits");
+  return add_in_order(out.checks, check, out, "check", why);
+}
+
+RecordingLine read_score(const std::vector<std::string>& words, KeyScript& out, std::string& why) {
+  ScoreLine score{};
+  int64_t n = 0;
+  std::optional<CreditEnd> how = words.size() == 4 ? credit_end_from_name(words[3]) : std::nullopt;
+  if (!how || !read_number(words[1], 0, kLastStep, score.step) ||
+      !read_number(words[2], INT32_MIN, INT32_MAX, n))
+    return refuse(why, "expected 'score STEP N HOW' with HOW 'over' or 'ending'");
+  score.score = static_cast<int32_t>(n);
+  score.how = *how;
+  return add_in_order(out.scores, score, out, "score", why);
+}
+
+}  // namespace
+
+std::string_view game_version() {
+  return QV_VERSION;
+}
+
+void append_recording_head(std::string& out, uint32_t seed) {
+  out += "# Quelvaris recording: quelvaris-sim --keys FILE replays it, --verify FILE checks it\n";
+  out += "format ";
+  append_number(out, kRecordingFormat);
+  out += "\ngame quelvaris ";
+  out += game_version();
+  out += "\nseed ";
+  append_number(out, seed);
+  out += '\n';
+}
+
+void append_key_line(std::string& out, int64_t step, uint8_t keys, uint8_t taps) {
+  append_number(out, step);
+  if (!keys) out += " none";
+  for (int k = 0; k < kGameKeys; ++k) {
+    if (keys & (1u << k)) {
+      out += ' ';
+      out += kGameKeyName[k];
+    }
+  }
+  for (int k = 0; k < kGameKeys; ++k) {
+    if (taps & (1u << k)) {
+      out += " tap:";
+      out += kGameKeyName[k];
+    }
+  }
+  out += '\n';
+}
+
+void append_score_line(std::string& out, const ScoreLine& score) {
+  append_step(out, "score", score.step);
+  out += ' ';
+  append_number(out, score.score);
+  out += ' ';
+  out += credit_end_name(score.how);
+  out += '\n';
+}
+
+void append_check_line(std::string& out, const CheckLine& check) {
+  append_step(out, "check", check.step);
+  out += ' ';
+  char hex[17];
+  for (int i = 0; i < 16; ++i) hex[i] = "0123456789abcdef"[(check.value >> (60 - 4 * i)) & 15];
+  out.append(hex, 16);
+  out += '\n';
+}
+
+void append_stop_line(std::string& out, int64_t step, bool closed) {
+  append_number(out, step);
+  out += closed ? " close\n" : " end\n";
+}
+
+void RecordingWriter::begin(uint32_t seed, std::string& out) {
+  append_recording_head(out, seed);
+}
+
+void RecordingWriter::check(const Game& game, std::string& out) {
+  if (last_check_ == game.current_step()) return;
+  last_check_ = game.current_step();
+  append_check_line(out, {last_check_, check_value(game)});
+}
+
+// A key that went down without becoming held in this step (or while held already) was tapped.
+void RecordingWriter::after_step(const Game& game, StepKeys keys, std::string& out) {
+  if (stopped_) return;
+  int64_t step = game.current_step();
+  uint8_t newly_held = static_cast<uint8_t>(keys.held & ~held_);
+  uint8_t taps = static_cast<uint8_t>(keys.went_down & ~newly_held);
+  if (keys.held != held_ || taps) append_key_line(out, step, keys.held, taps);
+  held_ = keys.held;
+  news_ = credits_.after_step(game);
+  if (news_.ended) {
+    append_score_line(out, {step, news_.score, *news_.ended});
+    check(game, out);
+  }
+  if (step % kCheckEvery == 0 || game.ended()) check(game, out);
+  if (game.ended()) {
+    append_stop_line(out, step, false);
+    stopped_ = true;
+  }
+}
+
+void RecordingWriter::closing(const Game& game, std::string& out) {
+  if (stopped_) return;
+  check(game, out);
+  append_stop_line(out, game.current_step(), true);
+  stopped_ = true;
+}
+
+RecordingLine read_recording_line(const std::vector<std::string>& words, KeyScript& out,
+                                  std::string& why) {
+  const std::string& word = words[0];
+  if (word == "format") return read_format(words, out, why);
+  if (word != "game" && word != "check" && word != "score") return RecordingLine::other;
+  if (out.format < 2) return refuse(why, "a '" + word + "' line needs 'format 2' before it");
+  if (word == "game") return read_game(words, out, why);
+  if (word == "check") return read_check(words, out, why);
+  return read_score(words, out, why);
+}
+
+bool in_step_order(KeyScript& out, int64_t step, std::string& why) {
+  if (out.format < 2 || step >= latest_step(out)) return true;
+  out.out_of_order_at = step;
+  why = "lines must come in the order of their steps";
+  return false;
+}
+
+int64_t latest_step(const KeyScript& s) {
+  int64_t latest = 0;
+  if (!s.lines.empty()) latest = s.lines.back().step;
+  if (!s.checks.empty()) latest = std::max(latest, s.checks.back().step);
+  if (!s.scores.empty()) latest = std::max(latest, s.scores.back().step);
+  return latest;
+}
+
+}  // namespace qv

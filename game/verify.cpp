@@ -1,0 +1,159 @@
+#include "game/verify.hpp"
+
+#include <optional>
+
+#include "game/credits.hpp"
+#include "game/game_hash.hpp"
+#include "game/recording_format.hpp"
+#include "system/checked_int.hpp"
+
+namespace qv {
+namespace {
+
+std::string step_text(int64_t step) {
+  return "step " + std::to_string(step);
+}
+
+std::string score_text(int32_t score, CreditEnd how) {
+  return std::to_string(score) + " (" + credit_end_name(how) + ")";
+}
+
+Verdict failed(int64_t step, std::string text) {
+  return Verdict{1, step, std::move(text), {}};
+}
+
+// Walks the replay along the recording's lines, step by step, and says at the first step
+// where they part what is wrong.
+class Replay {
+ public:
+  explicit Replay(const KeyScript& r)
+      : r_(r), game_(sink_, KeySource::replay), keys_(r.lines), last_(latest_step(r)) {
+    if (r.closed_after) last_ = *r.closed_after;
+    if (r.ended_at) last_ = *r.ended_at;
+  }
+
+  Verdict run() {
+    try {
+      game_.start(*r_.seed);
+      if (auto wrong = compare()) return *wrong;
+      while (game_.current_step() < last_) {
+        game_.step(keys_.next(game_.current_step() + 1));
+        if (auto wrong = compare()) return *wrong;
+        if (game_.ended()) break;
+      }
+    } catch (const RunTimeError& e) {
+      return diverges(std::string(" (the replay stopped: ") + e.what() + ")");
+    }
+    std::string text = "verified, " + std::to_string(last_) + " steps, ";
+    if (scores_.empty()) text += "no scores";
+    for (size_t i = 0; i < scores_.size(); ++i)
+      text += (i ? ", " : "scores ") + score_text(scores_[i].score, scores_[i].how);
+    return Verdict{0, last_, std::move(text), scores_};
+  }
+
+ private:
+  // A check line comes after every 100th step, every score and the last step; a recording
+  // cut short may lose the one of its very last step, unless a score stands there.
+  bool check_due(int64_t step) const {
+    if (next_score_ < r_.scores.size() && r_.scores[next_score_].step == step) return true;
+    if (step == last_) return r_.closed_after || r_.ended_at;
+    return step > 0 && step % kCheckEvery == 0;
+  }
+
+  Verdict diverges(const std::string& why = "") const {
+    std::string text = "diverges at " + step_text(game_.current_step()) + why;
+    if (!r_.game_version.empty() && r_.game_version != game_version())
+      text += " (recorded by quelvaris " + r_.game_version + ", this is " +
+              std::string(game_version()) + ")";
+    return failed(game_.current_step(), text);
+  }
+
+  std::optional<Verdict> compare() {
+    int64_t step = game_.current_step();
+    if (next_check_ < r_.checks.size() && r_.checks[next_check_].step == step) {
+      if (r_.checks[next_check_++].value != check_value(game_)) return diverges();
+    } else if (check_due(step)) {
+      return failed(step, "no check value at " + step_text(step));
+    }
+    if (auto wrong = compare_score(credits_.after_step(game_))) return wrong;
+    if (game_.ended() != (r_.ended_at == step)) return diverges();
+    return std::nullopt;
+  }
+
+  std::optional<Verdict> compare_score(const CreditNews& news) {
+    int64_t step = game_.current_step();
+    const ScoreLine* claim = nullptr;
+    if (next_score_ < r_.scores.size() && r_.scores[next_score_].step == step)
+      claim = &r_.scores[next_score_++];
+    if (!news.ended && !claim) return std::nullopt;
+    if (!news.ended)
+      return failed(step, "no credit ends at " + step_text(step) + ", the recording claims " +
+                              score_text(claim->score, claim->how));
+    if (!claim)
+      return failed(step, "score at " + step_text(step) + " is " + std::to_string(news.score) +
+                              ", not in the recording");
+    if (claim->how != *news.ended)
+      return failed(step, "score at " + step_text(step) + " is " +
+                              score_text(news.score, *news.ended) + ", not " +
+                              score_text(claim->score, claim->how));
+    if (claim->score != news.score)
+      return failed(step, "score at " + step_text(step) + " is " + std::to_string(news.score) +
+                              ", not " + std::to_string(claim->score));
+    scores_.push_back(*claim);
+    return std::nullopt;
+  }
+
+  const KeyScript& r_;
+  SilentSink sink_;
+  Game game_;
+  ScriptKeys keys_;
+  CreditWatch credits_;
+  int64_t last_;
+  size_t next_check_ = 0;
+  size_t next_score_ = 0;
+  std::vector<ScoreLine> scores_;
+};
+
+}  // namespace
+
+Verdict verify_recording(const KeyScript& r) {
+  if (r.checks.empty()) {
+    return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
+                                  : "no check values: it replays, but proves nothing");
+  }
+  if (!r.seed) return Verdict{2, 0, "no seed line", {}};
+  return Replay(r).run();
+}
+
+namespace {
+
+// A recording the reader refused: of a newer format, tampered with (a line moved out of the
+// order of the steps), or malformed.
+Verdict refused(const KeyScript& r, std::string error, const std::string& path) {
+  if (r.format > kRecordingFormat)
+    return Verdict{2, 0, "made by a newer Quelvaris: format " + std::to_string(r.format), {}};
+  if (r.format >= 2 && r.out_of_order_at) {
+    return failed(*r.out_of_order_at,
+                  "diverges at " + step_text(*r.out_of_order_at) + " (a line out of order)");
+  }
+  if (!path.empty() && error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
+  return Verdict{2, 0, error, {}};
+}
+
+}  // namespace
+
+Verdict verify_file(const std::string& path) {
+  KeyScript r;
+  std::string error;
+  if (!read_key_script(path, r, error)) return refused(r, error, path);
+  return verify_recording(r);
+}
+
+Verdict verify_text(std::istream& in) {
+  KeyScript r;
+  std::string error;
+  if (!parse_key_script(in, r, error)) return refused(r, error, "");
+  return verify_recording(r);
+}
+
+}  // namespace qv

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Records the corpus of replays (tests/data/replays/*.keys) again with the simulator, from the
+# key scripts in tests/data/replays/scripts/ and tests/data/whole_game.keys, and verifies it.
+# Only for a change that is meant to alter the game, together with a raised version.
+# usage: scripts/record-replays.sh BUILD_DIR
+set -euo pipefail
+sim=$(realpath "${1:?usage: scripts/record-replays.sh BUILD_DIR}")/quelvaris-sim
+cd "$(dirname "$0")/.."  # the music is found from here, as the game finds it
+corpus=tests/data/replays
+"$sim" --keys tests/data/whole_game.keys --record "$corpus/whole_game.keys"
+for script in "$corpus"/scripts/*.keys; do
+  "$sim" --keys "$script" --record "$corpus/$(basename "$script")"
+done
+"$sim" --verify "$corpus"/*.keys
