@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "sim/simulator.hpp"
+#include "system/platform.hpp"
 
 namespace {
 
@@ -35,19 +36,20 @@ int fail(const std::string& message, int status = 2) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args = qv::utf8_arguments(argc, argv);
   std::optional<uint32_t> seed;
   std::optional<int64_t> steps;
   int64_t close_step = -1;
   std::string keys_path, trace_path;
   std::multimap<int64_t, std::string> shots;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
     }
-    if (i + 1 >= argc) return fail("missing value after " + arg + "\n" + kUsage);
-    const char* value = argv[++i];
+    if (i + 1 >= args.size()) return fail("missing value after " + arg + "\n" + kUsage);
+    const char* value = args[++i].c_str();
     if (arg == "--seed") {
       auto v = number(value, 0, UINT32_MAX);
       if (!v) return fail("--seed takes a whole number from 0 to 4294967295");
@@ -98,9 +100,10 @@ int main(int argc, char** argv) {
   std::ofstream trace_file;
   std::ostream* trace = nullptr;
   if (trace_path == "-") {
+    qv::binary_standard_output();
     trace = &std::cout;
   } else if (!trace_path.empty()) {
-    trace_file.open(trace_path);
+    trace_file.open(qv::path_from_utf8(trace_path), std::ios::binary | std::ios::trunc);
     if (!trace_file) return fail("cannot write the trace to " + trace_path, kWriteFailed);
     trace = &trace_file;
   }
@@ -111,7 +114,8 @@ int main(int argc, char** argv) {
   auto take_shots = [&](int64_t step) {
     auto [lo, hi] = shots.equal_range(step);
     for (auto it = lo; it != hi; ++it) {
-      if (!qv::write_png(it->second, sim.screen()) && unwritten.empty()) unwritten = it->second;
+      if (!qv::write_png(qv::path_from_utf8(it->second), sim.screen()) && unwritten.empty())
+        unwritten = it->second;
     }
     return unwritten.empty();
   };
