@@ -30,10 +30,6 @@ constexpr double kFadeOutSeconds = 0.004;
 // Above this level the mix is bent softly towards full scale instead of clipping.
 constexpr float kKnee = 0.9f;
 
-constexpr int kAllChannels = 16;
-constexpr int kSustain = 64, kAllNotesOff = 123, kResetControllers = 121;
-constexpr int kVolume = 7, kPan = 10, kExpression = 11, kReverbSend = 91, kChorusSend = 93;
-
 // Asked without opening it: opening a named pipe would wait for a writer.
 bool readable(const char* path) {
   return access(path, R_OK) == 0;
@@ -59,7 +55,8 @@ Synth::Synth(int32_t sample_rate, std::string soundfont)
     : rate_(sample_rate),
       loader_(soundfont.empty() || sample_rate <= 0
                   ? nullptr
-                  : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate)) {}
+                  : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate)),
+      sequencer_(sample_rate, fluid_out_) {}
 
 Synth::~Synth() {
   if (loader_) loader_->abandon();
@@ -95,147 +92,58 @@ int32_t Synth::channel_program(int32_t channel) const {
 void Synth::take_loaded_synth() {
   if (fluid_ || !loader_) return;
   fluid_ = loader_->synth();
+  if (fluid_) sequencer_.join();
+}
+
+void Synth::FluidOutput::message(uint8_t status, uint8_t data1, uint8_t data2) {
   if (!fluid_) return;
-  reset_channels();
-  chase_controllers();
-  chase_held_notes();
-}
-
-uint64_t Synth::sample_of(uint64_t us) const {
-  return us * static_cast<uint64_t>(rate_) / 1000000;
-}
-
-void Synth::send(const MidiEvent& e) {
-  int ch = e.status & 0x0F;
-  switch (e.status & 0xF0) {
+  int ch = status & 0x0F;
+  switch (status & 0xF0) {
     case 0x80:
-      fluid_synth_noteoff(fluid_, ch, e.data1);
+      fluid_synth_noteoff(fluid_, ch, data1);
       break;
     case 0x90:
-      fluid_synth_noteon(fluid_, ch, e.data1, e.data2);  // velocity 0 releases
+      fluid_synth_noteon(fluid_, ch, data1, data2);  // velocity 0 releases
       break;
     case 0xA0:
-      fluid_synth_key_pressure(fluid_, ch, e.data1, e.data2);
+      fluid_synth_key_pressure(fluid_, ch, data1, data2);
       break;
     case 0xB0:
-      fluid_synth_cc(fluid_, ch, e.data1, e.data2);
+      fluid_synth_cc(fluid_, ch, data1, data2);
       break;
     case 0xC0:
-      fluid_synth_program_change(fluid_, ch, e.data1);
+      fluid_synth_program_change(fluid_, ch, data1);
       break;
     case 0xD0:
-      fluid_synth_channel_pressure(fluid_, ch, e.data1);
+      fluid_synth_channel_pressure(fluid_, ch, data1);
       break;
     case 0xE0:
-      fluid_synth_pitch_bend(fluid_, ch, e.data1 | (e.data2 << 7));
+      fluid_synth_pitch_bend(fluid_, ch, data1 | (data2 << 7));
       break;
     default:
       break;
   }
 }
 
-// Every sounding note goes into its release (no cut, so no click), pedals come up and the
-// controllers return to where a new tune expects them.
-void Synth::release_all_channels() {
-  if (!fluid_) return;
-  for (int ch = 0; ch < kAllChannels; ++ch) {
-    fluid_synth_cc(fluid_, ch, kSustain, 0);
-    fluid_synth_cc(fluid_, ch, kAllNotesOff, 0);
-    fluid_synth_cc(fluid_, ch, kResetControllers, 0);
-    fluid_synth_pitch_bend(fluid_, ch, 8192);
-  }
-}
-
-// Instruments and controllers of the events already passed, notes left out.
-void Synth::chase_controllers() {
-  if (!fluid_ || !song_) return;
-  for (size_t i = 0; i < next_event_; ++i) {
-    const MidiEvent& e = song_->events[i];
-    uint8_t kind = e.status & 0xF0;
-    if (kind == 0xB0 || kind == 0xC0 || kind == 0xE0) send(e);
-  }
-}
-
-// The notes struck before now and not yet released sound from here.
-void Synth::chase_held_notes() {
-  if (!fluid_ || !song_) return;
-  uint8_t held[kAllChannels][128] = {};  // velocity, 0 when released
-  for (size_t i = 0; i < next_event_; ++i) {
-    const MidiEvent& e = song_->events[i];
-    uint8_t kind = e.status & 0xF0;
-    if (kind == 0x80 || kind == 0x90)
-      held[e.status & 0x0F][e.data1 & 0x7F] = kind == 0x90 ? e.data2 : 0;
-  }
-  for (int ch = 0; ch < kAllChannels; ++ch)
-    for (int key = 0; key < 128; ++key)
-      if (held[ch][key]) fluid_synth_noteon(fluid_, ch, key, held[ch][key]);
-}
-
-// What a tune may take for granted at its start: piano everywhere, the drums on channel 10,
-// the usual levels. Notes of the tune before still ring out in their release.
-void Synth::reset_channels() {
-  release_all_channels();
-  if (!fluid_) return;
-  for (int ch = 0; ch < kAllChannels; ++ch) {
-    fluid_synth_program_change(fluid_, ch, 0);
-    fluid_synth_cc(fluid_, ch, kVolume, 100);
-    fluid_synth_cc(fluid_, ch, kPan, 64);
-    fluid_synth_cc(fluid_, ch, kExpression, 127);
-    fluid_synth_cc(fluid_, ch, kReverbSend, 40);
-    fluid_synth_cc(fluid_, ch, kChorusSend, 0);
-  }
-}
-
 void Synth::music_play(const MidiSong* song, uint64_t from_us) {
-  song_ = nullptr;
-  reset_channels();
-  if (!song) return;
-  song_ = song;
-  pos_ = sample_of(from_us);
-  end_ = sample_of(song->length_us);
-  auto first_due = std::find_if(song->events.begin(), song->events.end(),
-                                [&](const MidiEvent& e) { return sample_of(e.time_us) >= pos_; });
-  next_event_ = static_cast<size_t>(first_due - song->events.begin());
-  chase_controllers();
+  sequencer_.play(song, from_us);
 }
 
 void Synth::music_stop() {
-  release_all_channels();
-  song_ = nullptr;
-}
-
-void Synth::play_events_due() {
-  if (!song_) return;
-  const std::vector<MidiEvent>& events = song_->events;
-  while (next_event_ < events.size() && sample_of(events[next_event_].time_us) <= pos_) {
-    if (fluid_) send(events[next_event_]);
-    ++next_event_;
-  }
-  if (next_event_ == events.size() && pos_ >= end_) song_ = nullptr;
+  sequencer_.stop();
 }
 
 // Renders in pieces that end where the next event is due, so every event sounds on its frame.
 void Synth::render_music(float* out, int32_t frames) {
   take_loaded_synth();
-  int32_t done = 0;
-  while (done < frames) {
-    play_events_due();
-    int32_t n = frames - done;
-    if (song_) {
-      const std::vector<MidiEvent>& events = song_->events;
-      uint64_t next = next_event_ < events.size() ? sample_of(events[next_event_].time_us) : end_;
-      n = static_cast<int32_t>(std::min<uint64_t>(static_cast<uint64_t>(n), next - pos_));
-      pos_ += static_cast<uint64_t>(n);
-    }
+  sequencer_.run(static_cast<uint64_t>(frames), [&](uint64_t done, uint64_t n) {
     float* at = out + 2 * done;
     if (fluid_) {
-      fluid_synth_write_float(fluid_, n, at, 0, 2, at, 1, 2);
+      fluid_synth_write_float(fluid_, static_cast<int>(n), at, 0, 2, at, 1, 2);
     } else {
       std::memset(at, 0, sizeof(float) * 2 * static_cast<size_t>(n));
     }
-    done += n;
-  }
-  play_events_due();  // a tune whose end falls on this block's last frame is over now
+  });
 }
 
 void Synth::effect_play(const Wave* wave, bool loop) {

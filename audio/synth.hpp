@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/sequencer.hpp"
 #include "audio/tune_instruments.hpp"
 #include "formats/midi.hpp"
 #include "formats/wav.hpp"
@@ -52,7 +53,7 @@ class Synth {
   }
 
   // True while a tune is still before its end.
-  bool music_playing() const { return song_ != nullptr; }
+  bool music_playing() const { return sequencer_.playing(); }
   bool effect_playing() const { return voice_.wave != nullptr; }
   int32_t sample_rate() const { return rate_; }
 
@@ -75,14 +76,17 @@ class Synth {
   };
   static constexpr int32_t kFadingVoices = 4;
 
+  // The sequencer's messages, to FluidSynth once the soundfont is in (dropped before).
+  class FluidOutput final : public MidiOutput {
+   public:
+    explicit FluidOutput(fluid_synth_t* const& fluid) : fluid_(fluid) {}
+    void message(uint8_t status, uint8_t data1, uint8_t data2) override;
+
+   private:
+    fluid_synth_t* const& fluid_;
+  };
+
   void take_loaded_synth();
-  void send(const MidiEvent& e);
-  void release_all_channels();
-  void reset_channels();
-  void chase_controllers();
-  void chase_held_notes();
-  uint64_t sample_of(uint64_t us) const;
-  void play_events_due();
   void render_music(float* out, int32_t frames);
   void render_effects(float* out, int32_t frames);
   void render_voice(EffectVoice& v, float* out, int32_t frames);
@@ -93,12 +97,8 @@ class Synth {
   const std::shared_ptr<SoundfontLoader> loader_;  // null without a soundfont
   TuneInstruments tunes_;                          // the controlling thread's
   fluid_synth_t* fluid_ = nullptr;                 // the render thread's, once loaded
-
-  // The sequencer.
-  const MidiSong* song_ = nullptr;
-  size_t next_event_ = 0;
-  uint64_t pos_ = 0;  // output frames since the tune's position 0
-  uint64_t end_ = 0;
+  FluidOutput fluid_out_{fluid_};
+  Sequencer sequencer_;
 
   EffectVoice voice_;
   std::array<EffectVoice, kFadingVoices> fading_{};

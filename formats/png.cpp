@@ -2,9 +2,8 @@
 
 #include <png.h>
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <fstream>
 
 namespace qv {
 
@@ -27,13 +26,20 @@ std::optional<Picture> decode_png(const uint8_t* data, size_t size) {
 
 namespace {
 
+// The file is a stream opened in binary, by a name of any letters on every system; a failed
+// write shows on the stream when it is closed.
+void write_bytes(png_structp png, png_bytep data, size_t size) {
+  static_cast<std::ostream*>(png_get_io_ptr(png))
+      ->write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
 // libpng reports a failure by a long jump back to here. The jump's target owns nothing that
 // would need destroying, as WebAssembly's exceptions require of a function that calls setjmp.
-bool write_rows(png_structp png, png_infop info, std::FILE* f, const Picture& picture,
+bool write_rows(png_structp png, png_infop info, std::ostream& out, const Picture& picture,
                 bool with_alpha, uint8_t* row) {
   if (setjmp(png_jmpbuf(png))) return false;
   int channels = with_alpha ? 4 : 3;
-  png_init_io(png, f);
+  png_set_write_fn(png, &out, write_bytes, nullptr);
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
                static_cast<png_uint_32>(picture.height), 8,
                with_alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -57,8 +63,8 @@ bool write_rows(png_structp png, png_infop info, std::FILE* f, const Picture& pi
 
 }  // namespace
 
-bool write_png(const std::string& path, const Picture& picture, bool with_alpha) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
+bool write_png(const std::filesystem::path& path, const Picture& picture, bool with_alpha) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
   if (!f) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -67,9 +73,10 @@ bool write_png(const std::string& path, const Picture& picture, bool with_alpha)
     return false;
   }
   std::vector<uint8_t> row(static_cast<size_t>(picture.width) * (with_alpha ? 4 : 3));
-  bool written = write_rows(png, info, f.get(), picture, with_alpha, row.data());
+  bool written = write_rows(png, info, f, picture, with_alpha, row.data());
   png_destroy_write_struct(&png, &info);
-  return written;
+  f.close();
+  return written && !f.fail();
 }
 
 }  // namespace qv

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace qv {
@@ -18,7 +18,8 @@ struct Picture {
 std::optional<Picture> decode_png(const uint8_t* data, size_t size);
 
 // Writes RGB (or RGBA when with_alpha) with fixed settings, so that the same pixels always
-// give the same bytes. False when the file cannot be written.
-bool write_png(const std::string& path, const Picture& picture, bool with_alpha = false);
+// give the same bytes. False when the file cannot be written. (system/platform.hpp makes the
+// path of a UTF-8 name.)
+bool write_png(const std::filesystem::path& path, const Picture& picture, bool with_alpha = false);
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "game/recording_format.hpp"
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -147,7 +148,8 @@ bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& 
 bool read_key_script(const std::string& path, KeyScript& out, std::string& error) {
   std::error_code ec;
   std::ifstream in;
-  if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
+  const std::filesystem::path native = path_from_utf8(path);
+  if (std::filesystem::is_regular_file(native, ec)) in.open(native, std::ios::binary);
   if (!in.is_open() || !in) {
     error = path + ": cannot read it";
     return false;

@@ -13,25 +13,10 @@ jobs=${JOBS:-$(nproc)}
 # Debian's Node looks for its modules there; Emscripten's tools need them.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-
 "$root/scripts/install-deps.sh" web
 
-# The C libraries come from Debian's source packages: make sure apt knows where those are,
-# by adding a source entry beside each binary one.
-enable_sources() {
-  apt-get source --print-uris -q libsdl2 >/dev/null 2>&1 && return
-  local list=/etc/apt/sources.list.d/quelvaris-deb-src
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-      $sudo tee "$list.sources" >/dev/null
-  else
-    grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $sudo tee "$list.list" >/dev/null
-  fi
-  $sudo apt-get update -q
-}
-enable_sources
+# The C libraries come from Debian's source packages: make sure apt knows where those are.
+"$root/scripts/enable-deb-src.sh"
 
 deps="$build/deps"
 JOBS=$jobs "$root/web/deps.sh" "$deps"

@@ -13,6 +13,7 @@
 #include "game/verify.hpp"
 #include "sim/simulator.hpp"
 #include "system/media_files.hpp"
+#include "system/platform.hpp"
 
 namespace {
 
@@ -39,17 +40,17 @@ int fail(const std::string& message, int status = 2) {
 }
 
 // One line a file on standard output; the worst status of them all.
-int verify(char** files, int count) {
-  if (count == 0) return fail(std::string("--verify takes the recordings to verify\n") + kUsage);
+int verify(const std::vector<std::string>& files) {
+  if (files.empty()) return fail(std::string("--verify takes the recordings to verify\n") + kUsage);
   // The tunes' state is part of every check value: a recording made with music verifies only
   // where the music is found, as it is by the game, in `bgm&se` under the current folder.
   if (!std::filesystem::is_regular_file(qv::Media::resolve(qv::media_files::kStageTune)))
     std::cerr << "quelvaris-sim: warning: no music in bgm&se here; recordings made with it will "
                  "not verify\n";
   int status = 0;
-  for (int i = 0; i < count; ++i) {
-    qv::Verdict verdict = qv::verify_file(files[i]);
-    std::cout << files[i] << ": " << verdict.text << "\n";
+  for (const std::string& file : files) {
+    qv::Verdict verdict = qv::verify_file(file);
+    std::cout << file << ": " << verdict.text << "\n";
     status = std::max(status, verdict.status);
   }
   std::cout.flush();
@@ -57,7 +58,7 @@ int verify(char** files, int count) {
 }
 
 bool write_file(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(qv::path_from_utf8(path), std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
   return !out.fail();
@@ -66,22 +67,24 @@ bool write_file(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--verify") == 0) return verify(argv + 2, argc - 2);
+  const std::vector<std::string> args = qv::utf8_arguments(argc, argv);
+  if (args.size() >= 2 && args[1] == "--verify")
+    return verify(std::vector<std::string>(args.begin() + 2, args.end()));
   std::optional<uint32_t> seed;
   std::optional<int64_t> steps;
   int64_t close_step = -1;
   std::string keys_path, trace_path, record_path;
   std::multimap<int64_t, std::string> shots;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
     }
     if (arg == "--verify")
       return fail(std::string("--verify comes first and takes only files\n") + kUsage);
-    if (i + 1 >= argc) return fail("missing value after " + arg + "\n" + kUsage);
-    const char* value = argv[++i];
+    if (i + 1 >= args.size()) return fail("missing value after " + arg + "\n" + kUsage);
+    const char* value = args[++i].c_str();
     if (arg == "--seed") {
       auto v = number(value, 0, UINT32_MAX);
       if (!v) return fail("--seed takes a whole number from 0 to 4294967295");
@@ -134,9 +137,10 @@ int main(int argc, char** argv) {
   std::ofstream trace_file;
   std::ostream* trace = nullptr;
   if (trace_path == "-") {
+    qv::binary_standard_output();
     trace = &std::cout;
   } else if (!trace_path.empty()) {
-    trace_file.open(trace_path);
+    trace_file.open(qv::path_from_utf8(trace_path), std::ios::binary | std::ios::trunc);
     if (!trace_file) return fail("cannot write the trace to " + trace_path, kWriteFailed);
     trace = &trace_file;
   }
@@ -150,7 +154,8 @@ int main(int argc, char** argv) {
   auto take_shots = [&](int64_t step) {
     auto [lo, hi] = shots.equal_range(step);
     for (auto it = lo; it != hi; ++it) {
-      if (!qv::write_png(it->second, sim.screen()) && unwritten.empty()) unwritten = it->second;
+      if (!qv::write_png(qv::path_from_utf8(it->second), sim.screen()) && unwritten.empty())
+        unwritten = it->second;
     }
     return unwritten.empty();
   };

@@ -1,0 +1,79 @@
+// The Windows side of system/platform.hpp: names go to the wide calls, converted from UTF-8,
+// and standard output is switched out of text mode.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "system/platform.hpp"
+
+namespace qv {
+namespace {
+
+std::string utf8_from_wide(const wchar_t* wide) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string text(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
+  text.pop_back();  // the terminating zero
+  return text;
+}
+
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+
+}  // namespace
+
+std::filesystem::path path_from_utf8(std::string_view name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+// What was opened is what is checked: a disk file (not a pipe, a console or a device), and not
+// a folder, which CreateFileW does not open without being asked to.
+bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
+  std::unique_ptr<void, HandleCloser> file(
+      CreateFileW(path_from_utf8(name).c_str(), GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    file.release();
+    return false;
+  }
+  LARGE_INTEGER size;
+  if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
+      size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > most)
+    return false;
+  out.resize(static_cast<size_t>(size.QuadPart));
+  size_t got = 0;
+  while (got < out.size()) {
+    DWORD n = 0;
+    if (!ReadFile(file.get(), out.data() + got, static_cast<DWORD>(out.size() - got), &n,
+                  nullptr) ||
+        n == 0)
+      break;
+    got += n;
+  }
+  return got == out.size();
+}
+
+void binary_standard_output() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+std::vector<std::string> utf8_arguments(int argc, char** argv) {
+  int count = 0;
+  std::unique_ptr<wchar_t*, decltype(&LocalFree)> wide(
+      CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+  if (!wide) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < count; ++i) args.push_back(utf8_from_wide(wide.get()[i]));
+  return args;
+}
+
+}  // namespace qv
