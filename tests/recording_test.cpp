@@ -1,0 +1,243 @@
+// The recordings of games: what the recorder writes and how it says a write failed, the
+// recordings of a game in the window and the replay folder they keep, and the reader of a
+// recording cut off by a crash.
+#include "desktop/recording.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "audio/audio_sdl.hpp"
+#include "desktop/options.hpp"
+#include "desktop/recorder.hpp"
+#include "desktop/replay_folder.hpp"
+#include "game/key_script.hpp"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Recordings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("qv-recordings-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  static std::string read(const std::string& file) {
+    std::stringstream s;
+    s << std::ifstream(file, std::ios::binary).rdbuf();
+    return s.str();
+  }
+  static KeyScript parse(const std::string& text) {
+    std::istringstream in(text);
+    KeyScript script;
+    std::string error;
+    EXPECT_TRUE(parse_key_script(in, script, error)) << error << "\n" << text;
+    return script;
+  }
+  std::set<std::string> names(const fs::path& folder) const {
+    std::set<std::string> out;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder))
+      out.insert(e.path().filename().string());
+    return out;
+  }
+
+  fs::path folder_;
+};
+
+// A game of 300 steps: Space held from step 3, Left tapped within step 150.
+void play(GameRecording& recording) {
+  for (int64_t step = 1; step <= 300; ++step) {
+    StepKeys keys{static_cast<uint8_t>(step >= 3 ? kKeySpace : 0), 0};
+    if (step == 3) keys.went_down = kKeySpace;
+    if (step == 150) keys.went_down |= kKeyLeft;
+    recording.step(step, keys);
+  }
+}
+
+TEST_F(Recordings, TheRecorderWritesWholeLinesAndTheCopySavedMidGameReplaysToThatStep) {
+  Recorder recorder;
+  std::string error;
+  ASSERT_TRUE(recorder.open(path("game.keys"), false, 77, error)) << error;
+  for (int64_t step = 1; step <= 250; ++step)
+    recorder.step(step, {static_cast<uint8_t>(step >= 3 ? kKeySpace : 0),
+                         static_cast<uint8_t>(step == 3 ? kKeySpace : 0)});
+  recorder.mark(250);  // the page saves a copy here
+  recorder.mark(250);  // and again: one line is enough
+  EXPECT_EQ(parse(read(path("game.keys"))).last_step(), 250);
+  recorder.step(251, {kKeySpace | kKeyUp, kKeyUp});
+  recorder.closed(251);
+  EXPECT_EQ(read(path("game.keys")),
+            "# Quelvaris recording: quelvaris-sim --keys FILE replays it\nseed 77\n"
+            "3 space\n100 space\n200 space\n250 space\n251 space up\n251 close\n");
+  EXPECT_TRUE(recorder.failure().empty());
+  EXPECT_FALSE(recorder.open(path("game.keys"), false, 1, error));  // never over a game
+}
+
+// Each recording's first failure is one line naming its file; the player's exits 1 at the end
+// (named_whole), the automatic one is only warned of; neither stops the game.
+TEST_F(Recordings, AFailedRecordingIsOneLineAndOnlyThePlayersCountsAgainstTheGame) {
+  struct Case {
+    const char* named;
+    const char* state_home;  // "" for the test's own folder
+    bool named_whole;
+    const char* says;  // in the one line on stderr, or "" for no line
+  } cases[] = {
+      {"/dev/full", "", false, "cannot write the recording /dev/full: No space left on device"},
+      {"", "/dev/null/state", true, "cannot make the replay folder /dev/null/state/quelvaris/"},
+      {"mine.keys", "", true, ""},
+  };
+  const char* before = std::getenv("XDG_STATE_HOME");
+  std::string saved = before ? before : "";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    fs::remove_all(folder_ / "state");
+    std::string state = *c.state_home ? c.state_home : path("state");
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    std::string named = *c.named == '/' || !*c.named ? c.named : path(c.named);
+    GameRecording recording;
+    std::string error;
+    ASSERT_TRUE(recording.check(named, error)) << error;
+    ::testing::internal::CaptureStderr();
+    recording.start(20, 5);
+    play(recording);
+    recording.closed(300);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(recording.named_whole(), c.named_whole);
+    if (*c.says) {
+      EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+      EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    } else {
+      EXPECT_EQ(said, "");
+    }
+    if (*c.state_home) continue;
+    fs::path replays = folder_ / "state" / "quelvaris" / "replays";
+    ASSERT_EQ(names(replays).size(), 1u);
+    std::string automatic = read((replays / *names(replays).begin()).string());
+    EXPECT_EQ(parse(automatic).closed_after, 300);
+    if (c.named_whole) {
+      EXPECT_EQ(read(named), automatic);
+    }
+  }
+  if (before)
+    setenv("XDG_STATE_HOME", saved.c_str(), 1);
+  else
+    unsetenv("XDG_STATE_HOME");
+}
+
+// Before the window opens the file the player named is only looked at: a file that is there
+// keeps its bytes, a missing one is not made.
+TEST_F(Recordings, TheNamedFileIsCheckedWithoutBeingTouched) {
+  std::ofstream(path("old.keys")) << "seed 1\n5 close\n";
+  struct Case {
+    std::string file;
+    bool writable;
+  } cases[] = {{path("old.keys"), true},
+               {path("new.keys"), true},
+               {path("missing/new.keys"), false},
+               {folder_.string(), false},
+               {"/dev/full", true}};
+  for (const Case& c : cases) {
+    GameRecording recording;
+    std::string error;
+    EXPECT_EQ(recording.check(c.file, error), c.writable) << c.file;
+    if (!c.writable) {
+      EXPECT_NE(error.find(c.file), std::string::npos) << error;
+    }
+  }
+  EXPECT_EQ(read(path("old.keys")), "seed 1\n5 close\n");
+  EXPECT_FALSE(fs::exists(path("new.keys")));
+}
+
+// The folder keeps the games that began last: "-2" began after the plain name of its second,
+// "-10" after "-9"; files of other names are the player's.
+TEST_F(Recordings, PruningKeepsTheGamesThatBeganLastAndLeavesOtherFilesAlone) {
+  for (const char* name :
+       {"2026-12-08_14-03-55-2.keys", "2026-12-08_14-03-55.keys", "2026-12-08_14-03-55-10.keys",
+        "2026-12-08_14-03-55-9.keys", "2026-12-08_14-03-54.keys", "2026-12-09_00-00-00.keys",
+        "mine.keys", "2026-12-08_14-03-5x.keys", "2026-12-08_14-03-55-2.txt"})
+    std::ofstream(path(name)) << "seed 1\n";
+  prune_replays(folder_.string(), 3);
+  EXPECT_EQ(names(folder_),
+            (std::set<std::string>{"2026-12-08_14-03-55-9.keys", "2026-12-08_14-03-55-10.keys",
+                                   "2026-12-09_00-00-00.keys", "mine.keys",
+                                   "2026-12-08_14-03-5x.keys", "2026-12-08_14-03-55-2.txt"}));
+}
+
+// Only a recording's last line, with no newline after it, may be cut off: it is left out and
+// named, and the rest replays. A bad line anywhere else is refused as ever.
+TEST(KeyScriptReader, OnlyARecordingsUnendedLastLineMayBeCutOff) {
+  struct Case {
+    const char* text;
+    const char* refused_at;  // nullptr: read
+    size_t lines;
+    bool cut;
+  } cases[] = {
+      {"seed 5\n10 space\n450 spa", nullptr, 1, true},
+      {"seed 5\n10 space\n4", nullptr, 1, true},          // "4" of "450 ...": before the last line
+      {"seed 5\n10 space\n450 left", nullptr, 2, false},  // whole, though unended
+      {"seed 5\n10 space\n450 spa\n", "line 3", 0, false},
+      {"seed 5\n10 spa\n450 space", "line 2", 0, false},
+      {"10 space\n450 spa", "line 2", 0, false},  // a plain key script: no recording
+      {"450 spa", "line 1", 0, false},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.text);
+    KeyScript script;
+    std::string error;
+    bool read = parse_key_script(in, script, error);
+    EXPECT_EQ(read, !c.refused_at) << c.text;
+    if (c.refused_at) {
+      EXPECT_NE(error.find(c.refused_at), std::string::npos) << error;
+      continue;
+    }
+    EXPECT_EQ(script.lines.size(), c.lines) << c.text;
+    EXPECT_EQ(!script.cut_line.empty(), c.cut) << c.text;
+    if (c.cut) {
+      EXPECT_NE(script.cut_line.find("line 3"), std::string::npos) << script.cut_line;
+    }
+  }
+}
+
+TEST(DesktopOptions, AnEmptyFileNameIsRefused) {
+  for (const char* option : {"--replay", "--record", "--trace"}) {
+    Options o;
+    const char* args[] = {"quelvaris", option, ""};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(parse_options(3, args, o), 2) << option;
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(option), std::string::npos);
+  }
+}
+
+// While paused no sound is played, so a close has nothing to fade out and does not wait for
+// it. (The wait it would have is 150 ms at least; the best of three closes is far below.)
+TEST(SdlAudio, ACloseWhilePausedDoesNotWaitForAFade) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  auto best = std::chrono::steady_clock::duration::max();
+  for (int i = 0; i < 3; ++i) {
+    std::unique_ptr<PlayerAudio> audio = open_sdl_audio();
+    audio->pause(true);
+    auto begin = std::chrono::steady_clock::now();
+    audio.reset();
+    best = std::min(best, std::chrono::steady_clock::now() - begin);
+  }
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_LT(best, std::chrono::milliseconds(150));
+}
+
+}  // namespace
+}  // namespace qv
