@@ -50,14 +50,10 @@ void GameRecording::start(int keep_automatic, uint32_t seed) {
   std::string error;  // reported with the failures of the writes
   // The player named the file, so it may replace one that is there.
   if (!named_path_.empty()) named_.open(named_path_, true, seed, error);
-  std::string no_folder;
-  std::string folder = keep_automatic > 0 ? replay_folder(no_folder) : std::string();
+  std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
   if (!folder.empty()) {
     automatic_.open(new_replay_path(folder), false, seed, error);
     prune_replays(folder, keep_automatic);
-  } else if (!no_folder.empty()) {
-    warn(no_folder);
-    automatic_reported_ = true;
   }
   report_failures();
 }

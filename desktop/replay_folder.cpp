@@ -12,7 +12,7 @@ namespace qv {
 
 namespace fs = std::filesystem;
 
-std::string replay_folder(std::string& error) {
+std::string replay_folder() {
   const char* state = std::getenv("XDG_STATE_HOME");
   const char* home = std::getenv("HOME");
   fs::path base;
@@ -25,9 +25,7 @@ std::string replay_folder(std::string& error) {
   fs::path folder = base / "quelvaris" / "replays";
   std::error_code ec;
   fs::create_directories(folder, ec);
-  if (!ec) return folder.string();
-  error = "cannot make the replay folder " + folder.string() + ": " + ec.message();
-  return {};
+  return ec ? std::string() : folder.string();
 }
 
 std::string new_replay_path(const std::string& folder) {

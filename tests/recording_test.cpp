@@ -4,9 +4,12 @@
 #include "desktop/recording.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -59,15 +62,34 @@ class Recordings : public ::testing::Test {
   fs::path folder_;
 };
 
-// A game of 300 steps: Space held from step 3, Left tapped within step 150.
+// A game of 3000 steps: Space held from step 3, Left tapped within step 150.
 void play(GameRecording& recording) {
-  for (int64_t step = 1; step <= 300; ++step) {
+  for (int64_t step = 1; step <= 3000; ++step) {
     StepKeys keys{static_cast<uint8_t>(step >= 3 ? kKeySpace : 0), 0};
     if (step == 3) keys.went_down = kKeySpace;
     if (step == 150) keys.went_down |= kKeyLeft;
     recording.step(step, keys);
   }
 }
+
+// Files of this process may grow to `bytes` at most (a disk that fills up), while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &before_);
+    rlimit limit = before_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &before_);
+    std::signal(SIGXFSZ, signal_);
+  }
+
+ private:
+  rlimit before_{};
+  void (*signal_)(int);
+};
 
 TEST_F(Recordings, TheRecorderWritesWholeLinesAndTheCopySavedMidGameReplaysToThatStep) {
   Recorder recorder;
@@ -88,53 +110,59 @@ TEST_F(Recordings, TheRecorderWritesWholeLinesAndTheCopySavedMidGameReplaysToTha
   EXPECT_FALSE(recorder.open(path("game.keys"), false, 1, error));  // never over a game
 }
 
-// Each recording's first failure is one line naming its file; the player's exits 1 at the end
-// (named_whole), the automatic one is only warned of; neither stops the game.
+// Each recording's first failure is one line naming its file; the player's makes the game exit
+// 1 at its end (named_whole), the automatic one is only warned of; neither stops the game, and
+// what was written before the failure replays.
 TEST_F(Recordings, AFailedRecordingIsOneLineAndOnlyThePlayersCountsAgainstTheGame) {
+  constexpr rlim_t kNoLimit = RLIM_INFINITY, kFull = 400;  // the game needs some 570 bytes
   struct Case {
     const char* named;
-    const char* state_home;  // "" for the test's own folder
+    rlim_t file_size;
     bool named_whole;
-    const char* says;  // in the one line on stderr, or "" for no line
+    int lines;
+    const char* says;
   } cases[] = {
-      {"/dev/full", "", false, "cannot write the recording /dev/full: No space left on device"},
-      {"", "/dev/null/state", true, "cannot make the replay folder /dev/null/state/quelvaris/"},
-      {"mine.keys", "", true, ""},
+      {"/dev/full", kNoLimit, false, 1, "cannot write the recording /dev/full: No space left"},
+      {"mine.keys", kFull, false, 2, "mine.keys: File too large"},
+      {"", kFull, true, 1, "File too large"},
+      {"mine.keys", kNoLimit, true, 0, ""},
   };
-  const char* before = std::getenv("XDG_STATE_HOME");
-  std::string saved = before ? before : "";
+  const char* state_before = std::getenv("XDG_STATE_HOME");
+  std::string saved_state = state_before ? state_before : "";
+  setenv("XDG_STATE_HOME", path("state").c_str(), 1);
+  fs::path replays = folder_ / "state" / "quelvaris" / "replays";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.named);
     fs::remove_all(folder_ / "state");
-    std::string state = *c.state_home ? c.state_home : path("state");
-    setenv("XDG_STATE_HOME", state.c_str(), 1);
     std::string named = *c.named == '/' || !*c.named ? c.named : path(c.named);
     GameRecording recording;
     std::string error;
     ASSERT_TRUE(recording.check(named, error)) << error;
     ::testing::internal::CaptureStderr();
-    recording.start(20, 5);
-    play(recording);
-    recording.closed(300);
+    {
+      FileSizeLimit limit(c.file_size);
+      recording.start(20, 5);
+      play(recording);
+      recording.closed(3000);
+    }
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(recording.named_whole(), c.named_whole);
-    if (*c.says) {
-      EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-      EXPECT_NE(said.find(c.says), std::string::npos) << said;
-    } else {
-      EXPECT_EQ(said, "");
-    }
-    if (*c.state_home) continue;
-    fs::path replays = folder_ / "state" / "quelvaris" / "replays";
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), c.lines) << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
     ASSERT_EQ(names(replays).size(), 1u);
     std::string automatic = read((replays / *names(replays).begin()).string());
-    EXPECT_EQ(parse(automatic).closed_after, 300);
-    if (c.named_whole) {
+    KeyScript replayed = parse(automatic);
+    EXPECT_EQ(replayed.closed_after == 3000, c.file_size == kNoLimit);
+    if (c.file_size != kNoLimit) {
+      EXPECT_FALSE(replayed.cut_line.empty());  // the last write was cut off within its line
+      EXPECT_GE(replayed.last_step(), 1000);
+    }
+    if (*c.named == 'm') {
       EXPECT_EQ(read(named), automatic);
     }
   }
-  if (before)
-    setenv("XDG_STATE_HOME", saved.c_str(), 1);
+  if (state_before)
+    setenv("XDG_STATE_HOME", saved_state.c_str(), 1);
   else
     unsetenv("XDG_STATE_HOME");
 }
