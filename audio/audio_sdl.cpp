@@ -60,6 +60,7 @@ class SdlAudioSink final : public PlayerAudio {
   // The device stops calling for sound: the synth and its tune stay where they are.
   void pause(bool paused) override {
     if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+    paused_ = paused;
   }
 
  private:
@@ -75,6 +76,7 @@ class SdlAudioSink final : public PlayerAudio {
   float close_gain_ = 1;                // the callback's alone
   std::atomic<bool> closing_{false};    // set by the game's thread at shut-down
   std::atomic<bool> faded_out_{false};  // set by the callback when silent
+  bool paused_ = false;                 // no callback comes, so nothing is heard to fade
   SDL_AudioDeviceID device_ = 0;
   std::unique_ptr<Synth> synth_;
   SpscRing<Command, kCommandSlots> commands_;
@@ -84,7 +86,8 @@ SdlAudioSink::~SdlAudioSink() {
   if (device_) {
     closing_.store(true, std::memory_order_release);
     Uint32 start = SDL_GetTicks();
-    while (!faded_out_.load(std::memory_order_acquire) && SDL_GetTicks() - start < kCloseWaitMs)
+    while (!paused_ && !faded_out_.load(std::memory_order_acquire) &&
+           SDL_GetTicks() - start < kCloseWaitMs)
       SDL_Delay(2);
     SDL_CloseAudioDevice(device_);  // waits for the callback to return
   }

@@ -47,7 +47,7 @@ class DesktopHost {
   }
 
   // What can refuse the run is looked at before any window opens: the recording to replay,
-  // and the files to write. The exit status when it refuses, or 0.
+  // and the files to write. The exit status when it refuses, or 0. Nothing is recorded yet.
   int prepare() {
     std::string error;
     settings_ = load_settings(settings_path());
@@ -55,6 +55,8 @@ class DesktopHost {
     if (!options_.replay.empty()) {
       KeyScript script;
       if (!read_key_script(options_.replay, script, error)) return refuse(error);
+      if (!script.cut_line.empty())
+        std::fprintf(stderr, "quelvaris: %s\n", script.cut_line.c_str());
       seed_ = script.seed.value_or(1);
       last_step_ = script.last_step();
       closed_after_ = script.closed_after;
@@ -67,9 +69,7 @@ class DesktopHost {
       game_.keep_audio_calls(true);
       game_.set_observer(trace_.get());
     }
-    // A replay is not recorded again on its own.
-    int keep = replay_ ? 0 : settings_.settings.replays_kept;
-    if (!recording_.open(options_.record, keep, seed_, error)) return refuse(error);
+    if (!recording_.check(options_.record, error)) return refuse(error);
     return 0;
   }
 
@@ -100,7 +100,8 @@ class DesktopHost {
       report(e.what());
       return 1;
     }
-    return finish_trace();
+    int code = finish_trace();
+    return code == 0 && !recording_.named_whole() ? 1 : code;
   }
 
  private:
@@ -128,8 +129,13 @@ class DesktopHost {
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
     if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
-    recording_.step(step, keys);
-    if (!game_.step(keys)) {  // the staff roll has run out
+    recording_.step(step, keys);  // before the step: a step that fails is in the recording
+    bool going = game_.step(keys);
+    if (!recording_.started()) {  // the game is under way: recorded from its first step on
+      recording_.start(replay_ ? 0 : settings_.settings.replays_kept, seed_);
+      recording_.step(step, keys);
+    }
+    if (!going) {  // the staff roll has run out
       recording_.ended(step);
       running_ = false;
     }

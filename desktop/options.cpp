@@ -16,6 +16,10 @@ void add_ranged(CLI::App& app, const char* name, std::optional<int>& into, int l
   app.add_option(name, into, what)->check(CLI::Range(low, high))->type_name("N");
 }
 
+// An empty file name would quietly mean no file at all: a normal game instead of the replay.
+const CLI::Validator kFileName(
+    [](const std::string& name) { return name.empty() ? "an empty file name" : ""; }, "");
+
 void describe(CLI::App& app, Options& o) {
   add_ranged(app, "--scale", o.scale, 1, 8, "window scale 1..8 (client area N*432 x N*568)");
   auto* full = app.add_flag_callback(
@@ -27,9 +31,15 @@ void describe(CLI::App& app, Options& o) {
   add_ranged(app, "--music-volume", o.music_volume, 0, 100, "music volume 0..100 (100 = full)");
   add_ranged(app, "--effects-volume", o.effects_volume, 0, 100, "effects volume 0..100");
   app.add_flag("--mute", o.mute, "silence music and effects for this run");
-  app.add_option("--record", o.record, "record this game to FILE")->type_name("FILE");
-  app.add_option("--replay", o.replay, "play a recording in the window")->type_name("FILE");
-  app.add_option("--trace", o.trace, "write the simulator's trace format")->type_name("FILE");
+  app.add_option("--record", o.record, "record this game to FILE")
+      ->check(kFileName)
+      ->type_name("FILE");
+  app.add_option("--replay", o.replay, "play a recording in the window")
+      ->check(kFileName)
+      ->type_name("FILE");
+  app.add_option("--trace", o.trace, "write the simulator's trace format")
+      ->check(kFileName)
+      ->type_name("FILE");
 }
 
 }  // namespace

@@ -1,38 +1,91 @@
 #include "desktop/recording.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 #include "desktop/replay_folder.hpp"
 
 namespace qv {
+namespace {
 
-bool GameRecording::open(const std::string& named_path, int keep_automatic, uint32_t seed,
-                         std::string& error) {
-  // The player named the file, so it may replace one that is there.
-  if (!named_path.empty() && !named_.open(named_path, true, seed, error)) return false;
-  if (keep_automatic <= 0) return true;
-  std::string folder = replay_folder();
-  if (folder.empty()) return true;
+// Whether `path` could be written, found without creating or changing it: a file that is there
+// is opened for writing and closed untouched (a pipe without a reader is refused, not waited
+// for); for one that is not, its folder must take new files.
+bool can_write(const std::string& path, std::string& why) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
+  if (errno == ENOENT) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0) return true;
+  }
+  why = std::strerror(errno);
+  return false;
+}
+
+void warn(const std::string& line) {
+  std::fprintf(stderr, "quelvaris: %s\n", line.c_str());
+}
+
+}  // namespace
+
+bool GameRecording::check(const std::string& named_path, std::string& error) {
+  named_path_ = named_path;
   std::string why;
-  if (!automatic_.open(new_replay_path(folder), false, seed, why))
-    std::fprintf(stderr, "quelvaris: %s\n", why.c_str());
-  prune_replays(folder, keep_automatic);
-  return true;
+  if (named_path.empty() || can_write(named_path, why)) return true;
+  error = "cannot write the recording " + named_path + ": " + why;
+  return false;
+}
+
+void GameRecording::start(int keep_automatic, uint32_t seed) {
+  if (started_) return;
+  started_ = true;
+  std::string error;  // reported with the failures of the writes
+  // The player named the file, so it may replace one that is there.
+  if (!named_path_.empty()) named_.open(named_path_, true, seed, error);
+  std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
+  if (!folder.empty()) {
+    automatic_.open(new_replay_path(folder), false, seed, error);
+    prune_replays(folder, keep_automatic);
+  }
+  report_failures();
 }
 
 void GameRecording::step(int64_t step, StepKeys keys) {
   named_.step(step, keys);
   automatic_.step(step, keys);
+  report_failures();
 }
 
 void GameRecording::closed(int64_t step) {
   named_.closed(step);
   automatic_.closed(step);
+  report_failures();
 }
 
 void GameRecording::ended(int64_t step) {
   named_.ended(step);
   automatic_.ended(step);
+  report_failures();
+}
+
+// Each recording's first failure is one line; the game plays on.
+void GameRecording::report_failures() {
+  if (!named_reported_ && !named_.failure().empty()) {
+    warn(named_.failure());
+    named_reported_ = true;
+  }
+  if (!automatic_reported_ && !automatic_.failure().empty()) {
+    warn(automatic_.failure());
+    automatic_reported_ = true;
+  }
 }
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 // The recordings of a game in the window: the one the player asked for with --record, and the
-// one every game leaves in the replay folder on its own.
+// one every game leaves in the replay folder on its own. They begin once the window is open and
+// the first step has run, so that a start that fails leaves the folder and the file as they
+// were.
 #pragma once
 
 #include <string>
@@ -10,15 +12,27 @@ namespace qv {
 
 class GameRecording {
  public:
-  // Opens the recordings; false, with a line naming the file, when the named one cannot be
-  // written. A replay folder that cannot be written only costs the automatic recording.
-  bool open(const std::string& named_path, int keep_automatic, uint32_t seed, std::string& error);
+  // Before the window opens: false, with a line naming the file, when the file the player
+  // named (if any) cannot be written. Nothing is written yet.
+  bool check(const std::string& named_path, std::string& error);
+  // Opens the recordings, once: a replay folder that cannot be written only costs the
+  // automatic recording (`keep_automatic` 0 asks for none).
+  void start(int keep_automatic, uint32_t seed);
+  bool started() const { return started_; }
   void step(int64_t step, StepKeys keys);
   void closed(int64_t step);
   void ended(int64_t step);
+  // False when the recording the player named was not written whole: the game's exit status
+  // says so at its end.
+  bool named_whole() const { return named_.failure().empty(); }
 
  private:
+  void report_failures();
+
+  std::string named_path_;
   Recorder named_, automatic_;
+  bool started_ = false;
+  bool named_reported_ = false, automatic_reported_ = false;
 };
 
 }  // namespace qv

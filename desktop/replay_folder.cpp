@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -40,17 +42,40 @@ std::string new_replay_path(const std::string& folder) {
   return path.string();
 }
 
+std::optional<ReplayBegan> replay_began(const std::string& name) {
+  // "YYYY-MM-DD_HH-MM-SS", fixed width, so that the stamps compare as the times do.
+  constexpr std::string_view kPattern = "0000-00-00_00-00-00";
+  constexpr std::string_view kExtension = ".keys";
+  if (name.size() < kPattern.size() + kExtension.size() || !name.ends_with(kExtension))
+    return std::nullopt;
+  for (size_t i = 0; i < kPattern.size(); ++i) {
+    bool digit = name[i] >= '0' && name[i] <= '9';
+    if (kPattern[i] == '0' ? !digit : name[i] != kPattern[i]) return std::nullopt;
+  }
+  ReplayBegan began{name.substr(0, kPattern.size()), 1};
+  std::string_view rest(name);
+  rest = rest.substr(kPattern.size(), rest.size() - kPattern.size() - kExtension.size());
+  if (rest.empty()) return began;
+  // The second game begun within one second is "-2", and so on.
+  if (rest.size() < 2 || rest.size() > 3 || rest[0] != '-' || rest[1] == '0') return std::nullopt;
+  began.game = 0;
+  for (char c : rest.substr(1)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    began.game = began.game * 10 + (c - '0');
+  }
+  return began;
+}
+
 void prune_replays(const std::string& folder, int keep) {
   std::error_code ec;
-  std::vector<fs::path> files;
-  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
-    if (e.is_regular_file(ec) && e.path().extension() == ".keys") files.push_back(e.path());
-  // The names are dates and times, so they sort oldest first.
-  std::sort(files.begin(), files.end());
-  size_t excess = files.size() > static_cast<size_t>(std::max(keep, 0))
-                      ? files.size() - static_cast<size_t>(std::max(keep, 0))
-                      : 0;
-  for (size_t i = 0; i < excess; ++i) fs::remove(files[i], ec);
+  std::vector<std::pair<ReplayBegan, fs::path>> games;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+    std::optional<ReplayBegan> began = replay_began(e.path().filename().string());
+    if (began && e.is_regular_file(ec)) games.emplace_back(*began, e.path());
+  }
+  std::sort(games.begin(), games.end());  // oldest first
+  size_t kept = static_cast<size_t>(std::max(keep, 0));
+  for (size_t i = 0; i + kept < games.size(); ++i) fs::remove(games[i].second, ec);
 }
 
 }  // namespace qv

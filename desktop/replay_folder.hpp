@@ -3,15 +3,27 @@
 // newest few kept.
 #pragma once
 
+#include <compare>
+#include <optional>
 #include <string>
 
 namespace qv {
 
-// The folder, made if missing; empty when there is no home to put it in.
+// The folder, made if missing; empty when there is no home to put it in or it cannot be made
+// (a home nobody may write keeps no recordings, and is not nagged about it).
 std::string replay_folder();
 // A new file name in the folder for a game starting now: "2026-12-08_14-03-55.keys".
 std::string new_replay_path(const std::string& folder);
-// Deletes the oldest recordings until at most `keep` are left.
+// When the game of a file the folder holds began, read from its name; nothing for a name the
+// game does not give.
+struct ReplayBegan {
+  std::string stamp;  // "2026-12-08_14-03-55"
+  int game = 1;       // within that second: 1, or the name's "-2" and on
+  auto operator<=>(const ReplayBegan&) const = default;
+};
+std::optional<ReplayBegan> replay_began(const std::string& file_name);
+// Deletes the recordings of the games that began first until at most `keep` are left. Files
+// of other names are the player's and are left alone.
 void prune_replays(const std::string& folder, int keep);
 
 }  // namespace qv

@@ -36,7 +36,8 @@ bool parse_number(const std::string& text, size_t most_digits, int64_t& value) {
 // No line of a script or a recording comes near this; an endless one is refused, not read.
 constexpr size_t kLongestLine = 4096;
 
-enum class LineRead { line, none, too_long };
+// `unended`: the last line of the file, with no newline after it.
+enum class LineRead { line, unended, none, too_long };
 
 LineRead read_line(std::istream& in, std::string& line) {
   line.clear();
@@ -46,7 +47,7 @@ LineRead read_line(std::istream& in, std::string& line) {
     if (line.size() == kLongestLine) return LineRead::too_long;
     line += static_cast<char>(c);
   }
-  return line.empty() ? LineRead::none : LineRead::line;
+  return line.empty() ? LineRead::none : LineRead::unended;
 }
 
 class ScriptReader {
@@ -134,7 +135,14 @@ bool parse_key_script(std::istream& in, KeyScript& out, std::string& error) {
               std::to_string(kLongestLine) + " characters";
       return false;
     }
-    if (!reader.line(line, line_no)) return false;
+    if (reader.line(line, line_no)) continue;
+    // A recording cut off by a crash or a full disk: its last line may be incomplete. It is
+    // left out, and the rest replays.
+    if (got != LineRead::unended || !out.seed) return false;
+    out.cut_line = "key script line " + std::to_string(line_no) +
+                   " is cut off; the recording replays up to the line before it";
+    error.clear();
+    return true;
   }
 }
 
@@ -158,6 +166,7 @@ bool read_key_script(const std::string& path, KeyScript& out, std::string& error
     error = path + ": " + error;
     return false;
   }
+  if (!out.cut_line.empty()) out.cut_line = path + ": " + out.cut_line;
   if (in.bad()) {
     error = path + ": cannot read it";
     return false;

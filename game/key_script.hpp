@@ -54,6 +54,9 @@ struct KeyScript {
   std::vector<ScoreLine> scores;        // "score STEP N HOW"
   // The step of the line a reader refused for coming after a later step.
   std::optional<int64_t> out_of_order_at;
+  // A recording cut off in its last line: the line, incomplete and left out, named for a
+  // warning. Empty when the script was read whole.
+  std::string cut_line;
   // Where a replay of it stops: where the game stopped, or, for a recording cut short, at its
   // last line. A plain key script (no seed) says nothing of that.
   std::optional<int64_t> last_step() const;
@@ -61,7 +64,8 @@ struct KeyScript {
 
 // Reads a key script: lines "STEP KEYS" in ascending STEP, blank lines and # comments allowed;
 // a recording adds "seed N", "tap:KEY" words and a last line "STEP close" or "STEP end".
-// False with a message naming the line when the script is malformed.
+// False with a message naming the line when the script is malformed, save that a recording's
+// last line, when no newline ends it, may be incomplete: it is left out and named in cut_line.
 bool parse_key_script(std::istream& in, KeyScript& out, std::string& error);
 bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& error);
 // Reads a key script from a file: false with one line naming the file (and the line) when it

@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
   if (!keys_path.empty()) {
     std::string error;
     if (!qv::read_key_script(keys_path, script, error)) return fail(error);
+    if (!script.cut_line.empty()) std::cerr << "quelvaris-sim: " << script.cut_line << "\n";
   }
   // A recording replays as it was played: its seed, and stopping where the game stopped,
   // closing the window if it was closed. Options given on the command line come first.

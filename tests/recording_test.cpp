@@ -1,145 +1,270 @@
-// Recordings of format 2 prove their scores: credits are told from the game's state, and the
-// verifier catches every kind of tampering at the step where it shows.
-#include <gtest/gtest.h>
+// The recordings of games: what the recorder writes and how it says a write failed, the
+// recordings of a game in the window and the replay folder they keep, and the reader of a
+// recording cut off by a crash.
+#include "desktop/recording.hpp"
 
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <sstream>
 
-#include "game/credits.hpp"
-#include "game/verify.hpp"
-#include "sim/simulator.hpp"
+#include "audio/audio_sdl.hpp"
+#include "desktop/options.hpp"
+#include "desktop/recorder.hpp"
+#include "desktop/replay_folder.hpp"
+#include "game/key_script.hpp"
 
 namespace qv {
 namespace {
 
-const char* start_name(CreditStart how) {
-  switch (how) {
-    case CreditStart::title:
-      return "title";
-    case CreditStart::title_ten_ships:
-      return "ten ships";
-    case CreditStart::continued:
-      return "continue";
-    case CreditStart::restarted:
-      return "restart";
+namespace fs = std::filesystem;
+
+class Recordings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("qv-recordings-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
   }
-  return "?";
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  static std::string read(const std::string& file) {
+    std::stringstream s;
+    s << std::ifstream(file, std::ios::binary).rdbuf();
+    return s.str();
+  }
+  static KeyScript parse(const std::string& text) {
+    std::istringstream in(text);
+    KeyScript script;
+    std::string error;
+    EXPECT_TRUE(parse_key_script(in, script, error)) << error << "\n" << text;
+    return script;
+  }
+  std::set<std::string> names(const fs::path& folder) const {
+    std::set<std::string> out;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder))
+      out.insert(e.path().filename().string());
+    return out;
+  }
+
+  fs::path folder_;
+};
+
+// A game of 3000 steps: Space held from step 3, Left tapped within step 150.
+void play(GameRecording& recording) {
+  for (int64_t step = 1; step <= 3000; ++step) {
+    StepKeys keys{static_cast<uint8_t>(step >= 3 ? kKeySpace : 0), 0};
+    if (step == 3) keys.went_down = kKeySpace;
+    if (step == 150) keys.went_down |= kKeyLeft;
+    recording.step(step, keys);
+  }
 }
 
-// Every credit a key script's game begins and ends, as "STEP what" in order.
-std::string credits_of(const std::string& script_path) {
-  KeyScript script;
+// Files of this process may grow to `bytes` at most (a disk that fills up), while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &before_);
+    rlimit limit = before_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &before_);
+    std::signal(SIGXFSZ, signal_);
+  }
+
+ private:
+  rlimit before_{};
+  void (*signal_)(int);
+};
+
+TEST_F(Recordings, TheRecorderWritesWholeLinesAndTheCopySavedMidGameReplaysToThatStep) {
+  Recorder recorder;
   std::string error;
-  EXPECT_TRUE(read_key_script(std::string(QV_SOURCE_DIR) + "/" + script_path, script, error))
-      << error;
-  Simulator sim(script.seed.value_or(1), script.lines);
-  CreditWatch watch;
-  std::string events;
-  auto note = [&](const CreditNews& news) {
-    std::string at = std::to_string(sim.current_step()) + " ";
-    if (news.started) events += at + start_name(*news.started) + "; ";
-    if (news.ended)
-      events += at + credit_end_name(*news.ended) + " " + std::to_string(news.score) + "; ";
-  };
-  sim.start();
-  note(watch.after_step(sim.game()));
-  while (sim.current_step() < script.last_step().value_or(10000) && sim.step())
-    note(watch.after_step(sim.game()));
-  if (sim.ended()) note(watch.after_step(sim.game()));
-  return events;
+  ASSERT_TRUE(recorder.open(path("game.keys"), false, 77, error)) << error;
+  for (int64_t step = 1; step <= 250; ++step)
+    recorder.step(step, {static_cast<uint8_t>(step >= 3 ? kKeySpace : 0),
+                         static_cast<uint8_t>(step == 3 ? kKeySpace : 0)});
+  recorder.mark(250);  // the page saves a copy here
+  recorder.mark(250);  // and again: one line is enough
+  EXPECT_EQ(parse(read(path("game.keys"))).last_step(), 250);
+  recorder.step(251, {kKeySpace | kKeyUp, kKeyUp});
+  recorder.closed(251);
+  EXPECT_EQ(read(path("game.keys")),
+            "# Quelvaris recording: quelvaris-sim --keys FILE replays it\nseed 77\n"
+            "3 space\n100 space\n200 space\n250 space\n251 space up\n251 close\n");
+  EXPECT_TRUE(recorder.failure().empty());
+  EXPECT_FALSE(recorder.open(path("game.keys"), false, 1, error));  // never over a game
 }
 
-TEST(Credits, BeginAtStartsContinuesAndRestartsAndEndAtGameOverOrTheStaffRoll) {
+// Each recording's first failure is one line naming its file; the player's makes the game exit
+// 1 at its end (named_whole), the automatic one is only warned of; neither stops the game, and
+// what was written before the failure replays.
+TEST_F(Recordings, AFailedRecordingIsOneLineAndOnlyThePlayersCountsAgainstTheGame) {
+  constexpr rlim_t kNoLimit = RLIM_INFINITY, kFull = 400;  // the game needs some 570 bytes
   struct Case {
-    const char* script;
-    const char* credits;
-  };
-  const Case cases[] = {
-      {"tests/data/replays/scripts/space_continue.keys",
-       "150 title; 824 over 2200; 1000 continue; 1608 over 5700; "},
-      {"tests/data/replays/scripts/space_restart.keys",
-       "150 title; 1003 over 2500; 1400 restart; 2073 over 4300; "},
-      {"tests/data/replays/scripts/left_ten_ships.keys", "150 ten ships; 2580 over -1300; "},
-      {"tests/data/replays/scripts/space_and_left.keys", "150 ten ships; 1674 over -2200; "},
-      {"tests/data/replays/scripts/up_and_down.keys",
-       "150 title; 1003 over 2100; 1500 restart; 2352 over 3800; "},
-      {"tests/data/replays/scripts/title_close.keys", ""},
-      // Up tapped on every resting GameOver picture; the last credit sees the staff roll out.
-      {"tests/data/whole_game.keys",
-       "150 title; 1067 over 2100; 1200 continue; 1659 over 4800; 1800 continue; "
-       "2310 over 7300; 2500 continue; 2659 over 5200; 2800 continue; 2959 over 5400; "
-       "3100 continue; 3252 over 5000; 3400 continue; 3783 ending 200; "},
-  };
-  for (const Case& c : cases) EXPECT_EQ(credits_of(c.script), c.credits) << c.script;
-}
-
-// Space on the title, the ship parked where it starts: its game is over at step 824 with
-// 2200, and the window is closed at step 1000.
-std::string short_recording() {
-  Simulator sim(2, {{150, kSimSpace}});
-  std::string text;
-  sim.record_to(&text);
-  sim.start();
-  while (sim.current_step() < 1000) sim.step();
-  sim.close();
-  return text;
-}
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-  size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-// The whole line that begins with `head`, with its newline.
-std::string line_of(const std::string& text, const std::string& head) {
-  size_t at = text.find("\n" + head) + 1;
-  return text.substr(at, text.find('\n', at) + 1 - at);
-}
-
-TEST(Verify, CatchesEveryTamperingAtItsStep) {
-  const std::string original = short_recording();
-  const std::string check500 = line_of(original, "check 500 ");
-  const std::string keys150 = line_of(original, "150 ");
-  const std::string check200 = line_of(original, "check 200 ");
-  std::string flipped = check500;
-  flipped[flipped.size() - 2] = flipped[flipped.size() - 2] == '0' ? '1' : '0';
-  struct Case {
-    const char* what;
-    std::string text;
-    int status;
-    int64_t step;
+    const char* named;
+    rlim_t file_size;
+    bool named_whole;
+    int lines;
     const char* says;
+  } cases[] = {
+      {"/dev/full", kNoLimit, false, 1, "cannot write the recording /dev/full: No space left"},
+      {"mine.keys", kFull, false, 2, "mine.keys: File too large"},
+      {"", kFull, true, 1, "File too large"},
+      {"mine.keys", kNoLimit, true, 0, ""},
   };
-  const Case cases[] = {
-      {"untouched", original, 0, 1000, "verified, 1000 steps, scores 2200 (over)"},
-      // Right on the title changes nothing in the game but the keys it was given.
-      {"a key line changed", replaced(original, "150 space\n", "150 space right\n"), 1, 200,
-       "diverges at step 200"},
-      {"a score raised", replaced(original, "score 824 2200", "score 824 2300"), 1, 824,
-       "score at step 824 is 2200, not 2300"},
-      {"a score left out", replaced(original, "score 824 2200 over\n", ""), 1, 824,
-       "score at step 824 is 2200, not in the recording"},
-      {"a check value changed", replaced(original, check500, flipped), 1, 500,
-       "diverges at step 500"},
-      {"a check value removed", replaced(original, check500, ""), 1, 500,
-       "no check value at step 500"},
-      {"a line reordered", replaced(replaced(original, keys150, ""), check200, check200 + keys150),
-       1, 150, "diverges at step 150 (a line out of order)"},
-      {"cut short mid-credit, claiming its score",
-       original.substr(0, original.find("check 700 ") + check500.size()) + "score 824 2200 over\n",
-       1, 800, "no check value at step 800"},
-      {"format 1: no check values", "seed 2\n150 space\n1000 close\n", 1, 0,
-       "format 1, no check values: it replays, but proves nothing"},
-      {"a newer format", replaced(original, "format 2\n", "format 3\n"), 2, 0,
-       "made by a newer Quelvaris: format 3"},
+  const char* state_before = std::getenv("XDG_STATE_HOME");
+  std::string saved_state = state_before ? state_before : "";
+  setenv("XDG_STATE_HOME", path("state").c_str(), 1);
+  fs::path replays = folder_ / "state" / "quelvaris" / "replays";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    fs::remove_all(folder_ / "state");
+    std::string named = *c.named == '/' || !*c.named ? c.named : path(c.named);
+    GameRecording recording;
+    std::string error;
+    ASSERT_TRUE(recording.check(named, error)) << error;
+    ::testing::internal::CaptureStderr();
+    {
+      FileSizeLimit limit(c.file_size);
+      recording.start(20, 5);
+      play(recording);
+      recording.closed(3000);
+    }
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(recording.named_whole(), c.named_whole);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), c.lines) << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    ASSERT_EQ(names(replays).size(), 1u);
+    std::string automatic = read((replays / *names(replays).begin()).string());
+    KeyScript replayed = parse(automatic);
+    EXPECT_EQ(replayed.closed_after == 3000, c.file_size == kNoLimit);
+    if (c.file_size != kNoLimit) {
+      EXPECT_FALSE(replayed.cut_line.empty());  // the last write was cut off within its line
+      EXPECT_GE(replayed.last_step(), 1000);
+    }
+    if (*c.named == 'm') {
+      EXPECT_EQ(read(named), automatic);
+    }
+  }
+  if (state_before)
+    setenv("XDG_STATE_HOME", saved_state.c_str(), 1);
+  else
+    unsetenv("XDG_STATE_HOME");
+}
+
+// Before the window opens the file the player named is only looked at: a file that is there
+// keeps its bytes, a missing one is not made.
+TEST_F(Recordings, TheNamedFileIsCheckedWithoutBeingTouched) {
+  std::ofstream(path("old.keys")) << "seed 1\n5 close\n";
+  struct Case {
+    std::string file;
+    bool writable;
+  } cases[] = {{path("old.keys"), true},
+               {path("new.keys"), true},
+               {path("missing/new.keys"), false},
+               {folder_.string(), false},
+               {"/dev/full", true}};
+  for (const Case& c : cases) {
+    GameRecording recording;
+    std::string error;
+    EXPECT_EQ(recording.check(c.file, error), c.writable) << c.file;
+    if (!c.writable) {
+      EXPECT_NE(error.find(c.file), std::string::npos) << error;
+    }
+  }
+  EXPECT_EQ(read(path("old.keys")), "seed 1\n5 close\n");
+  EXPECT_FALSE(fs::exists(path("new.keys")));
+}
+
+// The folder keeps the games that began last: "-2" began after the plain name of its second,
+// "-10" after "-9"; files of other names are the player's.
+TEST_F(Recordings, PruningKeepsTheGamesThatBeganLastAndLeavesOtherFilesAlone) {
+  for (const char* name :
+       {"2026-12-08_14-03-55-2.keys", "2026-12-08_14-03-55.keys", "2026-12-08_14-03-55-10.keys",
+        "2026-12-08_14-03-55-9.keys", "2026-12-08_14-03-54.keys", "2026-12-09_00-00-00.keys",
+        "mine.keys", "2026-12-08_14-03-5x.keys", "2026-12-08_14-03-55-2.txt"})
+    std::ofstream(path(name)) << "seed 1\n";
+  prune_replays(folder_.string(), 3);
+  EXPECT_EQ(names(folder_),
+            (std::set<std::string>{"2026-12-08_14-03-55-9.keys", "2026-12-08_14-03-55-10.keys",
+                                   "2026-12-09_00-00-00.keys", "mine.keys",
+                                   "2026-12-08_14-03-5x.keys", "2026-12-08_14-03-55-2.txt"}));
+}
+
+// Only a recording's last line, with no newline after it, may be cut off: it is left out and
+// named, and the rest replays. A bad line anywhere else is refused as ever.
+TEST(KeyScriptReader, OnlyARecordingsUnendedLastLineMayBeCutOff) {
+  struct Case {
+    const char* text;
+    const char* refused_at;  // nullptr: read
+    size_t lines;
+    bool cut;
+  } cases[] = {
+      {"seed 5\n10 space\n450 spa", nullptr, 1, true},
+      {"seed 5\n10 space\n4", nullptr, 1, true},          // "4" of "450 ...": before the last line
+      {"seed 5\n10 space\n450 left", nullptr, 2, false},  // whole, though unended
+      {"seed 5\n10 space\n450 spa\n", "line 3", 0, false},
+      {"seed 5\n10 spa\n450 space", "line 2", 0, false},
+      {"10 space\n450 spa", "line 2", 0, false},  // a plain key script: no recording
+      {"450 spa", "line 1", 0, false},
   };
   for (const Case& c : cases) {
     std::istringstream in(c.text);
-    Verdict v = verify_text(in);
-    EXPECT_EQ(v.status, c.status) << c.what << ": " << v.text;
-    EXPECT_EQ(v.step, c.step) << c.what << ": " << v.text;
-    EXPECT_EQ(v.text, c.says) << c.what;
+    KeyScript script;
+    std::string error;
+    bool read = parse_key_script(in, script, error);
+    EXPECT_EQ(read, !c.refused_at) << c.text;
+    if (c.refused_at) {
+      EXPECT_NE(error.find(c.refused_at), std::string::npos) << error;
+      continue;
+    }
+    EXPECT_EQ(script.lines.size(), c.lines) << c.text;
+    EXPECT_EQ(!script.cut_line.empty(), c.cut) << c.text;
+    if (c.cut) {
+      EXPECT_NE(script.cut_line.find("line 3"), std::string::npos) << script.cut_line;
+    }
   }
+}
+
+TEST(DesktopOptions, AnEmptyFileNameIsRefused) {
+  for (const char* option : {"--replay", "--record", "--trace"}) {
+    Options o;
+    const char* args[] = {"quelvaris", option, ""};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(parse_options(3, args, o), 2) << option;
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(option), std::string::npos);
+  }
+}
+
+// While paused no sound is played, so a close has nothing to fade out and does not wait for
+// it. (The wait it would have is 150 ms at least; the best of three closes is far below.)
+TEST(SdlAudio, ACloseWhilePausedDoesNotWaitForAFade) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  auto best = std::chrono::steady_clock::duration::max();
+  for (int i = 0; i < 3; ++i) {
+    std::unique_ptr<PlayerAudio> audio = open_sdl_audio();
+    audio->pause(true);
+    auto begin = std::chrono::steady_clock::now();
+    audio.reset();
+    best = std::min(best, std::chrono::steady_clock::now() - begin);
+  }
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_LT(best, std::chrono::milliseconds(150));
 }
 
 }  // namespace

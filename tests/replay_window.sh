@@ -2,7 +2,8 @@
 # A game played in the window replays exactly: the real game is driven with random key
 # presses, holds and taps shorter than a step, recording itself and writing its trace; the
 # simulator's replay of the recording and the window's own replay of it must show the same
-# game, record for record. A recording cut short by SIGKILL replays up to its last second.
+# game, record for record. A recording cut short by SIGKILL replays up to its last second; one
+# that cannot be written is said once and makes the exit status 1.
 set -euo pipefail
 build=$1
 . tests/lib/xsession.sh
@@ -81,4 +82,16 @@ frames "$work/killed.jsonl" >"$work/d"
 n=$(wc -l <"$work/c")
 [ "$(wc -l <"$work/d")" -lt "$n" ] && n=$(wc -l <"$work/d")
 cmp -s <(head -n "$n" "$work/c") <(head -n "$n" "$work/d") || fail "the cut recording's replay differs from the game"
-echo "replays: $(wc -l <"$work/a") records the same live, in the simulator and in the window; $n of the cut game"
+
+# A recording that cannot be written is one line on stderr; the game plays on and says so in
+# its exit status at its end.
+launch_game "$work/full.err" "$game" --record /dev/full
+for _ in $(seq 600); do [ -s "$work/full.err" ] && break; sleep 0.05; done
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 30 || true  # its status is the point: set -e must not end the script
+[ "$xs_exit" = 1 ] || fail "--record /dev/full: exit $xs_exit, not 1"
+[ "$(cat "$work/full.err")" = "quelvaris: cannot write the recording /dev/full: No space left on device" ] ||
+  fail "--record /dev/full said: $(head -c 600 "$work/full.err")"
+
+echo "replays: $(wc -l <"$work/a") records the same live, in the simulator and in the window; $n of the cut game;" \
+  "an unwritable recording is one line and exit 1"

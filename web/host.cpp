@@ -95,9 +95,10 @@ class WebHost {
     trace_copy_ = trace_text_.str();
     return trace_copy_;
   }
-  // What the recorder has written so far: every step up to the last one run.
+  // What the recorder has written so far, ending with a line for the last step run: a copy
+  // saved now replays up to that step on its own.
   const std::string& recording() {
-    std::fflush(nullptr);
+    recorder_.mark(game_.current_step());
     std::ifstream in(kRecordingPath, std::ios::binary);
     recording_copy_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return recording_copy_;

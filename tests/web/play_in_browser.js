@@ -231,8 +231,11 @@ async function main() {
 
     fs.writeFileSync(path.join(out, 'page-trace.jsonl'), trace);
     fs.writeFileSync(path.join(out, 'recording.keys'), recording);
+    const lastLine = recording.trimEnd().split('\n').pop();
+    if (Number(lastLine.split(' ')[0]) !== last) fail(`the recording ends at '${lastLine}', not at step ${last}`);
+    // The saved recording says itself how far the game went: no --steps.
     const replay = execFileSync(simulator, ['--keys', path.join(out, 'recording.keys'),
-                                            '--steps', String(last), '--trace', '-'],
+                                            '--trace', '-'],
                                 { maxBuffer: 1 << 30 }).toString();
     fs.writeFileSync(path.join(out, 'sim-trace.jsonl'), replay);
     const pageRecords = gameRecords(trace), simRecords = gameRecords(replay);
