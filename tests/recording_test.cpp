@@ -19,8 +19,8 @@
 
 #include "audio/audio_sdl.hpp"
 #include "desktop/options.hpp"
-#include "desktop/recorder.hpp"
 #include "desktop/replay_folder.hpp"
+#include "front/recorder.hpp"
 #include "game/key_script.hpp"
 
 namespace qv {
