@@ -1,7 +1,5 @@
 #include "system/media.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,35 +10,31 @@
 #include <cstring>
 
 #include "system/context.hpp"
+#include "system/regular_file.hpp"
 
 namespace qv {
 namespace {
 
 // Our largest file, an effect, has 84 KB and our longest tune 15 KB; anything past this is
 // not ours and is left unread, as if it were missing, before it costs time or memory.
-constexpr off_t kLargestFile = off_t{4} << 20;
+constexpr int64_t kLargestFile = int64_t{4} << 20;
 
-// Only a regular file is read: a pipe or a device under a tune's name would hold the game.
-// What was opened is what is checked, so that nothing swapped in under the name between a
-// look and the open gets past; and the open itself never waits, not even for a pipe.
+// Only a regular file is read (see open_regular_file): a pipe or a device under a tune's name
+// would hold the game.
 bool read_file(const std::string& path, std::vector<uint8_t>& out) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  int64_t size = 0;
+  int fd = open_regular_file(path, kLargestFile, &size);
   if (fd < 0) return false;
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kLargestFile;
-  if (ok) {
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < out.size()) {
-      ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    ok = got == out.size();  // a file cut short while it was read is no file of ours
+  out.resize(static_cast<size_t>(size));
+  size_t got = 0;
+  while (got < out.size()) {
+    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
   }
   ::close(fd);
-  return ok;
+  return got == out.size();  // a file cut short while it was read is no file of ours
 }
 
 char lower(char c) {
@@ -152,7 +146,8 @@ const Media::Loaded& Media::load(std::string_view name) {
   if (it != files_.end()) return it->second;
   Loaded f;
   std::vector<uint8_t> bytes;
-  f.found = read_file(std::string(path), bytes);
+  f.found =
+      read_file(folder_.empty() ? std::string(path) : folder_ + "/" + std::string(path), bytes);
   if (f.found) {
     if (auto song = parse_midi(bytes.data(), bytes.size()))
       f.song = std::make_unique<MidiSong>(std::move(*song));
