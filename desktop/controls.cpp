@@ -5,10 +5,6 @@
 namespace qv {
 namespace {
 
-bool is_pause_key(SDL_Keycode key) {
-  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
-}
-
 bool is_fullscreen_key(const SDL_Keysym& k) {
   return k.sym == SDLK_F11 ||
          ((k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER) && (k.mod & KMOD_ALT));
@@ -42,6 +38,8 @@ bool Controls::key(const SDL_KeyboardEvent& e) {
   if (e.type != SDL_KEYDOWN || e.repeat) return false;
   if (is_fullscreen_key(e.keysym)) {
     screen_.toggle_fullscreen();
+    choice_.fullscreen_chosen(screen_.fullscreen());
+    choice_.asked_for_size();
     save();
     return true;
   }
@@ -53,22 +51,23 @@ bool Controls::key(const SDL_KeyboardEvent& e) {
 }
 
 void Controls::window_event(const SDL_WindowEvent& e) {
-  switch (e.event) {
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-      input_.focus_lost();
-      if (pause_on_focus_loss_) pause_.set(true);
-      break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      if (screen_.resized()) save();
-      break;
-    default:
-      break;
+  bool size_changed = e.event == SDL_WINDOWEVENT_SIZE_CHANGED;
+  if (size_changed) screen_.resized();
+  if (e.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+    input_.focus_lost();
+    if (pause_on_focus_loss_) pause_.set(true);
   }
+  Uint32 flags = SDL_GetWindowFlags(screen_.window());
+  WindowState state{(flags & SDL_WINDOW_INPUT_FOCUS) != 0, (flags & SDL_WINDOW_MAXIMIZED) != 0,
+                    screen_.fullscreen() || (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0};
+  if (choice_.window_event(e.timestamp, size_changed, screen_.scale(), state)) save();
 }
 
+// One warning is enough: a file that could not be written is not tried again in this run.
 void Controls::save() {
-  if (!settings_file_.empty())
-    save_window_settings(settings_file_, screen_.scale(), screen_.fullscreen());
+  if (settings_file_.empty()) return;
+  if (!save_window_settings(settings_file_, choice_.scale(), choice_.fullscreen()))
+    settings_file_.clear();
 }
 
 }  // namespace qv

@@ -11,6 +11,7 @@
 #include "desktop/input.hpp"
 #include "desktop/pause.hpp"
 #include "desktop/screen.hpp"
+#include "desktop/window_choice.hpp"
 
 namespace qv {
 
@@ -19,8 +20,12 @@ class Controls {
   Controls(Screen& screen, PlayerInput& input, Pause& pause)
       : screen_(screen), input_(input), pause_(pause), pads_(input) {}
 
-  // Where the window's scale and fullscreen are saved, or "" when they are not to be.
-  void save_to(std::string settings_file) { settings_file_ = std::move(settings_file); }
+  // Where the window's scale and fullscreen are saved, and what the file holds of them; the
+  // file is left alone when this is never called.
+  void save_to(std::string settings_file, int saved_scale, bool saved_fullscreen) {
+    settings_file_ = std::move(settings_file);
+    choice_ = WindowChoice(saved_scale, saved_fullscreen);
+  }
   void pause_on_focus_loss(bool on) { pause_on_focus_loss_ = on; }
 
   // True when the event was the window's and the game need not see it.
@@ -36,6 +41,7 @@ class Controls {
   Pause& pause_;
   Gamepads pads_;
   std::string settings_file_;
+  WindowChoice choice_{0, false};
   bool pause_on_focus_loss_ = true;
 };
 
