@@ -77,21 +77,24 @@ struct Reading {
   std::string text;  // the line being read
 };
 
-// The next line of the file, whole with its newline; false at the end or on a read fault.
-bool next_line(FILE* file, std::string& text) {
+// The next line of the file with its newline, and its length without it; false at the end or
+// on a read fault. Of a line too long to use only the start is kept, however long it runs.
+bool next_line(FILE* file, std::string& text, size_t& length) {
   text.clear();
-  for (int c; (c = std::getc(file)) != EOF;) {
-    text.push_back(static_cast<char>(c));
-    if (c == '\n') break;
+  length = 0;
+  int c;
+  while ((c = std::getc(file)) != EOF && c != '\n') {
+    if (++length <= kLongestLine + 1) text.push_back(static_cast<char>(c));
   }
-  return !text.empty();
+  if (c == '\n') text.push_back('\n');
+  return c != EOF || length > 0;
 }
 
 char* read_line(char* str, int num, void* stream) {
   auto* r = static_cast<Reading*>(stream);
-  if (!next_line(r->file, r->text)) return nullptr;
+  size_t length = 0;
+  if (!next_line(r->file, r->text, length)) return nullptr;
   ++r->line;
-  size_t length = r->text.size() - (r->text.back() == '\n' ? 1 : 0);
   if (length > kLongestLine || r->text.size() + 1 > static_cast<size_t>(num)) {
     std::fprintf(stderr,
                  "quelvaris: %s:%d: a line of %zu characters, longer than %zu, is left out\n",
