@@ -4,7 +4,7 @@
 # folder play.sh was started from, so that the paths given to it mean what they say there; it
 # finds its music through the link beside it.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+here=$(dirname "$(readlink -f "$0")")
 (
   cd "$here"
   scripts/install-deps.sh play
