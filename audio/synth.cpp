@@ -77,10 +77,13 @@ std::string soundfont_to_use(const std::string& chosen) {
 }
 
 Synth::Synth(int32_t sample_rate, std::string soundfont, SoundfontChoice choice)
-    : rate_(sample_rate),
-      loader_((soundfont.empty() && choice == SoundfontChoice::file) || sample_rate <= 0
-                  ? nullptr
-                  : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate, choice)) {}
+    : Synth(sample_rate,
+            (soundfont.empty() && choice == SoundfontChoice::file) || sample_rate <= 0
+                ? nullptr
+                : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate, choice)) {}
+
+Synth::Synth(int32_t sample_rate, std::shared_ptr<SoundfontLoader> loader)
+    : rate_(sample_rate), loader_(std::move(loader)) {}
 
 Synth::~Synth() {
   if (loader_) loader_->abandon();

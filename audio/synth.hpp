@@ -33,6 +33,8 @@ class Synth {
   // then stands for the system's soundfont.
   explicit Synth(int32_t sample_rate, std::string soundfont = find_soundfont(),
                  SoundfontChoice choice = SoundfontChoice::file);
+  // With a loader of the caller's (null for no music).
+  Synth(int32_t sample_rate, std::shared_ptr<SoundfontLoader> loader);
   // Never waits: a soundfont still loading is left to finish (and be freed) on its own thread.
   ~Synth();
   Synth(const Synth&) = delete;
