@@ -115,6 +115,24 @@ Media::Music Media::music() const {
   return {device_.file, is_playing(device_), position(device_)};
 }
 
+void Media::save(Sequencer& into) const {
+  into.device = device_;
+  into.open = device_open_;
+}
+
+void Media::restore(const Sequencer& from) {
+  device_ = from.device;
+  device_open_ = from.open;
+}
+
+void Media::resync_sink() {
+  sink_->effect_stop();
+  if (device_open_ && is_playing(device_))
+    sink_->music_play(device_.song, position(device_));
+  else
+    sink_->music_stop();
+}
+
 void Media::set_sink(AudioSink& sink) {
   sink_ = &sink;
   for (const auto& entry : files_)

@@ -94,6 +94,16 @@ class Media {
   };
   Music music() const;
 
+  // What the layer holds of the game's state, for snapshots of the whole game: the sequencer
+  // device as it stands. Putting it back tells the sink nothing; resync_sink() does.
+  struct Sequencer;
+  void save(Sequencer& into) const;
+  void restore(const Sequencer& from);
+  // Tells the sink what it should sound now, after it heard nothing for a while (a replay
+  // jumped, or ran at another speed): the open tune from where it stands, or silence. An
+  // effect cut short meanwhile is not taken up again.
+  void resync_sink();
+
  private:
   struct Device {
     std::string alias;
@@ -122,6 +132,11 @@ class Media {
   Device device_;  // the one sequencer device, kept in place so that opening it never allocates
   bool device_open_ = false;
   Files files_;
+};
+
+struct Media::Sequencer {
+  Device device;
+  bool open = false;
 };
 
 // The media layer of the current context, installed by the host that runs the game.
