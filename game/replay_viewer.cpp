@@ -115,6 +115,32 @@ uint64_t ReplayViewer::next_due_us() const {
   return anchor_us_ + static_cast<uint64_t>(steps * kStepMs * 1000 / speed_);
 }
 
+bool ReplayViewer::scout(const Clock& real, uint64_t budget_us) {
+  if (scouted_) return false;
+  if (trail_.empty()) return true;                // not started
+  SystemContext* before = make_current(nullptr);  // the watched game's, put back after
+  if (!scout_) {
+    scout_ = std::make_unique<Game>(scout_sink_, KeySource::replay);
+    scout_->start(recording_.seed.value_or(1));
+  }
+  uint64_t until = real.now_us() + budget_us;
+  while (!scouted_ && real.now_us() < until) scouted_ = !scout_step();
+  make_current(before);
+  if (scouted_) scout_.reset();
+  return !scouted_;
+}
+
+// The scout goes on from the latest snapshot when the game being watched got further.
+bool ReplayViewer::scout_step() {
+  int64_t last_kept = trail_.latest().step();
+  if (last_kept > scout_->current_step()) trail_.latest().restore(*scout_);
+  if (scout_->current_step() >= length_ || scout_->ended()) return false;
+  int64_t next = scout_->current_step() + 1;
+  scout_->step(keys_.at(next));
+  trail_.after_step(*scout_);
+  return true;
+}
+
 void ReplayViewer::set_speed(double speed) {
   speed = std::clamp(speed, kSlowest, kFastest);
   if (speed == speed_) return;

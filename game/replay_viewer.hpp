@@ -4,6 +4,11 @@
 // before the target and runs on from it unseen and unheard, so the game at any step is exactly
 // the game a straight replay reaches there.
 //
+// Snapshots come from the game being watched as it goes and from a scout: a game of the
+// viewer's own that the host runs ahead in the time it waits for the next step, so that soon
+// after a replay starts every jump, forward as well as back, runs at most the spacing of the
+// snapshots.
+//
 // The viewer paces itself on the real clock the host hands it, at its speed. Its trace (when
 // the game has an observer) gets every step once, in order, up to the furthest step reached:
 // steps run again after a jump back are not traced again. Sound goes to the host's sink only at
@@ -13,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "game/game.hpp"
@@ -45,8 +51,10 @@ class SnapshotTrail {
 
   // After the game ran a step: a snapshot when one is due there and none is kept there yet.
   void after_step(const Game& game);
+  bool empty() const { return kept_.empty(); }
   // The latest snapshot at or before `step` (there is always the one of step 0).
   const GameSnapshot& at_or_before(int64_t step) const;
+  const GameSnapshot& latest() const { return kept_.back(); }
   int64_t spacing() const { return spacing_; }
   size_t count() const { return kept_.size(); }
   size_t bytes() const;
@@ -76,6 +84,9 @@ class ReplayViewer {
   // or at the end), at most `most` of them; how many ran. The first call after start, a
   // jump, a change of speed or the end of a pause sets where the real clock stands.
   int run_due(uint64_t now_us, int most = 100);
+  // Runs the scout ahead for about `budget_us` of the real clock (in steps of the game, so a
+  // little more); false once the whole recording has its snapshots.
+  bool scout(const Clock& real, uint64_t budget_us);
   // When the next step is due on the real clock (0: at once, as the next run_due sets it).
   uint64_t next_due_us() const;
 
@@ -119,6 +130,7 @@ class ReplayViewer {
   void hear(bool on);
   void hear_if_playing();
   void moved();
+  bool scout_step();
 
   Game& game_;
   AudioSink& sink_;
@@ -137,6 +149,9 @@ class ReplayViewer {
   uint64_t anchor_us_ = 0;
   int64_t anchor_step_ = 0;
   std::function<void()> moved_;
+  SilentSink scout_sink_;
+  std::unique_ptr<Game> scout_;
+  bool scouted_ = false;
 };
 
 }  // namespace qv

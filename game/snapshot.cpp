@@ -44,6 +44,8 @@ void GameSnapshot::take(const Game& game, const GameSnapshot* before) {
   }
 }
 
+// Into the game that took it or another game of the same replay (one that runs ahead to take
+// snapshots): nothing of the taker is kept but values.
 void GameSnapshot::restore(Game& game) const {
   game.step_ = step_;
   game.clock_.set_step(step_);
@@ -53,9 +55,9 @@ void GameSnapshot::restore(Game& game) const {
   Window& win = game.win();
   win.s = state_;
   win.score1 = score1_;
-  win.op = *op_;
-  win.time = *time_;
-  win.Bgm_Check = *bgm_check_;
+  win.op.take_schedule(*op_);
+  win.time.take_schedule(*time_);
+  win.Bgm_Check.take_schedule(*bgm_check_);
   game.context().keyboard = keyboard_;
   game.context().random = random_;
   game.media().restore(sequencer_);

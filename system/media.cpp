@@ -117,12 +117,22 @@ Media::Music Media::music() const {
 
 void Media::save(Sequencer& into) const {
   into.device = device_;
+  into.device.song = nullptr;
+  into.device.file = {};
+  into.file.assign(device_.file);
   into.open = device_open_;
 }
 
+// The tune is found among the files this layer read (the host reads all of ours ahead).
 void Media::restore(const Sequencer& from) {
+  device_open_ = false;
+  if (!from.open) return;
+  const auto& [file, f] = load(from.file);
+  if (!f.song) return;
   device_ = from.device;
-  device_open_ = from.open;
+  device_.file = file;
+  device_.song = f.song.get();
+  device_open_ = true;
 }
 
 void Media::resync_sink() {

@@ -95,7 +95,8 @@ class Media {
   Music music() const;
 
   // What the layer holds of the game's state, for snapshots of the whole game: the sequencer
-  // device as it stands. Putting it back tells the sink nothing; resync_sink() does.
+  // device as it stands, its tune by name, so that it may be put back into the media layer of
+  // another game of the same replay. Putting it back tells the sink nothing; resync_sink() does.
   struct Sequencer;
   void save(Sequencer& into) const;
   void restore(const Sequencer& from);
@@ -135,7 +136,8 @@ class Media {
 };
 
 struct Media::Sequencer {
-  Device device;
+  Device device;  // with no song: its file names the tune
+  std::string file;
   bool open = false;
 };
 
