@@ -12,6 +12,8 @@
 #include "game/key_script.hpp"
 #include "game/replay_viewer.hpp"
 #include "game/snapshot.hpp"
+#include "game/take_over.hpp"
+#include "stage/stage.hpp"
 #include "system/steady_clock.hpp"
 
 namespace qv {
@@ -71,6 +73,18 @@ void BM_Replay_RandomJumpsAfterScouting(benchmark::State& state) {
   state.counters["scouting_ms"] = scouting_ms;
 }
 BENCHMARK(BM_Replay_RandomJumpsAfterScouting)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// What starting a practice costs: one run through the route up to the boss, written as the
+// recording of a game taken over there.
+void BM_Practice_FromTheBoss(benchmark::State& state) {
+  KeyScript route;
+  std::string error;
+  read_key_script(kPracticeRoute, route, error);
+  int64_t step = 0;
+  for (auto _ : state) step = practice(route, kBossArrival)->step;
+  state.counters["step"] = static_cast<double>(step);
+}
+BENCHMARK(BM_Practice_FromTheBoss)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_Snapshot_TakeAndRestore(benchmark::State& state) {
   const KeyScript script = whole_game_replay();

@@ -24,17 +24,17 @@ void replay(const KeyScript& recording, Game& game, Enough&& enough) {
   }
 }
 
-}  // namespace
-
-TakeOver take_over(const KeyScript& original, int64_t step) {
+// The recording up to the first step at which `here` holds for the game, handed over there;
+// or, when it never holds, wherever the recording stops.
+template <typename Here>
+TakeOver take_over_where(const KeyScript& original, Here&& here) {
   TakeOver t;
   SilentSink silent;
   Game game(silent, KeySource::replay);
-  uint32_t seed = original.seed.value_or(1);
-  append_recording_head(t.recording, seed, kTakenOverFormat);
+  append_recording_head(t.recording, original.seed.value_or(1), kTakenOverFormat);
   replay(original, game, [&](const StepKeys* keys) {
     if (keys) t.writer.after_step(game, *keys, t.recording);
-    return game.current_step() >= step;
+    return here(game);
   });
   t.step = game.current_step();
   t.writer.check(game, t.recording);
@@ -43,12 +43,30 @@ TakeOver take_over(const KeyScript& original, int64_t step) {
   return t;
 }
 
+bool at_frame(const Game& game, int32_t frame) {
+  return game.win().s.stage_count >= frame;
+}
+
+}  // namespace
+
+TakeOver take_over(const KeyScript& original, int64_t step) {
+  return take_over_where(original, [&](const Game& game) { return game.current_step() >= step; });
+}
+
+std::optional<TakeOver> practice(const KeyScript& route, int32_t frame) {
+  bool reached = false;
+  TakeOver t =
+      take_over_where(route, [&](const Game& game) { return reached = at_frame(game, frame); });
+  if (!reached) return std::nullopt;
+  return t;
+}
+
 std::optional<int64_t> first_step_at_frame(const KeyScript& recording, int32_t frame) {
   SilentSink silent;
   Game game(silent, KeySource::replay);
   std::optional<int64_t> found;
   replay(recording, game, [&](const StepKeys*) {
-    if (game.win().s.stage_count >= frame) found = game.current_step();
+    if (at_frame(game, frame)) found = game.current_step();
     return found.has_value();
   });
   return found;

@@ -26,6 +26,10 @@ struct TakeOver {
 // up to the handover. The game being watched, when at that step, is the same game.
 TakeOver take_over(const KeyScript& original, int64_t step);
 
+// Practice: `route` taken over at the first step at which its stage clock reaches `frame`, in
+// one run through it; none when it never does.
+std::optional<TakeOver> practice(const KeyScript& route, int32_t frame);
+
 // The first step at which the stage clock of the recorded game reaches `frame` (the stage being
 // played: a game under way), or none when it never does.
 std::optional<int64_t> first_step_at_frame(const KeyScript& recording, int32_t frame);
