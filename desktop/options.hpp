@@ -2,6 +2,7 @@
 // the settings file holds what stays.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,11 @@ struct Options {
   std::string record;  // write a recording of the game here
   std::string replay;  // play this recording instead of the player's keys
   std::string trace;   // write the game's trace here
+  // Watching a replay: where it starts, how fast, and the step at which the player takes over.
+  std::optional<int64_t> from;
+  double speed = 1;  // 0.25, 0.5, 1, 2, 4 or 8
+  std::optional<int64_t> take_over;
+  std::optional<int32_t> practice;  // the stage frame the practice takes over at
 };
 
 // The parse went through and the game is to start.

@@ -58,21 +58,68 @@ void GameRecording::start(int keep_automatic, uint32_t seed) {
   report_failures();
 }
 
+void GameRecording::take_over(const TakeOver& taken, int keep_automatic) {
+  named_.done();
+  automatic_.done();
+  named_reported_ = automatic_reported_ = false;
+  started_ = taken_over_ = true;
+  writer_ = taken.writer;
+  text_.clear();
+  text_.reserve(4096);  // a second's lines at the most, so that play seldom allocates
+  std::string error;    // reported with the failures of the writes
+  if (!named_path_.empty()) named_.open_with(named_path_, true, taken.recording, error);
+  std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
+  if (!folder.empty()) {
+    automatic_.open_with(new_replay_path(folder), false, taken.recording, error);
+    prune_replays(folder, keep_automatic);
+  }
+  report_failures();
+}
+
+void GameRecording::after_step(const Game& game, StepKeys keys) {
+  if (!taken_over_) return;
+  writer_.after_step(game, keys, text_);
+  write_new_lines(game.current_step());
+}
+
+void GameRecording::closing(const Game& game) {
+  if (!taken_over_) return;
+  writer_.closing(game, text_);
+  write_new_lines(game.current_step());
+}
+
+void GameRecording::write_new_lines(int64_t step) {
+  named_.write_text(text_.data(), text_.size(), step);
+  automatic_.write_text(text_.data(), text_.size(), step);
+  text_.clear();
+  report_failures();
+}
+
 void GameRecording::step(int64_t step, StepKeys keys) {
+  if (taken_over_) return;  // its writer writes the keys after the step
   named_.step(step, keys);
   automatic_.step(step, keys);
   report_failures();
 }
 
 void GameRecording::closed(int64_t step) {
+  if (taken_over_) return finish_taken_over();
   named_.closed(step);
   automatic_.closed(step);
   report_failures();
 }
 
 void GameRecording::ended(int64_t step) {
+  if (taken_over_) return finish_taken_over();
   named_.ended(step);
   automatic_.ended(step);
+  report_failures();
+}
+
+// The writer wrote the last lines (the close line, or the end line after the last step).
+void GameRecording::finish_taken_over() {
+  named_.done();
+  automatic_.done();
   report_failures();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "front/recorder.hpp"
+#include "game/take_over.hpp"
 
 namespace qv {
 
@@ -22,16 +23,31 @@ class GameRecording {
   void step(int64_t step, StepKeys keys);
   void closed(int64_t step);
   void ended(int64_t step);
+  // From here on the game is one taken over from a replay (or a practice, started anew): its
+  // recording holds the lines `taken` made up to the handover and then the player's, written
+  // by its writer, in the named file and a new one in the replay folder. What was recorded
+  // before (the replay, or the practice before) is closed where it stands.
+  void take_over(const TakeOver& taken, int keep_automatic);
+  bool taken_over() const { return taken_over_; }
+  // After each step of a game taken over.
+  void after_step(const Game& game, StepKeys keys);
+  // The window is closing, before the game's unload: a game taken over gets its last lines.
+  void closing(const Game& game);
   // False when the recording the player named was not written whole: the game's exit status
   // says so at its end.
   bool named_whole() const { return named_.failure().empty(); }
 
  private:
   void report_failures();
+  void write_new_lines(int64_t step);
+  void finish_taken_over();
 
   std::string named_path_;
   Recorder named_, automatic_;
   bool started_ = false;
+  bool taken_over_ = false;
+  RecordingWriter writer_;  // of a game taken over, into text_ until written out
+  std::string text_;
   bool named_reported_ = false, automatic_reported_ = false;
 };
 

@@ -30,15 +30,40 @@ Recorder::~Recorder() {
   ::close(fd_);
 }
 
-bool Recorder::open(const std::string& path, bool replace, uint32_t seed, std::string& error) {
+bool Recorder::open_file(const std::string& path, bool replace, std::string& error) {
   path_ = path;
+  failure_.clear();
+  held_ = 0;
+  last_line_step_ = -1;
+  last_sync_step_ = 0;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL);
   fd_ = ::open(path.c_str(), flags, 0644);
-  if (fd_ < 0) {
-    fail(std::strerror(errno));
-    error = failure_;
-    return false;
+  if (fd_ >= 0) return true;
+  fail(std::strerror(errno));
+  error = failure_;
+  return false;
+}
+
+bool Recorder::open_with(const std::string& path, bool replace, const std::string& text,
+                         std::string& error) {
+  if (!open_file(path, replace, error)) return false;
+  write_line(text.data(), text.size());
+  sync();
+  error = failure_;
+  return failure_.empty();
+}
+
+void Recorder::write_text(const char* text, size_t size, int64_t step) {
+  if (fd_ < 0) return;
+  write_line(text, size);
+  if (step - last_sync_step_ >= kStepsPerSecond) {
+    sync();
+    last_sync_step_ = step;
   }
+}
+
+bool Recorder::open(const std::string& path, bool replace, uint32_t seed, std::string& error) {
+  if (!open_file(path, replace, error)) return false;
   char header[kLineSize];
   int n = std::snprintf(header, sizeof header,
                         "# Quelvaris recording: quelvaris-sim --keys FILE replays it\nseed %u\n",
@@ -91,9 +116,11 @@ void Recorder::mark(int64_t step) {
 
 void Recorder::finish(int64_t step, const char* how) {
   if (fd_ < 0) return;
-  char line[kLineSize];
-  int n = std::snprintf(line, sizeof line, "%lld %s\n", static_cast<long long>(step), how);
-  write_line(line, static_cast<size_t>(n));
+  if (how) {
+    char line[kLineSize];
+    int n = std::snprintf(line, sizeof line, "%lld %s\n", static_cast<long long>(step), how);
+    write_line(line, static_cast<size_t>(n));
+  }
   sync();
   if (::close(fd_) != 0 && failure_.empty()) fail(std::strerror(errno));
   fd_ = -1;

@@ -22,6 +22,10 @@ class Recorder {
   // Starts a recording at `path`: over an existing file only when `replace`. False, with a
   // line naming the file, when it cannot be written (failure() says the same).
   bool open(const std::string& path, bool replace, uint32_t seed, std::string& error);
+  // Starts a recording at `path` whose lines so far are `text`: a game taken over from a
+  // replay, whose lines the game layer's RecordingWriter makes (write_text, then done).
+  bool open_with(const std::string& path, bool replace, const std::string& text,
+                 std::string& error);
   bool is_open() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
 
@@ -33,6 +37,11 @@ class Recorder {
   void closed(int64_t step) { finish(step, "close"); }
   void ended(int64_t step) { finish(step, "end"); }
 
+  // Lines made elsewhere, after `step`; synced once a second of the game.
+  void write_text(const char* text, size_t size, int64_t step);
+  // The last lines are written: synced and closed.
+  void done() { finish(-1, nullptr); }
+
   // The first write that failed, as a line naming the file and the reason; empty while every
   // line reached the file. Nothing is written after it: the lines before it still replay.
   const std::string& failure() const { return failure_; }
@@ -40,6 +49,7 @@ class Recorder {
  private:
   void write_keys(int64_t step, uint8_t keys, uint8_t taps);
   void write_line(const char* text, size_t size);
+  bool open_file(const std::string& path, bool replace, std::string& error);
   void finish(int64_t step, const char* how);
   void sync();
   void fail(const char* why);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "formats/embedded.hpp"
+#include "front/replay_bar.hpp"
 #include "game/label.hpp"
 
 namespace qv {
@@ -80,6 +81,13 @@ void Screen::compose(const Surface& play, const std::string& label) {
 void Screen::show_composed() {
   if (paused_) return;  // the frozen frame stays under its notice
   SDL_UpdateTexture(texture_, nullptr, pixels_, kClientWidth * 4);
+  present();
+}
+
+void Screen::show_with_bar(const std::string& text, int64_t position, int64_t length) {
+  std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));
+  draw_replay_bar(text, position, length, noticed_, kClientWidth, kClientHeight);
+  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
   present();
 }
 
