@@ -294,6 +294,12 @@ class DesktopHost {
   void handle(const SDL_Event& e) {
     if (viewer_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
+    bool paused = pause_.on();
+    handle_window_event(e);
+    if (viewer_ && pause_.on() != paused) show_frame();  // the bar shows while paused
+  }
+
+  void handle_window_event(const SDL_Event& e) {
     if (controls_.handle(e)) return;
     switch (e.type) {
       case SDL_QUIT:

@@ -86,6 +86,7 @@ void Screen::show_composed() {
 
 void Screen::show_with_bar(const std::string& text, int64_t position, int64_t length) {
   std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));
+  if (paused_) draw_notice();
   draw_replay_bar(text, position, length, noticed_, kClientWidth, kClientHeight);
   SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
   present();
@@ -117,6 +118,12 @@ void Screen::show_paused(bool paused) {
     return;
   }
   std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));
+  draw_notice();
+  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
+  present();
+}
+
+void Screen::draw_notice() {
   constexpr int letters = sizeof kNotice - 1, pad = 2 * kDot;
   constexpr int text_w = (letters * 6 - 1) * kDot, text_h = 7 * kDot;
   constexpr int box_w = text_w + 2 * pad, box_h = text_h + 2 * pad;
@@ -132,8 +139,6 @@ void Screen::show_paused(bool paused) {
         noticed_[y * kClientWidth + x] = 0xFFFFFF;
       }
   }
-  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
-  present();
 }
 
 // Desktop fullscreen keeps the video mode; leaving it gives the window back its size.
