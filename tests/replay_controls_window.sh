@@ -59,7 +59,8 @@ grep -qx 'format 3' "$work/taken.keys" || fail "the game taken over is not recor
 grep -q ' close$' "$work/taken.keys" || fail "the recording does not say where the window was closed"
 "$sim" --verify "$work/taken.keys" >"$work/verify.txt" || fail "it does not verify: $(cat "$work/verify.txt")"
 # The lines with a step, up to the step taken over, are the original's.
-upto() { awk -v at="$at" '($1 ~ /^[0-9]+$/ && $1 + 0 <= at) || ($1 == "check" && $2 + 0 < at)' "$1"; }
+upto() { awk -v at="$at" '($1 ~ /^[0-9]+$/ && $1 + 0 <= at) || ($1 == "score" && $2 + 0 <= at) || ($1 == "check" && $2 + 0 < at)' "$1"; }
+[ "$(upto "$route" | wc -l)" -gt 10 ] || fail "the original has too few lines before step $at"
 cmp -s <(upto "$route") <(upto "$work/taken.keys") ||
   fail "the recording differs from the original before step $at: $(diff <(upto "$route") <(upto "$work/taken.keys") | head -c 600)"
 "$sim" --keys "$work/taken.keys" --trace "$work/taken-sim.jsonl"
