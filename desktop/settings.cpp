@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 #include <ini.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -142,44 +142,21 @@ std::vector<std::string> with_window_lines(std::vector<std::string> lines, int s
   return lines;
 }
 
-bool make_folder_of(const std::string& path) {
-  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
-    std::string folder = path.substr(0, at);
-    if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
-
 bool write_atomically(const std::string& path, const std::string& text) {
-  if (!make_folder_of(path)) return false;
-  std::string temp = path + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = fsync(fd) == 0 && ok;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  std::error_code ec;
+  std::filesystem::create_directories(path_from_utf8(path).parent_path(), ec);
+  if (ec) {
+    errno = ec.value();
+    return false;
+  }
+  return replace_file(path, text);
 }
 
 }  // namespace
 
-std::string settings_path() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home && *home ? home : ".") + "/.config";
-  }
-  return base + "/quelvaris/settings.ini";
-}
-
 LoadedSettings load_settings(const std::string& path) {
   LoadedSettings loaded;
-  FILE* file = std::fopen(path.c_str(), "r");
+  FILE* file = open_file(path, "r");
   if (!file) {
     if (errno == ENOENT) return loaded;  // nothing saved yet: the defaults
     std::fprintf(stderr, "quelvaris: %s: cannot read the settings (%s), the defaults are used\n",
@@ -216,7 +193,7 @@ PortSettings combine(const Settings& settings, const Options& options) {
 
 bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
   std::vector<std::string> lines;
-  std::ifstream in(path);
+  std::ifstream in(path_from_utf8(path));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   std::string text;
   for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))

@@ -24,6 +24,7 @@ JOBS=$jobs "$root/windows/deps.sh" "$deps"
 cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQV_WERROR="${QV_WERROR:-OFF}" -DCMAKE_PREFIX_PATH="$deps" \
   -DPNG_LIBRARY="$deps/lib/libpng.a" -DPNG_PNG_INCLUDE_DIR="$deps/include" \
+  -DSDL2_DIR="$deps/lib/cmake/SDL2" \
   -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" >/dev/null
 cmake --build "$build/game" -j"$jobs"
 
