@@ -55,6 +55,14 @@ start_windows_game() {
   focus_window "$xs_wid"
 }
 
+# Settings where Windows keeps them, read by the same rules as on Linux (Windows line endings,
+# an inline comment, a bad value and a line that is no setting, each said once by its line).
+settings_dir="$user_dir/AppData/Roaming/Quelvaris"
+mkdir -p "$settings_dir"
+printf '%s\r\n' '; the player'"'"'s own' '[sound]' 'soundfont = C:\fonts\gm.sf2  ; not on Windows' \
+  'music_volume = 101' '[window]' 'scale = 1' 'no value here' '[game]' 'replays_kept = 5' \
+  >"$settings_dir/settings.ini"
+
 # The live game: Space after the title's first second starts it, then a few seconds of play.
 start_windows_game "$w/elsewhere" "$w/live.err" "$game" --trace live.jsonl
 sleep 2
@@ -71,6 +79,12 @@ wait_gone "$xs_game_pid" 60
 xs_game_pid=
 wineserver -w
 [ "$xs_exit" = 0 ] || fail "the game exited with $xs_exit: $(head -c 600 "$w/live.err")"
+said() { grep -c -F "$1" "$w/live.err"; }
+ini='AppData\Roaming\Quelvaris\settings.ini'
+[ "$(said "$ini:4: bad setting [sound] music_volume = 101, the default is used")" = 1 ] &&
+  [ "$(said "$ini:7: not a setting, the line is left out")" = 1 ] &&
+  [ "$(said "the soundfont C:\fonts\gm.sf2 is not used")" = 1 ] ||
+  fail "the settings were not read as on Linux: $(grep quelvaris: "$w/live.err")"
 [ -s "$w/elsewhere/live.jsonl" ] || fail "--trace live.jsonl wrote nothing in the folder it was started from"
 recordings=("$user_dir"/AppData/Local/Quelvaris/replays/*.keys)
 [ ${#recordings[@]} = 1 ] && [ -f "${recordings[0]}" ] ||
