@@ -30,9 +30,10 @@ BOOL WINAPI on_console_signal(DWORD signal) {
 
 }  // namespace
 
+// Attached even when both streams go to files, so that the console's Ctrl+C reaches the game.
 void use_parent_console() {
   bool out = handle_is_open(STD_OUTPUT_HANDLE), err = handle_is_open(STD_ERROR_HANDLE);
-  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
   if (!out) std::freopen("CONOUT$", "w", stdout);
   if (!err) std::freopen("CONOUT$", "w", stderr);
 }

@@ -3,9 +3,9 @@
 
 namespace qv::windows {
 
-// Writes standard output and errors to the console the program was started from, where they
-// are not sent elsewhere already. A program started from the Start menu has no console and
-// writes nowhere.
+// Joins the console the program was started from, if any, and writes standard output and
+// errors there where they are not sent elsewhere already. A program started from the Start
+// menu has no console and writes nowhere.
 void use_parent_console();
 
 // From now on the console's Ctrl+C, Ctrl+Break and closing close the game's window; the
