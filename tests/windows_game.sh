@@ -34,6 +34,10 @@ python3 -m zipfile -e "$zip" "$w/zip"
 game=$(echo "$w"/zip/quelvaris-*/quelvaris.exe)
 [ -f "$game" ] || fail "the zip holds no quelvaris.exe"
 only_windows_dlls "$game"
+# A program of the window subsystem that still answers on standard output.
+version=$(sed -n 's/^project(quelvaris VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ "$(wine "$game" --version | tr -d '\r')" = "quelvaris $version" ] || fail "quelvaris.exe --version: $(wine "$game" --version)"
+[[ $(x86_64-w64-mingw32-objdump -p "$game") == *"(Windows GUI)"* ]] || fail "quelvaris.exe is no window program"
 
 # The op and time records of a trace, as the steps, handlers and states they hold.
 frames() { jq -c 'select(.handler == "op" or .handler == "time") | [.step, .handler, .state]' "$1"; }
