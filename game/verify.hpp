@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Verdict {
   int64_t step = 0;
   std::string text;               // one line: "verified, 3783 steps, scores 2200 (over)", ...
   std::vector<ScoreLine> scores;  // of a verified recording
+  // Where the player took over a replay: such a game's scores never enter the table.
+  std::optional<int64_t> taken_over_at;
 };
 
 // Replays a recording read with read_key_script().

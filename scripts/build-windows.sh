@@ -40,7 +40,7 @@ for exe in quelvaris.exe quelvaris-sim.exe; do
 done
 cp -r "$root/bgm&se" "$stage/"
 sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
-cp /usr/share/common-licenses/GPL-3 "$stage/COPYING.txt"
+sed 's/$/\r/' "$root/COPYING" >"$stage/COPYING.txt"
 # What the programs bundle, with the licences they are given under.
 src() { find "$deps/src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
 cp "$(src libsdl2)/LICENSE.txt" "$stage/licenses/SDL2.txt"

@@ -77,6 +77,9 @@ class Media {
 
   // Reads files ahead, so that no file is read while a frame is being drawn.
   void preload(std::string_view name);
+  // The folder our file names are found in (the one that holds `bgm&se`); empty, as it starts,
+  // for the working folder.
+  void set_folder(std::string folder) { folder_ = std::move(folder); }
   // Every call is written here, in order ("mci ..." or "snd NAME FLAGS"), when set.
   void set_log(std::vector<std::string>* log) { log_ = log; }
   // The new sink is told of every tune read so far; of those read later, as they are read.
@@ -93,6 +96,17 @@ class Media {
     uint64_t position_us = 0;
   };
   Music music() const;
+
+  // What the layer holds of the game's state, for snapshots of the whole game: the sequencer
+  // device as it stands, its tune by name, so that it may be put back into the media layer of
+  // another game of the same replay. Putting it back tells the sink nothing; resync_sink() does.
+  struct Sequencer;
+  void save(Sequencer& into) const;
+  void restore(const Sequencer& from);
+  // Tells the sink what it should sound now, after it heard nothing for a while (a replay
+  // jumped, or ran at another speed): the open tune from where it stands, or silence. An
+  // effect cut short meanwhile is not taken up again.
+  void resync_sink();
 
  private:
   struct Device {
@@ -119,9 +133,16 @@ class Media {
   const Clock& clock_;
   AudioSink* sink_;
   std::vector<std::string>* log_ = nullptr;
+  std::string folder_;
   Device device_;  // the one sequencer device, kept in place so that opening it never allocates
   bool device_open_ = false;
   Files files_;
+};
+
+struct Media::Sequencer {
+  Device device;  // with no song: its file names the tune
+  std::string file;
+  bool open = false;
 };
 
 // The media layer of the current context, installed by the host that runs the game.

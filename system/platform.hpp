@@ -37,12 +37,24 @@ int sync_file(int fd);
 bool can_write_file(const std::string& name, std::string& why);
 
 // Writes `bytes` to a new file beside `name` and puts it in its place once it is whole on the
-// disk, so that the old file stays whole if anything fails. False with errno set.
+// disk, so that the old file stays whole if anything fails; the new file keeps the old one's
+// permissions (a new one is the user's alone). False with errno set.
 bool replace_file(const std::string& name, const std::string& bytes);
+
+// The file a name stands for, through its symbolic links: a file kept as a link (into a folder
+// of dotfiles) is the link's target, and the link stays. A link to nowhere names the file it
+// would make. Windows: the name itself.
+std::string file_behind_links(std::string name);
+
+// True when the file is there and marked as not to be written (or this user may not write it).
+bool read_only_file(const std::string& name);
 
 // Reads a regular file of at most `most` bytes, whole. False for anything else: missing, a
 // folder, a pipe or a device (opening one never waits), larger, or cut short while read.
 bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out);
+
+// The folder the running program lies in, in UTF-8, or "" when the system cannot tell.
+std::string program_folder();
 
 // Standard output passes bytes as written: no line ending is changed on the way.
 void binary_standard_output();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "system/platform.hpp"
+#include "system/regular_file.hpp"
 
 namespace qv {
 
@@ -45,11 +46,14 @@ bool can_write_file(const std::string& name, std::string& why) {
 }
 
 bool replace_file(const std::string& name, const std::string& bytes) {
+  struct stat st;
+  mode_t mode = ::stat(name.c_str(), &st) == 0 ? st.st_mode & 07777 : S_IRUSR | S_IWUSR;
   std::string temp = name + ".XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  ok = fsync(fd) == 0 && ok;
+  bool ok = fchmod(fd, mode) == 0;
+  ok = ok && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   if (ok) ok = std::rename(temp.c_str(), name.c_str()) == 0;
   if (!ok) {
@@ -60,27 +64,49 @@ bool replace_file(const std::string& name, const std::string& bytes) {
   return ok;
 }
 
-// What was opened is what is checked, so that nothing swapped in under the name between a
-// look and the open gets past; and the open itself never waits, not even for a pipe.
-bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
-  int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
+std::string file_behind_links(std::string name) {
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[4096];
+    ssize_t n = readlink(name.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) == sizeof target) break;  // no link
+    if (target[0] == '/')
+      name.clear();
+    else
+      name.erase(name.rfind('/') + 1);  // npos + 1: the link lies in the working folder
+    name.append(target, static_cast<size_t>(n));
+  }
+  return name;
+}
+
+// The owner's write bit counts even for one (root) whom access() lets write anything.
+bool read_only_file(const std::string& name) {
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-            static_cast<uint64_t>(st.st_size) <= most;
-  if (ok) {
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < out.size()) {
-      ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    ok = got == out.size();
+  if (::stat(name.c_str(), &st) != 0) return false;
+  return !(st.st_mode & S_IWUSR) || ::access(name.c_str(), W_OK) != 0;
+}
+
+bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
+  int64_t size = 0;
+  int fd = open_regular_file(name, static_cast<int64_t>(most), &size);
+  if (fd < 0) return false;
+  out.resize(static_cast<size_t>(size));
+  size_t got = 0;
+  while (got < out.size()) {
+    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
   }
   ::close(fd);
-  return ok;
+  return got == out.size();  // a file cut short while it was read is no file of ours
+}
+
+std::string program_folder() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0 || static_cast<size_t>(n) == sizeof path) return "";
+  std::string program(path, static_cast<size_t>(n));
+  return program.substr(0, program.rfind('/'));
 }
 
 void binary_standard_output() {}

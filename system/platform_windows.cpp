@@ -86,6 +86,15 @@ bool can_write_file(const std::string& name, std::string& why) {
   return false;
 }
 
+std::string file_behind_links(std::string name) {
+  return name;
+}
+
+bool read_only_file(const std::string& name) {
+  DWORD attributes = GetFileAttributesW(path_from_utf8(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool replace_file(const std::string& name, const std::string& bytes) {
   std::filesystem::path path = path_from_utf8(name);
   std::filesystem::path temp = path;
@@ -137,6 +146,22 @@ bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t
     got += n;
   }
   return got == out.size();
+}
+
+std::string program_folder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);  // a long name: ask again with room for it
+  }
+  std::string program = utf8_from_wide(path.c_str());
+  size_t slash = program.find_last_of("\\/");
+  return slash == std::string::npos ? "" : program.substr(0, slash);
 }
 
 void binary_standard_output() {
