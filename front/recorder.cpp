@@ -1,12 +1,13 @@
 #include "front/recorder.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -32,8 +33,7 @@ Recorder::~Recorder() {
 
 bool Recorder::open(const std::string& path, bool replace, uint32_t seed, std::string& error) {
   path_ = path;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL);
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = open_for_writing(path, replace);
   if (fd_ < 0) {
     fail(std::strerror(errno));
     error = failure_;
@@ -113,7 +113,7 @@ void Recorder::write_line(const char* text, size_t size) {
 // Pipes and terminals have nothing to sync: they say so with EINVAL.
 void Recorder::sync() {
   if (!failure_.empty()) return;
-  if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(std::strerror(errno));
+  if (sync_file(fd_) != 0 && errno != EINVAL) fail(std::strerror(errno));
 }
 
 void Recorder::fail(const char* why) {
