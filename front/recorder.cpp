@@ -1,12 +1,13 @@
 #include "front/recorder.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -36,8 +37,7 @@ bool Recorder::open_file(const std::string& path, bool replace, std::string& err
   held_ = 0;
   last_line_step_ = -1;
   last_sync_step_ = 0;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL);
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = open_for_writing(path, replace);
   if (fd_ >= 0) return true;
   fail(std::strerror(errno));
   error = failure_;
@@ -140,7 +140,7 @@ void Recorder::write_line(const char* text, size_t size) {
 // Pipes and terminals have nothing to sync: they say so with EINVAL.
 void Recorder::sync() {
   if (!failure_.empty()) return;
-  if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(std::strerror(errno));
+  if (sync_file(fd_) != 0 && errno != EINVAL) fail(std::strerror(errno));
 }
 
 void Recorder::fail(const char* why) {
