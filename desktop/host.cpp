@@ -175,7 +175,7 @@ class DesktopHost {
     std::string folder = find_data_folder(kInstalledDataFolder), error;
     std::string path = folder.empty() ? kPracticeRoute : folder + "/" + kPracticeRoute;
     KeyScript route;
-    if (!read_key_script(path, route, error)) return refuse(error);
+    if (!read_key_script(path, route, error)) return refuse("no route to practise on: " + error);
     practice_ = practice(route, frame);
     if (!practice_) return refuse("the practice route " + path + " never reaches that frame");
     watched_ = std::move(route);
