@@ -129,12 +129,12 @@ class DesktopHost {
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
     if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
-    recording_.step(step, keys);  // before the step: a step that fails is in the recording
+    recording_.before_step(step, keys);       // a step that fails is in the recording
     bool going = game_.step(keys);
-    if (!recording_.started()) {  // the game is under way: recorded from its first step on
+    // The game is under way: recorded from its first step on.
+    if (!recording_.started())
       recording_.start(replay_ ? 0 : settings_.settings.replays_kept, seed_);
-      recording_.step(step, keys);
-    }
+    recording_.after_step(game_, keys);
     if (!going) {  // the staff roll has run out
       recording_.ended(step);
       running_ = false;
@@ -152,8 +152,8 @@ class DesktopHost {
   }
 
   void close_window() {
+    recording_.closing(game_);
     game_.close();
-    recording_.closed(game_.current_step());
     running_ = false;
   }
 

@@ -19,7 +19,7 @@ std::string score_text(int32_t score, CreditEnd how) {
 }
 
 Verdict failed(int64_t step, std::string text) {
-  return Verdict{1, step, std::move(text), {}};
+  return Verdict{1, step, std::move(text), {}, {}};
 }
 
 // Walks the replay along the recording's lines, step by step, and says at the first step
@@ -48,7 +48,7 @@ class Replay {
     if (scores_.empty()) text += "no scores";
     for (size_t i = 0; i < scores_.size(); ++i)
       text += (i ? ", " : "scores ") + score_text(scores_[i].score, scores_[i].how);
-    return Verdict{0, last_, std::move(text), scores_};
+    return Verdict{0, last_, std::move(text), scores_, credits_proven_};
   }
 
  private:
@@ -75,7 +75,10 @@ class Replay {
     } else if (check_due(step)) {
       return failed(step, "no check value at " + step_text(step));
     }
-    if (auto wrong = compare_score(credits_.after_step(game_))) return wrong;
+    CreditNews news = credits_.after_step(game_);
+    if (news.started == CreditStart::title || news.started == CreditStart::title_ten_ships)
+      game_start_ = news.started;
+    if (auto wrong = compare_score(news)) return wrong;
     if (game_.ended() != (r_.ended_at == step)) return diverges();
     return std::nullopt;
   }
@@ -100,6 +103,7 @@ class Replay {
       return failed(step, "score at " + step_text(step) + " is " + std::to_string(news.score) +
                               ", not " + std::to_string(claim->score));
     scores_.push_back(*claim);
+    credits_proven_.push_back({*claim, news.stage_count, game_start_});
     return std::nullopt;
   }
 
@@ -112,6 +116,8 @@ class Replay {
   size_t next_check_ = 0;
   size_t next_score_ = 0;
   std::vector<ScoreLine> scores_;
+  std::vector<ProvenCredit> credits_proven_;
+  std::optional<CreditStart> game_start_;  // of the game under way: how it began on the title
 };
 
 }  // namespace
@@ -121,7 +127,7 @@ Verdict verify_recording(const KeyScript& r) {
     return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
                                   : "no check values: it replays, but proves nothing");
   }
-  if (!r.seed) return Verdict{2, 0, "no seed line", {}};
+  if (!r.seed) return Verdict{2, 0, "no seed line", {}, {}};
   return Replay(r).run();
 }
 
@@ -131,13 +137,13 @@ namespace {
 // order of the steps), or malformed.
 Verdict refused(const KeyScript& r, std::string error, const std::string& path) {
   if (r.format > kRecordingFormat)
-    return Verdict{2, 0, "made by a newer Quelvaris: format " + std::to_string(r.format), {}};
+    return Verdict{2, 0, "made by a newer Quelvaris: format " + std::to_string(r.format), {}, {}};
   if (r.format >= 2 && r.out_of_order_at) {
     return failed(*r.out_of_order_at,
                   "diverges at " + step_text(*r.out_of_order_at) + " (a line out of order)");
   }
   if (!path.empty() && error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
-  return Verdict{2, 0, error, {}};
+  return Verdict{2, 0, error, {}, {}};
 }
 
 }  // namespace

@@ -5,12 +5,23 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "game/credits.hpp"
 #include "game/key_script.hpp"
 
 namespace qv {
+
+// A credit a recording proves: its score line, how far the stage got, and how the game it
+// belongs to began on the title (Space, or Left with ten ships); a credit of a recording that
+// never passed the title has no such start.
+struct ProvenCredit {
+  ScoreLine line;
+  int32_t stage_count = 0;
+  std::optional<CreditStart> game_start;
+};
 
 struct Verdict {
   // 0: verified. 1: it does not prove what it claims (it diverges, a score is not reached,
@@ -19,8 +30,9 @@ struct Verdict {
   int status = 0;
   // Where the replay found it wrong; for a verified recording, the steps it replayed.
   int64_t step = 0;
-  std::string text;               // one line: "verified, 3783 steps, scores 2200 (over)", ...
-  std::vector<ScoreLine> scores;  // of a verified recording
+  std::string text;                   // one line: "verified, 3783 steps, scores 2200 (over)", ...
+  std::vector<ScoreLine> scores;      // of a verified recording
+  std::vector<ProvenCredit> credits;  // the same, with what the replay saw of each
 };
 
 // Replays a recording read with read_key_script().

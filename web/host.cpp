@@ -5,8 +5,6 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -34,9 +32,6 @@ EM_JS(void, qv_js_failed, (const char* what), { quelvarisFailed(UTF8ToString(wha
 namespace qv {
 namespace {
 
-// The recording of the game, in the page's memory until the player saves it.
-constexpr const char* kRecordingPath = "/recording.keys";
-
 class WebHost {
  public:
   explicit WebHost(const WebOptions& options) : game_(sink_, KeySource::keyboard), pacer_(clock_) {
@@ -63,9 +58,7 @@ class WebHost {
     show();
     qv_js_first_picture();
     seed_ = new_game_seed(clock_);
-    std::string error;
-    if (!recorder_.open(kRecordingPath, true, seed_, error))
-      std::fprintf(stderr, "%s\n", error.c_str());
+    recorder_.begin(seed_);
     pacer_.start();
     game_.start(seed_);
     return true;
@@ -99,9 +92,7 @@ class WebHost {
   // saved now replays up to that step on its own.
   const std::string& recording() {
     recorder_.mark(game_.current_step());
-    std::ifstream in(kRecordingPath, std::ios::binary);
-    recording_copy_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return recording_copy_;
+    return recorder_.text();
   }
   int64_t steps() const { return game_.current_step(); }
   bool paused() const { return pause_.on(); }
@@ -110,9 +101,10 @@ class WebHost {
   // False once the game is to go no further.
   bool run_step(int64_t step) {
     StepKeys keys = input_.take();
-    recorder_.step(step, keys);
-    if (!game_.step(keys)) {  // the staff roll has run out
-      recorder_.ended(step);
+    recorder_.before_step(step, keys);
+    bool going = game_.step(keys);
+    recorder_.after_step(game_, keys);
+    if (!going) {  // the staff roll has run out
       running_ = false;
       qv_js_ended();
     }
@@ -161,8 +153,7 @@ class WebHost {
   std::ostringstream trace_text_;
   std::unique_ptr<TraceWriter> trace_;
   std::string trace_copy_;
-  Recorder recorder_;
-  std::string recording_copy_;
+  Recorder recorder_;  // in the page's memory until the player saves it
   bool running_ = true;
   bool composed_ = false;
 };
