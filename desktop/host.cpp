@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
+#include "desktop/best_runs.hpp"
 #include "desktop/recording.hpp"
 #include "desktop/settings.hpp"
 #include "desktop/tick_probe.hpp"
@@ -34,7 +35,8 @@ class DesktopHost {
         game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
-        controls_(screen_, input_, pause_) {
+        controls_(screen_, input_, pause_),
+        best_runs_(screen_) {
     pause_.on_change([this](bool on) {
       if (audio_) audio_->pause(on);
       probe::paused(on, pacer_.now_us());
@@ -70,6 +72,7 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     if (!recording_.check(options_.record, error)) return refuse(error);
+    best_runs_.load();
     return 0;
   }
 
@@ -135,6 +138,7 @@ class DesktopHost {
     if (!recording_.started())
       recording_.start(replay_ ? 0 : settings_.settings.replays_kept, seed_);
     recording_.after_step(game_, keys);
+    best_runs_.after_step(game_, replay_ ? nullptr : &recording_.recorder(), clock_.now_us());
     if (!going) {  // the staff roll has run out
       recording_.ended(step);
       running_ = false;
@@ -230,6 +234,7 @@ class DesktopHost {
     }
     input_.bind_extra_keys(settings_.settings.extra_keys);
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
+    controls_.on_scores([this] { best_runs_.toggle(game_); });
     return combine(settings_.settings, options_);
   }
 
@@ -244,6 +249,7 @@ class DesktopHost {
   PlayerInput input_;
   Pause pause_;
   Controls controls_;
+  BestRuns best_runs_;
   uint32_t seed_ = 0;
   std::unique_ptr<ScriptKeys> replay_;
   std::optional<int64_t> last_step_;     // of the recording replayed

@@ -12,20 +12,33 @@ namespace qv {
 
 namespace fs = std::filesystem;
 
-std::string replay_folder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
+namespace {
+
+// `leaf` under $VARIABLE (an absolute path), or else under $HOME/`fallback`, made if missing.
+std::string xdg_folder(const char* variable, const char* fallback, const char* leaf) {
+  const char* base_dir = std::getenv(variable);
   const char* home = std::getenv("HOME");
   fs::path base;
-  if (state && *state == '/')
-    base = state;
+  if (base_dir && *base_dir == '/')
+    base = base_dir;
   else if (home && *home)
-    base = fs::path(home) / ".local" / "state";
+    base = fs::path(home) / fallback;
   else
     return {};
-  fs::path folder = base / "quelvaris" / "replays";
+  fs::path folder = base / "quelvaris" / leaf;
   std::error_code ec;
   fs::create_directories(folder, ec);
   return ec ? std::string() : folder.string();
+}
+
+}  // namespace
+
+std::string replay_folder() {
+  return xdg_folder("XDG_STATE_HOME", ".local/state", "replays");
+}
+
+std::string scores_folder() {
+  return xdg_folder("XDG_DATA_HOME", ".local/share", "scores");
 }
 
 std::string new_replay_path(const std::string& folder) {

@@ -1,6 +1,7 @@
 // The window's own keys and events, beside the game's: the pause keys (P, Pause, Esc and a
-// pad's Start), fullscreen (F11, Alt+Enter), the window's size and focus, and the pads. What
-// the player changes of the window is handed to the host to save.
+// pad's Start), the table of best runs (Tab, a pad's Back), fullscreen (F11, Alt+Enter), the
+// window's size and focus, and the pads. What the player changes of the window is handed to the
+// host to save.
 #pragma once
 
 #include <SDL.h>
@@ -23,6 +24,8 @@ class Controls {
   // saved.
   void save_with(std::function<void(int scale, bool fullscreen)> save) { save_ = std::move(save); }
   void pause_on_focus_loss(bool on) { pause_on_focus_loss_ = on; }
+  // Tab or a pad's Back: the table of best runs is asked for, or asked away.
+  void on_scores(std::function<void()> asked) { scores_ = std::move(asked); }
 
   // True when the event was the window's and the game need not see it.
   bool handle(const SDL_Event& e);
@@ -37,6 +40,7 @@ class Controls {
   Pause& pause_;
   Gamepads pads_;
   std::function<void(int scale, bool fullscreen)> save_;
+  std::function<void()> scores_;
   bool pause_on_focus_loss_ = true;
 };
 

@@ -1,11 +1,17 @@
 #include "game/verify.hpp"
 
+#include <algorithm>
+#include <filesystem>
+#include <istream>
 #include <optional>
+#include <ostream>
 
 #include "game/credits.hpp"
 #include "game/game_hash.hpp"
 #include "game/recording_format.hpp"
 #include "system/checked_int.hpp"
+#include "system/media.hpp"
+#include "system/media_files.hpp"
 
 namespace qv {
 namespace {
@@ -160,6 +166,24 @@ Verdict verify_text(std::istream& in) {
   std::string error;
   if (!parse_key_script(in, r, error)) return refused(r, error, "");
   return verify_recording(r);
+}
+
+int verify_files(const std::vector<std::string>& files, std::ostream& out, std::ostream& warnings,
+                 const std::string& program) {
+  // The tunes' state is part of every check value: a recording made with music verifies only
+  // where the music is found, as the game finds it.
+  if (!std::filesystem::is_regular_file(Media::resolve(media_files::kStageTune)))
+    warnings << program
+             << ": warning: no music in bgm&se here; recordings made with it will not "
+                "verify\n";
+  int status = 0;
+  for (const std::string& file : files) {
+    Verdict verdict = verify_file(file);
+    out << file << ": " << verdict.text << "\n";
+    status = std::max(status, verdict.status);
+  }
+  out.flush();
+  return status;
 }
 
 }  // namespace qv

@@ -41,4 +41,9 @@ Verdict verify_recording(const KeyScript& recording);
 Verdict verify_file(const std::string& path);
 Verdict verify_text(std::istream& in);
 
+// `PROGRAM --verify FILE...`: one line a file on `out` ("FILE: verified, ..."), a warning on
+// `warnings` when the music the check values take in is not found; the worst status of all.
+int verify_files(const std::vector<std::string>& files, std::ostream& out, std::ostream& warnings,
+                 const std::string& program);
+
 }  // namespace qv
