@@ -38,7 +38,7 @@ std::string format_date(std::time_t when) {
   std::tm local{};
   localtime_r(&when, &local);
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return text;
 }
 
@@ -46,9 +46,9 @@ std::string format_date(std::time_t when) {
 // file was last written (a recording the player put there under a name of their own).
 std::string date_of(const fs::path& file) {
   if (std::optional<ReplayBegan> began = replay_began(file.filename().string())) {
-    std::string date = began->stamp.substr(0, 16);  // "2026-12-08_14-03"
+    std::string date = began->stamp;  // "2026-12-08_14-03-55"
     date[10] = ' ';
-    date[13] = ':';
+    date[13] = date[16] = ':';
     return date;
   }
   std::error_code ec;
@@ -222,7 +222,7 @@ std::optional<int> ScoreFolder::add(CreditStart start, const CreditNews& news,
   entry.how = *news.ended;
   entry.stage_count = news.stage_count;
   entry.date = format_date(std::time(nullptr));
-  entry.recording.assign(1, '~');  // after every name of the same date, as the new file will be
+  entry.recording.assign(99, '~');  // after every name of the same date, as the new file will be
   if (!table_.place_for(entry)) return std::nullopt;
   fs::path path = new_replay_path(folder_);
   std::string why;

@@ -7,9 +7,11 @@
 namespace qv {
 namespace {
 
-// Higher scores first; of equal scores the one made first.
+// Higher scores first; of equal scores the one made first. The recordings the window names
+// within one second are "...-55.keys", "...-55-2.keys", "...-55-10.keys": the shorter first.
 bool ranks_before(const ScoreEntry& a, const ScoreEntry& b) {
-  return std::tie(b.score, a.date, a.recording) < std::tie(a.score, b.date, b.recording);
+  return std::forward_as_tuple(b.score, a.date, a.recording.size(), a.recording) <
+         std::forward_as_tuple(a.score, b.date, b.recording.size(), b.recording);
 }
 
 const char* list_heading(int which) {
@@ -19,7 +21,7 @@ const char* list_heading(int which) {
 std::string entry_line(int place, const ScoreEntry& e, bool with_recording) {
   char text[160];
   std::snprintf(text, sizeof text, "%2d. %9d  %-6s  frame %-6d  %s", place, e.score,
-                credit_end_name(e.how), e.stage_count, e.date.c_str());
+                credit_end_name(e.how), e.stage_count, e.date.substr(0, 16).c_str());
   std::string line = text;
   if (with_recording) line += "  " + e.recording;
   return line;

@@ -19,7 +19,7 @@ struct ScoreEntry {
   int32_t score = 0;
   CreditEnd how = CreditEnd::over;
   int32_t stage_count = 0;  // the stage clock when the credit ended
-  std::string date;         // "2026-12-08 14:03", local time
+  std::string date;         // "2026-12-08 14:03:55", local time
   std::string recording;    // the name of its recording
 };
 
