@@ -5,12 +5,6 @@
 #include "desktop/replay_folder.hpp"
 
 namespace qv {
-namespace {
-
-constexpr uint64_t kRankShownUs = 4'000'000;
-constexpr int kRankDot = 2, kRankMiddleY = 120;
-
-}  // namespace
 
 void BestRuns::load() {
   std::string folder = scores_folder();
@@ -21,8 +15,7 @@ void BestRuns::load() {
 }
 
 void BestRuns::after_step(const Game& game, const Recorder* recorder, uint64_t now_us) {
-  if (shown_ == Shown::table && !game.win().op.running()) show(Shown::nothing, {}, 1);
-  if (shown_ == Shown::rank && now_us >= rank_until_us_) show(Shown::nothing, {}, 1);
+  overlay_.after_step(game, now_us);
   if (!recorder || !folder_ || !recorder->news().ended || !recorder->game_start()) return;
   std::string error;
   std::optional<int> place =
@@ -31,27 +24,11 @@ void BestRuns::after_step(const Game& game, const Recorder* recorder, uint64_t n
     std::fprintf(stderr, "quelvaris: %s\n", error.c_str());
     failure_said_ = true;
   }
-  if (!place) return;
-  show(Shown::rank, {rank_notice(*recorder->game_start(), *place)}, kRankDot);
-  rank_until_us_ = now_us + kRankShownUs;
+  if (place) overlay_.show_rank(*recorder->game_start(), *place, now_us);
 }
 
-// Only while no credit runs: the title control ticks on the title and on the resting GameOver
-// picture, and nowhere else.
 void BestRuns::toggle(const Game& game) {
-  if (shown_ == Shown::table) return show(Shown::nothing, {}, 1);
-  if (!game.win().op.running()) return;
-  ScoreTable empty;
-  std::vector<std::string> lines{"Best runs", ""};
-  for (std::string& line : table_lines(folder_ ? folder_->table() : empty, false))
-    lines.push_back(std::move(line));
-  show(Shown::table, std::move(lines), 1);
-}
-
-void BestRuns::show(Shown what, std::vector<std::string> lines, int dot) {
-  shown_ = what;
-  screen_.show_overlay(std::move(lines), dot,
-                       what == Shown::rank ? kRankMiddleY : kClientHeight / 2);
+  overlay_.toggle(game, folder_ ? folder_->table() : empty_);
 }
 
 }  // namespace qv

@@ -19,6 +19,7 @@
 #include "game/trace.hpp"
 #include "system/media_files.hpp"
 #include "web/audio_sink.hpp"
+#include "web/best_runs.hpp"
 #include "web/browser_clock.hpp"
 
 // The page's side is web/page.js.
@@ -69,6 +70,7 @@ class WebHost {
     SDL_Event event;
     while (SDL_PollEvent(&event)) handle(event);
     if (running_) run_due_steps(pacer_, game_, [this](int64_t step) { return run_step(step); });
+    best_runs_.verify_next();
     show();
     WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
   }
@@ -104,6 +106,7 @@ class WebHost {
     recorder_.before_step(step, keys);
     bool going = game_.step(keys);
     recorder_.after_step(game_, keys);
+    best_runs_.after_step(game_, recorder_, clock_.now_us());
     if (!going) {  // the staff roll has run out
       running_ = false;
       qv_js_ended();
@@ -113,13 +116,17 @@ class WebHost {
 
   void handle(const SDL_Event& e) {
     if (Gamepads::is_pad_event(e)) {
-      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+      Gamepads::Action action = pads_.handle(e);
+      if (action == Gamepads::Action::pause) pause_.toggle();
+      if (action == Gamepads::Action::scores) best_runs_.toggle(game_);
       return;
     }
     switch (e.type) {
       case SDL_KEYDOWN:
         if (!e.key.repeat && is_pause_key(e.key.keysym.sym))
           pause_.toggle();
+        else if (!e.key.repeat && e.key.keysym.sym == SDLK_TAB)
+          best_runs_.toggle(game_);
         else
           input_.key_event(e.key);
         break;
@@ -154,6 +161,7 @@ class WebHost {
   std::unique_ptr<TraceWriter> trace_;
   std::string trace_copy_;
   Recorder recorder_;  // in the page's memory until the player saves it
+  WebBestRuns best_runs_{screen_};
   bool running_ = true;
   bool composed_ = false;
 };
