@@ -128,26 +128,6 @@ class QuietStderr {
   int saved_;
 };
 
-// A SoundFont 2 file is a RIFF file of the form "sfbk".
-bool is_soundfont(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  char head[12] = {};
-  bool ok = std::fread(head, 1, sizeof head, f) == sizeof head &&
-            std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
-  std::fclose(f);
-  return ok;
-}
-
-// The player's soundfont when it is one; else, after a warning, the one the system has.
-std::string soundfont_to_use(const std::string& chosen) {
-  if (chosen.empty()) return find_soundfont();
-  if (is_soundfont(chosen)) return chosen;
-  std::fprintf(stderr, "quelvaris: %s is no SoundFont that can be read, the usual one is used\n",
-               chosen.c_str());
-  return find_soundfont();
-}
-
 bool SdlAudioSink::init_and_open(SDL_AudioSpec& have) {
   QuietStderr quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -170,7 +150,7 @@ bool SdlAudioSink::start() {
     if (!opened) return false;
   }
   rate_ = have.freq;
-  synth_ = std::make_unique<Synth>(have.freq, soundfont_to_use(choices_.soundfont));
+  synth_ = std::make_unique<Synth>(have.freq, choices_.soundfont, SoundfontChoice::player);
   synth_->set_levels(static_cast<float>(choices_.music_volume) / 100.0f,
                      static_cast<float>(choices_.effects_volume) / 100.0f);
   SDL_PauseAudioDevice(device_, 0);

@@ -23,10 +23,10 @@ class PlayerAudio : public AudioSink {
 };
 
 // Opens the default audio device; without one, SDL's silent "dummy" device keeps the timing,
-// and if even that fails a silent sink stands in. Never fails; prints only a warning when the
-// chosen soundfont cannot be used (the usual search follows). Of the soundfont, only the
-// instruments of the tunes the sink is told to expect are loaded, in the background, once the
-// first tune is played.
+// and if even that fails a silent sink stands in. Never fails, and never reads the soundfont:
+// of it, only the instruments of the tunes the sink is told to expect are loaded, in the
+// background, once the first tune is played; a chosen soundfont that cannot be used then gets
+// a warning and the usual search follows.
 // The songs and waves it is given must outlive it: destroy it before the Media that feeds it.
 // Destroying it stops the sound and closes the device, at once, however far the soundfont has
 // loaded.

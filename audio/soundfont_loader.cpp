@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "audio/synth.hpp"
+
 namespace qv {
 namespace {
 
@@ -126,8 +128,9 @@ void unregister_subset(const std::string& name) {
   registry().erase(name);
 }
 
-SoundfontLoader::SoundfontLoader(std::string soundfont, int32_t sample_rate)
-    : soundfont_(std::move(soundfont)), rate_(sample_rate) {}
+SoundfontLoader::SoundfontLoader(std::string soundfont, int32_t sample_rate, SoundfontChoice choice,
+                                 Cut cut)
+    : soundfont_(std::move(soundfont)), rate_(sample_rate), choice_(choice), cut_(cut) {}
 
 SoundfontLoader::~SoundfontLoader() {
   if (synth_) delete_fluid_synth(synth_);
@@ -139,11 +142,21 @@ void SoundfontLoader::start(const std::shared_ptr<SoundfontLoader>& self,
                             std::vector<InstrumentUse> uses) {
   if (self->started_) return;
   self->started_ = true;
-  if (uses.empty() || self->soundfont_.empty() || self->rate_ <= 0) return self->finish();
+  bool none = self->soundfont_.empty() && self->choice_ == SoundfontChoice::file;
+  if (uses.empty() || none || self->rate_ <= 0) return self->finish();
   quiet_fluidsynth();
   try {
     std::thread([self, uses = std::move(uses)] {
-      self->load(uses);
+      // Whatever fails here (memory, most likely) costs the music, never the game.
+      try {
+        self->load(uses);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr,
+                     "quelvaris: the music cannot be loaded (%s), the game goes on silent\n",
+                     e.what());
+      } catch (...) {
+        std::fputs("quelvaris: the music cannot be loaded, the game goes on silent\n", stderr);
+      }
       self->finish();
     }).detach();
   } catch (const std::system_error&) {
@@ -155,7 +168,9 @@ void SoundfontLoader::start(const std::shared_ptr<SoundfontLoader>& self,
 // is in, so the thread that renders never reads the file, never waits and never sees it half
 // made.
 void SoundfontLoader::load(const std::vector<InstrumentUse>& uses) {
-  subset_ = SoundfontSubset::cut(soundfont_, uses);
+  std::string path = choice_ == SoundfontChoice::player ? soundfont_to_use(soundfont_) : soundfont_;
+  if (path.empty() || abandoned()) return;
+  subset_ = cut_(path, uses);
   if (!subset_ || abandoned()) return;
   int32_t pins = static_cast<int32_t>(subset_->presets().size());
   int32_t channels = std::min(kMostChannels, (kTuneChannels + pins + 15) / 16 * 16);

@@ -20,15 +20,25 @@ typedef struct _fluid_hashtable_t fluid_settings_t;
 
 namespace qv {
 
+// Whose soundfont is loaded: a file the program names (the tools, the tests), or the player's
+// choice, which is looked at on the loader's thread, since a name may stand for a pipe or a
+// slow disk, and gives way to the system's soundfont when it is none that can be read.
+enum class SoundfontChoice { file, player };
+
 class SoundfontLoader {
  public:
-  SoundfontLoader(std::string soundfont, int32_t sample_rate);
+  // How the loader cuts the soundfont down: SoundfontSubset::cut, but for tests.
+  using Cut = std::shared_ptr<const SoundfontSubset> (*)(const std::string& path,
+                                                         const std::vector<InstrumentUse>& uses);
+
+  SoundfontLoader(std::string soundfont, int32_t sample_rate,
+                  SoundfontChoice choice = SoundfontChoice::file, Cut cut = &SoundfontSubset::cut);
   ~SoundfontLoader();
   SoundfontLoader(const SoundfontLoader&) = delete;
   SoundfontLoader& operator=(const SoundfontLoader&) = delete;
 
   // Starts the thread, once, with the instruments to load; the thread holds `self`. Nothing
-  // to load, or no thread to spare, means no music.
+  // to load, no thread to spare, or a failure on the thread (one warning) means no music.
   static void start(const std::shared_ptr<SoundfontLoader>& self, std::vector<InstrumentUse> uses);
   bool started() const { return started_; }
   // The owner will not take the synthesizer: the thread stops at its next step.
@@ -46,6 +56,8 @@ class SoundfontLoader {
 
   const std::string soundfont_;
   const int32_t rate_;
+  const SoundfontChoice choice_;
+  const Cut cut_;
   bool started_ = false;  // the owner's alone
   std::atomic<bool> abandoned_{false};
   std::atomic<fluid_synth_t*> ready_{nullptr};

@@ -1,6 +1,5 @@
 #include "audio/soundfont_subset.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <cstring>
 #include <map>
 #include <optional>
+
+#include "system/regular_file.hpp"
 
 namespace qv {
 namespace {
@@ -285,7 +286,7 @@ int64_t sample_length(const Hydra& h, size_t s) {
 std::shared_ptr<const SoundfontSubset> SoundfontSubset::cut(
     const std::string& path, const std::vector<InstrumentUse>& uses) {
   std::shared_ptr<SoundfontSubset> subset(new SoundfontSubset);
-  subset->fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  subset->fd_ = open_regular_file(path, kLargestSoundfont);
   if (subset->fd_ < 0) return nullptr;
   std::optional<Layout> layout = read_layout(subset->fd_);
   if (!layout) return nullptr;

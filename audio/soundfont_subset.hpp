@@ -14,6 +14,9 @@
 
 namespace qv {
 
+// A RIFF file's sizes are 32-bit: no SoundFont is larger, and a file that is is none.
+constexpr int64_t kLargestSoundfont = int64_t{4} << 30;
+
 class SoundfontSubset {
  public:
   // The cut of the file for these instruments, looked up as FluidSynth does (a missing program

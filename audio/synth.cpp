@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/soundfont_loader.hpp"
+#include "system/regular_file.hpp"
 
 namespace qv {
 namespace {
@@ -42,6 +44,17 @@ float soft_limit(float x) {
   return x < 0 ? -bent : bent;
 }
 
+// A SoundFont 2 file is a RIFF file of the form "sfbk".
+bool is_soundfont(const std::string& path) {
+  int fd = open_regular_file(path, kLargestSoundfont);
+  if (fd < 0) return false;
+  char head[12] = {};
+  bool ok = pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
+            std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+  close(fd);
+  return ok;
+}
+
 }  // namespace
 
 std::string find_soundfont() {
@@ -51,12 +64,22 @@ std::string find_soundfont() {
   return "";
 }
 
-Synth::Synth(int32_t sample_rate, std::string soundfont)
-    : rate_(sample_rate),
-      loader_(soundfont.empty() || sample_rate <= 0
-                  ? nullptr
-                  : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate)),
-      sequencer_(sample_rate, fluid_out_) {}
+std::string soundfont_to_use(const std::string& chosen) {
+  if (chosen.empty()) return find_soundfont();
+  if (is_soundfont(chosen)) return chosen;
+  std::fprintf(stderr, "quelvaris: %s is no SoundFont that can be read, the usual one is used\n",
+               chosen.c_str());
+  return find_soundfont();
+}
+
+Synth::Synth(int32_t sample_rate, std::string soundfont, SoundfontChoice choice)
+    : Synth(sample_rate,
+            (soundfont.empty() && choice == SoundfontChoice::file) || sample_rate <= 0
+                ? nullptr
+                : std::make_shared<SoundfontLoader>(std::move(soundfont), sample_rate, choice)) {}
+
+Synth::Synth(int32_t sample_rate, std::shared_ptr<SoundfontLoader> loader)
+    : rate_(sample_rate), loader_(std::move(loader)), sequencer_(sample_rate, fluid_out_) {}
 
 Synth::~Synth() {
   if (loader_) loader_->abandon();

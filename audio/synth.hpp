@@ -9,6 +9,7 @@
 #include <string>
 
 #include "audio/sequencer.hpp"
+#include "audio/soundfont_loader.hpp"
 #include "audio/tune_instruments.hpp"
 #include "formats/midi.hpp"
 #include "formats/wav.hpp"
@@ -20,14 +21,21 @@ namespace qv {
 
 // The General MIDI soundfont the system has installed, or "" when there is none.
 std::string find_soundfont();
-
-class SoundfontLoader;
+// The soundfont to play with: the player's choice when it is a SoundFont that can be read (a
+// regular file of the SoundFont kind), else, after a warning, the system's. Reads the file, so
+// it belongs on a thread that may wait; "" chooses the system's without a word.
+std::string soundfont_to_use(const std::string& chosen);
 
 class Synth {
  public:
   // The effects play at once; the music is silent until the soundfont's instruments are in.
   // An empty path, or a file that does not load, means no music.
-  explicit Synth(int32_t sample_rate, std::string soundfont = find_soundfont());
+  // The player's choice (SoundfontChoice::player) is looked at when the loading begins; ""
+  // then stands for the system's soundfont.
+  explicit Synth(int32_t sample_rate, std::string soundfont = find_soundfont(),
+                 SoundfontChoice choice = SoundfontChoice::file);
+  // With a loader of the caller's (null for no music).
+  Synth(int32_t sample_rate, std::shared_ptr<SoundfontLoader> loader);
   // Never waits: a soundfont still loading is left to finish (and be freed) on its own thread.
   ~Synth();
   Synth(const Synth&) = delete;

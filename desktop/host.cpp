@@ -22,11 +22,19 @@
 #include "game/game.hpp"
 #include "game/key_script.hpp"
 #include "game/trace.hpp"
+#include "system/data_folder.hpp"
 #include "system/media_files.hpp"
 #include "system/steady_clock.hpp"
 
+#ifndef QV_DATA_FOLDER
+#define QV_DATA_FOLDER ""
+#endif
+
 namespace qv {
 namespace {
+
+// Where the installed game's music lies, relative to the program (packaging/install.cmake).
+constexpr const char* kInstalledDataFolder = QV_DATA_FOLDER;
 
 class DesktopHost {
  public:
@@ -82,6 +90,7 @@ class DesktopHost {
     PortSettings port = port_settings();
     if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
+    game_.media().set_folder(find_data_folder(kInstalledDataFolder));
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this, &win] {
@@ -228,9 +237,11 @@ class DesktopHost {
   // The settings with the command line's options over them; wires what stays to the window.
   PortSettings port_settings() {
     if (settings_.writable) {
-      controls_.save_with([path = settings_path()](int scale, bool fullscreen) {
-        save_window_settings(path, scale, fullscreen);
-      });
+      controls_.save_with(
+          [path = settings_path()](int scale, bool fullscreen) {
+            return save_window_settings(path, scale, fullscreen);
+          },
+          settings_.settings.scale, settings_.settings.fullscreen);
     }
     input_.bind_extra_keys(settings_.settings.extra_keys);
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);

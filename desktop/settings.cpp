@@ -13,6 +13,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "front/input.hpp"
+
 namespace qv {
 namespace {
 
@@ -38,35 +40,79 @@ bool parse_bool(const char* text, bool& out) {
   return false;
 }
 
-// Comma separated SDL key names; every one must be a key SDL knows.
-bool parse_keys(const char* text, std::vector<std::string>& out) {
+// Comma separated SDL key names; every one must be a key SDL knows. The pause keys pause
+// whatever they are bound to: such a name is left out, and given back in `pause_keys`.
+bool parse_keys(const char* text, std::vector<std::string>& out, std::string& pause_keys) {
   std::vector<std::string> names;
   std::stringstream list{std::string(text)};
   for (std::string name; std::getline(list, name, ',');) {
     name = trim(name);
     if (name.empty()) continue;
-    if (SDL_GetKeyFromName(name.c_str()) == SDLK_UNKNOWN) return false;
-    names.push_back(name);
+    SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
+    if (key == SDLK_UNKNOWN) return false;
+    if (!is_pause_key(key)) {
+      names.push_back(name);
+      continue;
+    }
+    if (!pause_keys.empty()) pause_keys += ", ";
+    pause_keys += name;
   }
   out = std::move(names);
   return true;
 }
 
-// The reader counts the lines as inih takes them, so that a value found bad can be named by
-// its line (the packaged inih does not pass line numbers to the handler).
+// The longest line read; a longer one is a fault of its own. inih's own buffer is far shorter
+// (200 bytes) unless told otherwise, and it would cut a line and read the rest as the next.
+constexpr size_t kLongestLine = 4096;
+
+// The reader hands inih one whole line of the file at a time, counting them, so that a value
+// found bad can be named by its line (the packaged inih does not pass line numbers to the
+// handler) and a line too long is named and left out rather than cut.
 struct Reading {
   FILE* file = nullptr;
   std::string path;
   int line = 0;
   Settings settings;
   bool faulty = false;
+  std::string text;  // the line being read
 };
+
+// The next line of the file with its newline, and its length without it; false at the end or
+// on a read fault. Of a line too long to use only the start is kept, however long it runs.
+bool next_line(FILE* file, std::string& text, size_t& length) {
+  text.clear();
+  length = 0;
+  int c;
+  while ((c = std::getc(file)) != EOF && c != '\n') {
+    if (++length <= kLongestLine + 1) text.push_back(static_cast<char>(c));
+  }
+  if (c == '\n') text.push_back('\n');
+  return c != EOF || length > 0;
+}
 
 char* read_line(char* str, int num, void* stream) {
   auto* r = static_cast<Reading*>(stream);
-  char* got = std::fgets(str, num, r->file);
-  if (got) ++r->line;
-  return got;
+  size_t length = 0;
+  if (!next_line(r->file, r->text, length)) return nullptr;
+  ++r->line;
+  if (length > kLongestLine || r->text.size() + 1 > static_cast<size_t>(num)) {
+    std::fprintf(stderr,
+                 "quelvaris: %s:%d: a line of %zu characters, longer than %zu, is left out\n",
+                 r->path.c_str(), r->line, length, kLongestLine);
+    r->faulty = true;
+    std::memcpy(str, "\n", 2);  // inih still counts the line
+    return str;
+  }
+  std::memcpy(str, r->text.c_str(), r->text.size() + 1);
+  return str;
+}
+
+// inih reads into a buffer of its own, by default 200 bytes on the stack: one on the heap
+// that holds our longest line, its newline (or "\r\n") and the terminating zero instead.
+void let_inih_read_long_lines() {
+  ini_use_stack = false;
+  ini_allow_realloc = false;
+  ini_max_line = ini_initial_alloc = static_cast<int>(kLongestLine + 3);
 }
 
 bool apply(Settings& s, std::string_view section, std::string_view name, const char* value) {
@@ -80,16 +126,31 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
   } else if (section == "game") {
     if (name == "pause_on_focus_loss") return parse_bool(value, s.pause_on_focus_loss);
     if (name == "replays_kept") return parse_int(value, 0, 100000, s.replays_kept);
-  } else if (section == "keys") {
-    for (int k = 0; k < kGameKeys; ++k)
-      if (name == kGameKeyName[k]) return parse_keys(value, s.extra_keys[static_cast<size_t>(k)]);
+  }
+  return false;
+}
+
+// A game key's further keys; a pause key among them is named and left out.
+bool apply_keys(Reading& r, std::string_view name, const char* value) {
+  for (int k = 0; k < kGameKeys; ++k) {
+    if (name != kGameKeyName[k]) continue;
+    std::string pause_keys;
+    if (!parse_keys(value, r.settings.extra_keys[static_cast<size_t>(k)], pause_keys)) return false;
+    if (!pause_keys.empty()) {
+      std::fprintf(stderr, "quelvaris: %s:%d: %s: a pause key is no game key, left out\n",
+                   r.path.c_str(), r.line, pause_keys.c_str());
+      r.faulty = true;
+    }
+    return true;
   }
   return false;
 }
 
 int on_value(void* user, const char* section, const char* name, const char* value) {
   auto* r = static_cast<Reading*>(user);
-  if (!apply(r->settings, section, name, value)) {
+  bool good = std::string_view(section) == "keys" ? apply_keys(*r, name, value)
+                                                  : apply(r->settings, section, name, value);
+  if (!good) {
     std::fprintf(stderr, "quelvaris: %s:%d: bad setting [%s] %s = %s, the default is used\n",
                  r->path.c_str(), r->line, section, name, value);
     r->faulty = true;
@@ -150,13 +211,32 @@ bool make_folder_of(const std::string& path) {
   return true;
 }
 
-bool write_atomically(const std::string& path, const std::string& text) {
+// The file a path names, through its symbolic links: a settings file kept as a link (into a
+// folder of dotfiles) is the link's target, and the link stays. A link to nowhere names the file
+// it would make.
+std::string file_behind(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[4096];
+    ssize_t n = readlink(path.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) == sizeof target) break;  // no link
+    if (target[0] == '/')
+      path.clear();
+    else
+      path.erase(path.rfind('/') + 1);  // npos + 1: the link lies in the working folder
+    path.append(target, static_cast<size_t>(n));
+  }
+  return path;
+}
+
+// A new file beside the old with the same mode, renamed over it once it is whole on the disk.
+bool write_atomically(const std::string& path, const std::string& text, mode_t mode) {
   if (!make_folder_of(path)) return false;
   std::string temp = path + ".XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = fsync(fd) == 0 && ok;
+  bool ok = fchmod(fd, mode) == 0;
+  ok = ok && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temp.c_str());
@@ -190,6 +270,7 @@ LoadedSettings load_settings(const std::string& path) {
   Reading r;
   r.file = file;
   r.path = path;
+  let_inih_read_long_lines();
   int error = ini_parse_stream(read_line, &r, on_value, &r);
   bool read_fault = std::ferror(file) != 0;
   std::fclose(file);
@@ -215,14 +296,22 @@ PortSettings combine(const Settings& settings, const Options& options) {
 }
 
 bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
+  const std::string file = file_behind(path);
+  struct stat st;
+  bool exists = stat(file.c_str(), &st) == 0;
+  if (exists && (!(st.st_mode & S_IWUSR) || access(file.c_str(), W_OK) != 0)) {
+    std::fprintf(stderr, "quelvaris: %s is read-only, the window's settings are not saved\n",
+                 file.c_str());
+    return false;
+  }
   std::vector<std::string> lines;
-  std::ifstream in(path);
+  std::ifstream in(file);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   std::string text;
   for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))
     text += line + "\n";
-  if (write_atomically(path, text)) return true;
-  std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", path.c_str(),
+  if (write_atomically(file, text, exists ? st.st_mode & 07777 : S_IRUSR | S_IWUSR)) return true;
+  std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", file.c_str(),
                std::strerror(errno));
   return false;
 }

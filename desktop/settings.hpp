@@ -37,7 +37,9 @@ struct LoadedSettings {
 LoadedSettings load_settings(const std::string& path);
 
 // Writes scale and fullscreen into the file, atomically, keeping every other line as the
-// player wrote it. False (with a warning) when it could not be written.
+// player wrote it. A file kept as a symbolic link is written where the link points, with the
+// mode it had; one the player made read-only is left alone. False (with a warning) when it was
+// not written.
 bool save_window_settings(const std::string& path, int scale, bool fullscreen);
 
 // What this run uses: the settings, with the command line's options over them.

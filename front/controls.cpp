@@ -35,6 +35,8 @@ bool Controls::key(const SDL_KeyboardEvent& e) {
   if (e.type != SDL_KEYDOWN || e.repeat) return false;
   if (is_fullscreen_key(e.keysym)) {
     screen_.toggle_fullscreen();
+    choice_.fullscreen_chosen(screen_.fullscreen());
+    choice_.asked_for_size();
     save();
     return true;
   }
@@ -50,21 +52,21 @@ bool Controls::key(const SDL_KeyboardEvent& e) {
 }
 
 void Controls::window_event(const SDL_WindowEvent& e) {
-  switch (e.event) {
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-      input_.focus_lost();
-      if (pause_on_focus_loss_) pause_.set(true);
-      break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      if (screen_.resized()) save();
-      break;
-    default:
-      break;
+  bool size_changed = e.event == SDL_WINDOWEVENT_SIZE_CHANGED;
+  if (size_changed) screen_.resized();
+  if (e.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+    input_.focus_lost();
+    if (pause_on_focus_loss_) pause_.set(true);
   }
+  Uint32 flags = SDL_GetWindowFlags(screen_.window());
+  WindowState state{(flags & SDL_WINDOW_INPUT_FOCUS) != 0, (flags & SDL_WINDOW_MAXIMIZED) != 0,
+                    screen_.fullscreen() || (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0};
+  if (choice_.window_event(e.timestamp, size_changed, screen_.scale(), state)) save();
 }
 
+// One warning is enough: a file that could not be written is not tried again in this run.
 void Controls::save() {
-  if (save_) save_(screen_.scale(), screen_.fullscreen());
+  if (save_ && !save_(choice_.scale(), choice_.fullscreen())) save_ = nullptr;
 }
 
 }  // namespace qv

@@ -12,6 +12,7 @@
 #include "front/input.hpp"
 #include "front/pause.hpp"
 #include "front/screen.hpp"
+#include "front/window_choice.hpp"
 
 namespace qv {
 
@@ -20,9 +21,14 @@ class Controls {
   Controls(Screen& screen, PlayerInput& input, Pause& pause)
       : screen_(screen), input_(input), pause_(pause), pads_(input) {}
 
-  // Saves the window's scale and fullscreen when the player changes them; unset, they are not
-  // saved.
-  void save_with(std::function<void(int scale, bool fullscreen)> save) { save_ = std::move(save); }
+  // Saves the window's scale and fullscreen when the player changes them, starting from what
+  // the settings hold of them; unset, nothing is saved. `save` says false when it could not
+  // write them: one warning is enough, and it is not called again in this run.
+  void save_with(std::function<bool(int scale, bool fullscreen)> save, int saved_scale,
+                 bool saved_fullscreen) {
+    save_ = std::move(save);
+    choice_ = WindowChoice(saved_scale, saved_fullscreen);
+  }
   void pause_on_focus_loss(bool on) { pause_on_focus_loss_ = on; }
   // Tab or a pad's Back: the table of best runs is asked for, or asked away.
   void on_scores(std::function<void()> asked) { scores_ = std::move(asked); }
@@ -39,7 +45,8 @@ class Controls {
   PlayerInput& input_;
   Pause& pause_;
   Gamepads pads_;
-  std::function<void(int scale, bool fullscreen)> save_;
+  std::function<bool(int scale, bool fullscreen)> save_;
+  WindowChoice choice_{0, false};
   std::function<void()> scores_;
   bool pause_on_focus_loss_ = true;
 };

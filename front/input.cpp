@@ -1,5 +1,7 @@
 #include "front/input.hpp"
 
+#include <algorithm>
+
 namespace qv {
 
 int32_t game_key_of(SDL_Keycode key) {
@@ -19,12 +21,16 @@ int32_t game_key_of(SDL_Keycode key) {
   }
 }
 
+bool is_pause_key(SDL_Keycode key) {
+  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
+}
+
 void PlayerInput::bind_extra_keys(const std::array<std::vector<std::string>, kGameKeys>& names) {
   extra_.clear();
   for (int k = 0; k < kGameKeys; ++k)
     for (const std::string& name : names[static_cast<size_t>(k)]) {
       SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
-      if (key != SDLK_UNKNOWN) extra_.emplace_back(key, kGameKeyVk[k]);
+      if (key != SDLK_UNKNOWN && !is_pause_key(key)) extra_.emplace_back(key, kGameKeyVk[k]);
     }
 }
 
@@ -35,14 +41,30 @@ int32_t PlayerInput::game_key(SDL_Keycode key) const {
   return vk;
 }
 
+bool PlayerInput::holds(int32_t vk) const {
+  return std::any_of(held_.begin(), held_.end(), [vk](const auto& h) { return h.second == vk; });
+}
+
 bool PlayerInput::key_event(const SDL_KeyboardEvent& e) {
-  int32_t vk = game_key(e.keysym.sym);
+  const SDL_Keycode key = e.keysym.sym;
+  int32_t vk = game_key(key);
   if (vk < 0) return false;
-  if (e.type == SDL_KEYUP)
-    pending_.key_up(vk, KeySource::keyboard);
-  else if (!e.repeat && !ignoring_)
-    pending_.key_down(vk, KeySource::keyboard);
+  auto held =
+      std::find_if(held_.begin(), held_.end(), [key](const auto& h) { return h.first == key; });
+  if (e.type == SDL_KEYUP) {
+    if (held == held_.end()) return true;
+    held_.erase(held);
+    if (!holds(vk)) pending_.key_up(vk, KeySource::keyboard);
+  } else if (held == held_.end() && !ignoring_) {
+    if (!holds(vk)) pending_.key_down(vk, KeySource::keyboard);
+    held_.emplace_back(key, vk);
+  }
   return true;
+}
+
+void PlayerInput::focus_lost() {
+  held_.clear();
+  pending_.release_all(KeySource::keyboard);
 }
 
 void PlayerInput::pad_key(int32_t vk, bool down) {

@@ -27,20 +27,27 @@ class PlayerInput {
   // key sticks.
   void ignore_presses(bool ignore) { ignoring_ = ignore; }
   // Keys typed elsewhere must not steer the game.
-  void focus_lost() { pending_.release_all(KeySource::keyboard); }
+  void focus_lost();
   void pads_gone() { pending_.release_all(KeySource::gamepad); }
   // The keys for the next step: what is held now and what went down since the last take.
   StepKeys take();
 
  private:
   int32_t game_key(SDL_Keycode key) const;
+  bool holds(int32_t vk) const;
 
   Keyboard pending_;  // one source for the keyboard, one for the pads
   std::vector<std::pair<SDL_Keycode, int32_t>> extra_;
+  // Every key held now that stands for a game key, with that game key: a game key is down
+  // while any of its keys is, so letting go of one of two keys bound to it releases nothing.
+  std::vector<std::pair<SDL_Keycode, int32_t>> held_;
   bool ignoring_ = false;
 };
 
 // The game key an SDL key stands for (arrows and Space), or -1.
 int32_t game_key_of(SDL_Keycode key);
+
+// P, Pause and Esc pause the game and go on; they are never game keys.
+bool is_pause_key(SDL_Keycode key);
 
 }  // namespace qv

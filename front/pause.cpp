@@ -2,10 +2,6 @@
 
 namespace qv {
 
-bool is_pause_key(SDL_Keycode key) {
-  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_ESCAPE;
-}
-
 void Pause::set(bool on) {
   if (on == on_) return;
   on_ = on;

@@ -13,9 +13,6 @@
 
 namespace qv {
 
-// The player's pause keys, in the window and on the page: P, Pause and Esc.
-bool is_pause_key(SDL_Keycode key);
-
 class Pause {
  public:
   Pause(StepPacer& pacer, Screen& screen, PlayerInput& input)

@@ -45,7 +45,7 @@ class Screen {
 
   void toggle_fullscreen();
   bool fullscreen() const { return fullscreen_; }
-  // After the window's size changed: true when the player resized it to another scale.
+  // After the window's size changed: true when it now holds another whole scale.
   bool resized();
   int scale() const { return scale_; }
   SDL_Window* window() const { return window_; }

@@ -1,6 +1,6 @@
 # Installs the game as a desktop program: the program, its music and effects, a launcher that
-# starts the program from the folder of the music, a menu entry, the icon, the AppStream card
-# and the manual page. Included by the top level.
+# starts the program, a menu entry, the icon, the AppStream card and the manual page. Included
+# by the top level.
 #
 # QV_INSTALL_LAYOUT chooses the folders: "default" puts the launcher in bin, the program in
 # libexec/quelvaris and the music in share/quelvaris; "debian" follows Debian's place for
@@ -42,8 +42,15 @@ function(qv_relative out from to)
   endif()
   set(${out} ${path} PARENT_SCOPE)
 endfunction()
-qv_relative(QV_BIN_TO_DATA ${QV_LAUNCHER_DIR} ${QV_DATA_DIR})
 qv_relative(QV_BIN_TO_GAME ${QV_LAUNCHER_DIR} ${QV_GAME_DIR})
+# The program finds its music the same way, from its own folder, and so leaves the working
+# folder to the player. In a build folder nothing lies there and it reads the working folder's.
+qv_relative(QV_GAME_TO_DATA ${QV_GAME_DIR} ${QV_DATA_DIR})
+foreach(program quelvaris quelvaris-timing)
+  if(TARGET ${program})
+    target_compile_definitions(${program} PRIVATE QV_DATA_FOLDER="${QV_GAME_TO_DATA}")
+  endif()
+endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quelvaris.in ${CMAKE_BINARY_DIR}/packaging/quelvaris @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quelvaris.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/packaging/${QV_APP_ID}.metainfo.xml @ONLY)

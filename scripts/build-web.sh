@@ -54,6 +54,7 @@ cp "$synth/LICENSE" "$out/licenses/js-synthesizer.txt"
 cp "$synth/externals/LICENSE.fluidsynth.txt" "$out/licenses/FluidSynth-LGPL-2.1.txt"
 cp /usr/share/doc/timgm6mb-soundfont/copyright "$out/licenses/TimGM6mb.txt"
 cp /usr/share/common-licenses/GPL-2 "$out/licenses/GPL-2.txt"
+cp "$root/COPYING" "$out/licenses/GPL-3.txt"
 cp /usr/share/doc/emscripten/copyright "$out/licenses/Emscripten.txt"
 
 echo "The web build is in $out: serve it with 'python3 -m http.server -d $out 8000'."

@@ -77,6 +77,9 @@ class Media {
 
   // Reads files ahead, so that no file is read while a frame is being drawn.
   void preload(std::string_view name);
+  // The folder our file names are found in (the one that holds `bgm&se`); empty, as it starts,
+  // for the working folder.
+  void set_folder(std::string folder) { folder_ = std::move(folder); }
   // Every call is written here, in order ("mci ..." or "snd NAME FLAGS"), when set.
   void set_log(std::vector<std::string>* log) { log_ = log; }
   // The new sink is told of every tune read so far; of those read later, as they are read.
@@ -119,6 +122,7 @@ class Media {
   const Clock& clock_;
   AudioSink* sink_;
   std::vector<std::string>* log_ = nullptr;
+  std::string folder_;
   Device device_;  // the one sequencer device, kept in place so that opening it never allocates
   bool device_open_ = false;
   Files files_;

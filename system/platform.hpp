@@ -22,6 +22,9 @@ std::filesystem::path path_from_utf8(std::string_view name);
 // folder, a pipe or a device (opening one never waits), larger, or cut short while read.
 bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out);
 
+// The folder the running program lies in, in UTF-8, or "" when the system cannot tell.
+std::string program_folder();
+
 // Standard output passes bytes as written: no line ending is changed on the way.
 void binary_standard_output();
 

@@ -1,11 +1,10 @@
 // The POSIX side of system/platform.hpp: names are bytes, and UTF-8 already.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "system/platform.hpp"
+#include "system/regular_file.hpp"
 
 namespace qv {
 
@@ -13,27 +12,28 @@ std::filesystem::path path_from_utf8(std::string_view name) {
   return std::filesystem::path(std::string(name));
 }
 
-// What was opened is what is checked, so that nothing swapped in under the name between a
-// look and the open gets past; and the open itself never waits, not even for a pipe.
 bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
-  int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  int64_t size = 0;
+  int fd = open_regular_file(name, static_cast<int64_t>(most), &size);
   if (fd < 0) return false;
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-            static_cast<uint64_t>(st.st_size) <= most;
-  if (ok) {
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < out.size()) {
-      ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-    ok = got == out.size();
+  out.resize(static_cast<size_t>(size));
+  size_t got = 0;
+  while (got < out.size()) {
+    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
   }
   ::close(fd);
-  return ok;
+  return got == out.size();  // a file cut short while it was read is no file of ours
+}
+
+std::string program_folder() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0 || static_cast<size_t>(n) == sizeof path) return "";
+  std::string program(path, static_cast<size_t>(n));
+  return program.substr(0, program.rfind('/'));
 }
 
 void binary_standard_output() {}

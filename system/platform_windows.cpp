@@ -61,6 +61,22 @@ bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t
   return got == out.size();
 }
 
+std::string program_folder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);  // a long name: ask again with room for it
+  }
+  std::string program = utf8_from_wide(path.c_str());
+  size_t slash = program.find_last_of("\\/");
+  return slash == std::string::npos ? "" : program.substr(0, slash);
+}
+
 void binary_standard_output() {
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);

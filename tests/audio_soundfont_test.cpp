@@ -1,20 +1,28 @@
 // The soundfont cut down to what our tunes play: which instruments and keys the tunes strike,
 // and that the cut plays every note of them exactly as the whole soundfont does while holding a
 // fraction of its samples.
+#include <fcntl.h>
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "audio/audio_sdl.hpp"
 #include "audio/soundfont_loader.hpp"
 #include "audio/soundfont_subset.hpp"
+#include "audio/synth.hpp"
 #include "audio/tune_instruments.hpp"
 
 namespace qv {
@@ -370,6 +378,77 @@ TEST(SoundfontSubset, NoSoundfontOrNoneOfTheInstrumentsIsNoCut) {
   EXPECT_TRUE(SoundfontSubset::cut(path, {use(0, 5, {20})}) != nullptr)
       << "the piano is not asked for";
   std::remove(path.c_str());
+}
+
+// Runs `work` on a thread of its own and waits up to a minute for it; a thread that is held in
+// the open of `pipe` (which waits for a writer) is let go by opening the pipe's other end.
+template <typename Work>
+bool ends_by_itself(Work work, const std::string& pipe) {
+  auto done = std::async(std::launch::async, work);
+  if (done.wait_for(std::chrono::seconds(60)) == std::future_status::ready) return true;
+  int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (writer >= 0) ::close(writer);
+  done.wait();
+  return false;
+}
+
+// The soundfont the player names may be anything: a pipe, a folder, a device, a file of another
+// kind. None holds up the thread that looks at it; each gets one warning and the usual search,
+// and the window's thread never even opens it.
+TEST(PlayersSoundfont, APipeFolderOrDeviceGetsTheWarningAndTheUsualSearchWithoutWaiting) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("qv-players-soundfont-" + std::to_string(getpid()));
+  fs::create_directories(dir / "folder.sf2");
+  const std::string pipe = (dir / "pipe.sf2").string(), font = (dir / "tiny.sf2").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  std::ofstream(dir / "text.sf2") << "RIFF but not a soundfont";
+  std::ofstream(font, std::ios::binary)
+      .write(reinterpret_cast<const char*>(TinyFont().bytes.data()),
+             static_cast<std::streamsize>(TinyFont().bytes.size()));
+  struct Case {
+    std::string chosen;
+    bool usable;
+  } cases[] = {{pipe, false},
+               {(dir / "folder.sf2").string(), false},
+               {"/dev/zero", false},
+               {(dir / "missing.sf2").string(), false},
+               {(dir / "text.sf2").string(), false},
+               {font, true}};
+  for (const Case& c : cases) {
+    std::string used;
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(ends_by_itself([&] { used = soundfont_to_use(c.chosen); }, pipe)) << c.chosen;
+    std::string warnings = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(used, c.usable ? c.chosen : find_soundfont()) << c.chosen;
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), c.usable ? 0 : 1) << warnings;
+    EXPECT_TRUE(
+        ends_by_itself([&] { return SoundfontSubset::cut(c.chosen, {use(0, 0, {60})}); }, pipe))
+        << c.chosen;
+  }
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_TRUE(ends_by_itself(
+      [&] {
+        open_sdl_audio({pipe, 100, 100}).reset();
+      },
+      pipe))
+      << "the window's thread opened the pipe";
+  fs::remove_all(dir);
+}
+
+// Whatever fails on the loader's thread (memory, most likely) costs the music, not the game.
+TEST(SoundfontLoaderThread, AFailureLeavesTheMusicSilentWithOneWarning) {
+  auto failing = [](const std::string&,
+                    const std::vector<InstrumentUse>&) -> std::shared_ptr<const SoundfontSubset> {
+    throw std::bad_alloc();
+  };
+  auto loader =
+      std::make_shared<SoundfontLoader>("any.sf2", kRate, SoundfontChoice::file, +failing);
+  ::testing::internal::CaptureStderr();
+  SoundfontLoader::start(loader, {use(0, 0, {60})});
+  EXPECT_FALSE(loader->wait());
+  std::string warnings = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(warnings.rfind("quelvaris: the music cannot be loaded", 0), 0u) << warnings;
+  EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
 }
 
 }  // namespace

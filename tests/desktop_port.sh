@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop port in a real X window: the pause stops the frame ticks and lets them go on,
-# losing the focus pauses too, F11 fills the screen and gives the window back, and the choice is saved in the settings
-# file, which keeps the player's own lines.
+# losing the focus pauses too, F11 fills the screen and gives the window back, and the choice is
+# saved in the settings file, which keeps the player's own lines; a scale given for one run
+# (--scale 8, a window larger than the screen) is never saved with it.
 set -u
 build=${1:?usage: desktop_port.sh BUILD_DIR}
 game="$build/quelvaris-timing"
@@ -86,7 +87,21 @@ wait_gone "$xs_game_pid" 30
 [ "$xs_exit" -eq 0 ] || fail "exit $xs_exit: $(foreign_lines "$err")"
 ticks=$(report_value "$err" ticks)
 [ "$ticks" -gt "$(field "$off" ticks)" ] || fail "no frame ticks after the pause"
+
+# F11 saves the player's fullscreen with the saved scale, not the one --scale gave this run.
+saved_scale=$(grep '^scale = ' "$settings")
+SDL_AUDIODRIVER=dummy launch_game "$err.8" "$game" --scale 8
+for saved in true false; do
+  xdotool key F11
+  for _ in $(seq 200); do grep -q "^fullscreen = $saved\$" "$settings" && break; sleep 0.05; done
+  grep -q "^fullscreen = $saved\$" "$settings" || fail "--scale 8: F11 saved $(cat "$settings")"
+  grep -qx "$saved_scale" "$settings" || fail "--scale 8 overwrote the saved $saved_scale: $(cat "$settings")"
+done
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 30
+[ "$xs_exit" -eq 0 ] || fail "--scale 8: exit $xs_exit: $(foreign_lines "$err.8")"
+
 echo "paused ${paused_ms} ms with no frame tick ($(field "$on" ticks) before, $ticks at the end);"
 echo "losing the focus paused the game;"
-echo "F11 filled the 1024x768 screen and gave the window back; settings saved:"
+echo "F11 filled the 1024x768 screen and gave the window back; --scale 8 was not saved; settings:"
 cat "$settings"

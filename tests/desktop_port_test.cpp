@@ -17,6 +17,7 @@
 #include "front/input.hpp"
 #include "front/presentation.hpp"
 #include "front/step_pacer.hpp"
+#include "front/window_choice.hpp"
 #include "game/trace.hpp"
 
 namespace qv {
@@ -165,6 +166,84 @@ TEST_F(SettingsFile, SavingMakesTheFolderAndTheWindowSection) {
   EXPECT_EQ(read(), "[window]\nscale = 1\nfullscreen = true\n");
 }
 
+TEST_F(SettingsFile, LinesUpTo4096CharactersAreReadWholeAndLongerOnesNamedByTheirLine) {
+  const std::string font = "/" + std::string(266, 'f'), longest = "/" + std::string(4083, 'g');
+  write("; " + std::string(282, 'c') + "\n[sound]\nsoundfont = " + font + "\n" +
+        "soundfont = " + longest + "\n[game]\n; " + std::string(4095, 'x') +
+        "\nreplays_kept = 5\n" + "replays_kept = many\n");
+  std::string warnings;
+  LoadedSettings l = load(warnings);
+  EXPECT_EQ(l.settings.soundfont, longest) << "a line of exactly 4096 characters";
+  EXPECT_EQ(l.settings.replays_kept, 5);
+  EXPECT_NE(warnings.find(path_ + ":6: a line of 4097 characters"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find(path_ + ":8: bad setting"), std::string::npos) << warnings;
+  EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 2) << warnings;
+  EXPECT_FALSE(l.writable);
+  write("[sound]\nsoundfont = " + font + "\n");
+  l = load(warnings);
+  EXPECT_EQ(l.settings.soundfont, font);
+  EXPECT_EQ(warnings, "");
+}
+
+TEST_F(SettingsFile, APauseKeyBoundAsAGameKeyIsNamedAndLeftOut) {
+  write("[keys]\nspace = Z\nleft = A, Escape, P\nup = Pause\n");
+  std::string warnings;
+  LoadedSettings l = load(warnings);
+  EXPECT_EQ(l.settings.extra_keys[0], (std::vector<std::string>{"Z"}));
+  EXPECT_EQ(l.settings.extra_keys[1], (std::vector<std::string>{"A"}));
+  EXPECT_TRUE(l.settings.extra_keys[2].empty());
+  EXPECT_NE(warnings.find(path_ + ":3: Escape, P: a pause key"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find(path_ + ":4: Pause: a pause key"), std::string::npos) << warnings;
+  EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 2) << warnings;
+}
+
+// A settings file kept as a link into a folder of dotfiles, with a mode of the player's: the
+// link stays, its target gets the window's lines beside the player's, keeps its mode and is
+// replaced whole; a file the player made read-only is never written.
+TEST_F(SettingsFile, SavingWritesWhereALinkPointsKeepsTheModeAndLeavesReadOnlyFilesAlone) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* what;
+    const char* link;  // where settings.ini points, or "" for a plain file
+    fs::perms mode;
+    bool saved;
+  } cases[] = {
+      {"a plain file", "", fs::perms(0640), true},
+      {"a relative link", "dotfiles/quelvaris.ini", fs::perms(0644), true},
+      {"a link to a link", "dotfiles/again.ini", fs::perms(0664), true},
+      {"a read-only file", "", fs::perms(0444), false},
+      {"a link to a read-only file", "dotfiles/quelvaris.ini", fs::perms(0400), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ / "dotfiles");
+    fs::path file = path_;
+    if (*c.link) {
+      file = folder_ / "dotfiles/quelvaris.ini";
+      fs::create_symlink(c.link, path_);
+      if (std::string(c.link) == "dotfiles/again.ini")
+        fs::create_symlink("quelvaris.ini", folder_ / "dotfiles/again.ini");
+    }
+    std::ofstream(file) << "[sound]\nmusic_volume = 5\n";
+    fs::permissions(file, c.mode);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(save_window_settings(path_, 2, true), c.saved);
+    std::string warnings = ::testing::internal::GetCapturedStderr();
+    std::stringstream text;
+    text << std::ifstream(file).rdbuf();
+    EXPECT_EQ(text.str(), c.saved ? "[sound]\nmusic_volume = 5\n\n[window]\nscale = 2\n"
+                                    "fullscreen = true\n"
+                                  : "[sound]\nmusic_volume = 5\n");
+    EXPECT_EQ(fs::status(file).permissions(), c.mode);
+    EXPECT_EQ(fs::is_symlink(path_), *c.link != 0);
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), c.saved ? 0 : 1) << warnings;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "dotfiles"), {}),
+              *c.link ? 1 + (std::string(c.link) == "dotfiles/again.ini") : 0)
+        << "nothing of the temporary file is left beside the target";
+  }
+}
+
 TEST(DesktopOptions, CommandLineOverridesTheSettingsForTheRun) {
   Options o;
   const char* argv[] = {"quelvaris", "--scale", "4", "--window", "--music-volume", "7", "--mute"};
@@ -292,6 +371,96 @@ TEST(DesktopKeys, ExtraKeysFromTheSettingsActAsTheGameKeys) {
   e.keysym.sym = SDLK_q;
   EXPECT_FALSE(input.key_event(e));
   EXPECT_EQ(input.take().held, kKeySpace | kKeyLeft);
+}
+
+// Space and Z both fire: letting go of one while the other is held lets go of nothing, and a
+// pad's button holds the game key as a key does.
+TEST(DesktopKeys, AGameKeyIsDownWhileAnyKeyOrButtonBoundToItIs) {
+  PlayerInput input;
+  std::array<std::vector<std::string>, kGameKeys> extra;
+  extra[0] = {"Z"};
+  input.bind_extra_keys(extra);
+  auto key = [&](SDL_Keycode sym, bool down) {
+    SDL_KeyboardEvent e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.keysym.sym = sym;
+    input.key_event(e);
+    return input.take();
+  };
+  struct Step {
+    const char* what;
+    SDL_Keycode sym;  // 0: the pad's face button
+    bool down;
+    uint8_t held, went_down;
+  } steps[] = {
+      {"Space goes down", SDLK_SPACE, true, kKeySpace, kKeySpace},
+      {"Z joins it", SDLK_z, true, kKeySpace, 0},
+      {"Z is let go of", SDLK_z, false, kKeySpace, 0},
+      {"Z again", SDLK_z, true, kKeySpace, 0},
+      {"Space is let go of", SDLK_SPACE, false, kKeySpace, 0},
+      {"the pad's button", 0, true, kKeySpace, 0},
+      {"Z is let go of", SDLK_z, false, kKeySpace, 0},
+      {"the pad lets go", 0, false, 0, 0},
+      {"Z alone", SDLK_z, true, kKeySpace, kKeySpace},
+      {"Z up", SDLK_z, false, 0, 0},
+  };
+  for (const Step& s : steps) {
+    StepKeys k;
+    if (s.sym) {
+      k = key(s.sym, s.down);
+    } else {
+      input.pad_key(VK_SPACE, s.down);
+      k = input.take();
+    }
+    EXPECT_EQ(k.held, s.held) << s.what;
+    EXPECT_EQ(k.went_down, s.went_down) << s.what;
+  }
+}
+
+// Only a resize the player makes is kept: not the window manager's answer to the size the game
+// asked for (a window larger than the desktop shrunk, a tiling window manager's tile), not a
+// size while the window is maximized, on the whole screen or without the focus, and never the
+// scale an option gave for one run.
+TEST(DesktopWindowChoice, OnlyAResizeThePlayerMakesIsSaved) {
+  constexpr uint32_t settle = WindowChoice::kSettleMs;
+  const WindowState focused{true, false, false}, unfocused{false, false, false},
+      maximized{true, true, false}, whole_screen{true, false, true};
+  struct Event {
+    const char* what;
+    uint32_t at_ms;
+    bool size_changed;
+    int scale;
+    WindowState state;
+    bool saved;
+  } events[] = {
+      {"the window opens (--scale 8)", 100, false, 8, focused, false},
+      {"the window manager shrinks it", 150, true, 2, focused, false},
+      {"a tiling window manager's tile", 100 + settle - 1, true, 1, focused, false},
+      {"the player resizes it", 100 + settle, true, 3, focused, true},
+      {"to the same scale", 200 + settle, true, 3, focused, false},
+      {"resized without the focus", 300 + settle, true, 1, unfocused, false},
+      {"maximized", 400 + settle, true, 4, maximized, false},
+      {"on the whole screen", 500 + settle, true, 4, whole_screen, false},
+      {"the player resizes it again", 600 + settle, true, 1, focused, true},
+  };
+  WindowChoice choice(0, false);
+  for (const Event& e : events) {
+    EXPECT_EQ(choice.window_event(e.at_ms, e.size_changed, e.scale, e.state), e.saved) << e.what;
+    if (e.saved) {
+      EXPECT_EQ(choice.scale(), e.scale) << e.what;
+    }
+  }
+  // Leaving the whole screen asks for the window's size again: the answer is no choice.
+  choice.fullscreen_chosen(false);
+  choice.asked_for_size();
+  EXPECT_FALSE(choice.window_event(5000, true, 2, focused));
+  EXPECT_TRUE(choice.window_event(5000 + settle, true, 2, focused));
+  // Run-only options never reach the file: what is saved starts from the settings.
+  WindowChoice saved(5, true);
+  EXPECT_EQ(saved.scale(), 5);
+  EXPECT_TRUE(saved.fullscreen());
+  EXPECT_FALSE(saved.window_event(0, true, 8, focused)) << "--scale 8 opens the window";
+  EXPECT_EQ(saved.scale(), 5);
 }
 
 // A clock the test moves by hand, standing for the real one.

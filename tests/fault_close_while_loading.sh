@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Closing the window right after start, while the soundfont is still loading, ends the game at
-# once: its loader is let go of, never waited for. Here the soundfont is a named pipe that
-# nobody writes to (in a mount namespace of the game's own), so the loader waits in the file's
-# opening for ever and a game that waited for it would never end. The close is sent once a
-# thread of the game is seen waiting there; the time from the close to the exit is printed.
+# once: its loader is let go of, never waited for. Here the soundfont (in a mount namespace of
+# the game's own) is a file whose every opening is held by a listener that never answers, as a
+# hung virus scanner would hold it, so the loader waits in the file's opening for ever and a
+# game that waited for it would never end. The close is sent once a thread of the game is seen
+# waiting there; the time from the close to the exit is printed.
 set -u
 build=${1:?usage: fault_close_while_loading.sh BUILD_DIR}
 root=$(pwd)
@@ -12,27 +13,31 @@ if ! unshare -m true 2>/dev/null || [ ! -d /usr/share/sounds ]; then
   exit 77
 fi
 source "$root/tests/lib/xsession.sh"
-xsession_begin
+xsession_begin python3
+hold="$root/tests/lib/hold_open.py"
+touch "$work/probe"
+why=$(python3 "$hold" --check "$work/probe" 2>&1 | tail -n 1)
+[ "$why" = ready ] || { echo "skipped: a file held in its opening needs fanotify: $why"; exit 77; }
 
 stuck_font='mount -t tmpfs none /usr/share/sounds && mkdir /usr/share/sounds/sf2 &&
-  mkfifo /usr/share/sounds/sf2/default-GM.sf2 && exec "$0"'
+  font=/usr/share/sounds/sf2/default-GM.sf2 && printf "RIFF\0\0\0\0sfbk" >"$font" &&
+  { python3 "$1" "$font" "$2" & } &&
+  while [ ! -s "$2" ]; do sleep 0.05; done && [ "$(cat "$2")" = ready ] && exec "$0"'
 err="$work/close.err"
-launch_game "$err" unshare -m sh -c "$stuck_font" "$build/quelvaris-timing"
+launch_game "$err" unshare -m sh -c "$stuck_font" "$build/quelvaris-timing" "$hold" "$work/ready"
 
-# A thread of the game waits in the opening of a named pipe (the kernel names the wait; where
-# it names none, a thread in the system call openat, 257 on x86-64 and 56 on arm64, will do).
-opening_pipe() {
-  local task=/proc/$xs_game_pid/task call=257
-  grep -qs '^wait_for_partner' "$task"/*/wchan && return 0
-  grep -qsv '^0$' "$task"/*/wchan && return 1
+# A thread of the game waits in the opening of the soundfont: in the system call openat (257 on
+# x86-64, 56 on arm64) for longer than a loader ever takes.
+opening_font() {
+  local call=257
   [ "$(uname -m)" = aarch64 ] && call=56
-  grep -qs "^$call " "$task"/*/syscall
+  grep -qs "^$call " /proc/"$xs_game_pid"/task/*/syscall
 }
 for _ in $(seq 200); do
-  opening_pipe && break
+  opening_font && sleep 0.5 && opening_font && break
   sleep 0.05
 done
-opening_pipe || fail "no thread of the game came to open the soundfont within 10 s"
+opening_font || fail "no thread of the game came to open the soundfont within 10 s"
 
 start=$EPOCHREALTIME
 close_window "$xs_wid"

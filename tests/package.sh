@@ -4,11 +4,13 @@
 # effects file in /usr/share/games/quelvaris, and the menu entry, icon, AppStream card, manual
 # page, copyright and changelog where Debian wants them, each of them valid; neither the
 # simulator nor the tools; and depending on the libraries the program links and on a General
-# MIDI soundfont. The package is built afresh (about a minute); the build dir $1 only tells
+# MIDI soundfont; its launcher starts the game from a folder of the player's, relative paths
+# meaning what they say. The package is built afresh (about a minute); the build dir $1 only tells
 # whether this is the sanitizer run, where it is skipped as it would prove nothing new.
 set -u
 build=${1:?usage: package.sh BUILD_DIR}
-for tool in dpkg-deb dpkg-shlibdeps file lintian appstreamcli man desktop-file-validate; do
+for tool in dpkg-deb dpkg-shlibdeps file lintian appstreamcli man desktop-file-validate Xvfb \
+  openbox xdotool wmctrl xprop; do
   command -v "$tool" >/dev/null || { echo "missing $tool (the set-up installs it)"; exit 77; }
 done
 if grep -q '^QV_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
@@ -63,4 +65,11 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man6/
   >"$work/man.txt" 2>"$work/man.err"
 [ ! -s "$work/man.err" ] || fail "man --warnings: $(cat "$work/man.err")"
 grep -q '/usr/share/games/quelvaris/bgm&se/' "$work/man.txt" || fail "the manual page names another music folder"
+
+# The launcher and program as unpacked, from a folder of the player's.
+source tests/lib/xsession.sh
+source tests/lib/installed_game.sh
+xs_work=$work  # the session's end takes the work folder with it
+xsession_start "$work"
+check_installed_game "$root/usr/games/quelvaris"
 echo "$(basename "$deb"): lintian clean, AppStream card, menu entry and manual page valid"

@@ -1,0 +1,51 @@
+# The installed game started through a launcher from a folder of the player's: it runs in that
+# folder, finds its music where it was installed (its sound reaches SDL's disk device, where a
+# game without its music folder is silent), and the relative paths given to it (--record,
+# --trace, --soundfont, --replay) mean what they say from there. Sourced after xsession.sh, with
+# the session started; uses $work and fail().
+
+# True when FILE holds any sound that is not silence.
+heard_any() { [ -s "$1" ] && [ -n "$(tr -d '\0' <"$1" | head -c 1)" ]; }
+
+# Runs LAUNCHER ARGS... from FOLDER, holding Space until a sound is heard (the title's tune, or
+# the start effect when no soundfont is installed), then closes the window; NAME names its
+# files in $work. Fails unless it ran in FOLDER, closed with 0 and, when HEAR is "hear", was
+# heard. Leaves the window's WM_CLASS in $xs_class.
+play_from() {
+  local name=$1 folder=$2 hear=$3 here=$PWD cwd
+  shift 3
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/$name.raw"
+  cd "$folder" || fail "no folder $folder"
+  launch_game "$work/$name.err" "$@"
+  cd "$here" || exit 1
+  cwd=$(readlink "/proc/$xs_game_pid/cwd")
+  xs_class=$(xprop -id "$xs_wid" WM_CLASS 2>/dev/null)
+  xdotool keydown space
+  for _ in $(seq 240); do heard_any "$work/$name.raw" && break; sleep 0.25; done
+  xdotool keyup space
+  close_window "$xs_wid"
+  wait_gone "$xs_game_pid" 60
+  xs_game_pid=
+  unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
+  [ "$xs_exit" -eq 0 ] || fail "$name: exit code $xs_exit; $(cat "$work/$name.err")"
+  [ "$cwd" = "$folder" ] || fail "$name: the game ran in '$cwd', not in $folder"
+  [ "$hear" != hear ] || heard_any "$work/$name.raw" || fail "$name: not a sound in 60 s: the music folder was not found"
+  ! grep -q 'quelvaris:' "$work/$name.err" || fail "$name: $(grep 'quelvaris:' "$work/$name.err")"
+}
+
+# The whole check through LAUNCHER and through a link to it, from a folder of the player's.
+check_installed_game() {
+  local launcher=$1 folder="$work/player's folder" font
+  mkdir -p "$folder"
+  ln -sfn "$launcher" "$folder/qv"
+  font=$(find /usr/share/sounds/sf2 -name '*.sf2' 2>/dev/null | head -n 1)
+  [ -n "$font" ] && ln -sfn "$font" "$folder/mine.sf2"
+  play_from live "$folder" hear "$launcher" --record mine.keys --trace live.jsonl \
+    ${font:+--soundfont mine.sf2}
+  [ -s "$folder/mine.keys" ] || fail "--record mine.keys wrote no $folder/mine.keys"
+  [ -s "$folder/live.jsonl" ] || fail "--trace live.jsonl wrote no $folder/live.jsonl"
+  # The replay ends by itself where the recording was closed, maybe before its music loads.
+  play_from replay "$folder" any "$folder/qv" --replay mine.keys --trace replay.jsonl
+  [ -s "$folder/replay.jsonl" ] || fail "--trace replay.jsonl wrote no $folder/replay.jsonl"
+  echo "$launcher: ran in the player's folder, found its music, relative paths kept"
+}
