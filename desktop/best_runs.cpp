@@ -6,10 +6,10 @@
 
 namespace qv {
 
-void BestRuns::load() {
+void BestRuns::load(const std::string& data_folder) {
   std::string folder = scores_folder();
   if (folder.empty()) return;
-  folder_.emplace(folder);
+  folder_.emplace(folder, data_folder);
   for (const std::string& warning : folder_->load())
     std::fprintf(stderr, "quelvaris: %s\n", warning.c_str());
 }

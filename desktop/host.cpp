@@ -80,7 +80,8 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     if (!recording_.check(options_.record, error)) return refuse(error);
-    best_runs_.load();
+    data_folder_ = game_data_folder();
+    best_runs_.load(data_folder_);
     return 0;
   }
 
@@ -90,7 +91,7 @@ class DesktopHost {
     PortSettings port = port_settings();
     if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
-    game_.media().set_folder(find_data_folder(kInstalledDataFolder));
+    game_.media().set_folder(data_folder_);
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this, &win] {
@@ -261,6 +262,7 @@ class DesktopHost {
   Pause pause_;
   Controls controls_;
   BestRuns best_runs_;
+  std::string data_folder_;  // the folder of `bgm&se`
   uint32_t seed_ = 0;
   std::unique_ptr<ScriptKeys> replay_;
   std::optional<int64_t> last_step_;     // of the recording replayed
@@ -272,6 +274,10 @@ class DesktopHost {
 };
 
 }  // namespace
+
+std::string game_data_folder() {
+  return find_data_folder(kInstalledDataFolder);
+}
 
 int run_game(const Options& options) {
   int code;

@@ -146,9 +146,10 @@ std::map<std::string, Indexed> read_index(const fs::path& path, std::string& tex
 }
 
 // What the recording proves: the last credit in it, begun on the title.
-std::optional<ScoreEntry> proven_entry(const std::string& bytes, std::string& why) {
+std::optional<ScoreEntry> proven_entry(const std::string& bytes, const std::string& data_folder,
+                                       std::string& why) {
   std::istringstream in(bytes);
-  Verdict verdict = verify_text(in);
+  Verdict verdict = verify_text(in, data_folder);
   if (verdict.status != 0) {
     why = verdict.text;
     return std::nullopt;
@@ -193,7 +194,7 @@ std::vector<std::string> ScoreFolder::load() {
       if (indexed != index.end() && indexed->second.hash == hash)
         entry = indexed->second.entry;
       else
-        entry = proven_entry(bytes, why);
+        entry = proven_entry(bytes, data_folder_, why);
     }
     if (!entry) {
       warnings.push_back("the recording " + file.path().string() +

@@ -17,7 +17,9 @@ namespace qv {
 
 class ScoreFolder {
  public:
-  explicit ScoreFolder(std::string folder) : folder_(std::move(folder)) {}
+  // `data_folder` holds the game's `bgm&se`, which verifying needs.
+  explicit ScoreFolder(std::string folder, std::string data_folder = {})
+      : folder_(std::move(folder)), data_folder_(std::move(data_folder)) {}
   const std::string& folder() const { return folder_; }
 
   // Reads the table. A recording that does not verify, or proves no credit begun on the
@@ -39,6 +41,7 @@ class ScoreFolder {
   void write_index() const;
 
   std::string folder_;
+  std::string data_folder_;
   ScoreTable table_;
   std::map<std::string, uint64_t> hashes_;  // of the bytes of each recording in the table
 };

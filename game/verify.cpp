@@ -32,8 +32,9 @@ Verdict failed(int64_t step, std::string text) {
 // where they part what is wrong.
 class Replay {
  public:
-  explicit Replay(const KeyScript& r)
+  Replay(const KeyScript& r, const std::string& data_folder)
       : r_(r), game_(sink_, KeySource::replay), keys_(r.lines), last_(latest_step(r)) {
+    game_.media().set_folder(data_folder);
     if (r.closed_after) last_ = *r.closed_after;
     if (r.ended_at) last_ = *r.ended_at;
   }
@@ -128,13 +129,13 @@ class Replay {
 
 }  // namespace
 
-Verdict verify_recording(const KeyScript& r) {
+Verdict verify_recording(const KeyScript& r, const std::string& data_folder) {
   if (r.checks.empty()) {
     return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
                                   : "no check values: it replays, but proves nothing");
   }
   if (!r.seed) return Verdict{2, 0, "no seed line", {}, {}};
-  return Replay(r).run();
+  return Replay(r, data_folder).run();
 }
 
 namespace {
@@ -154,31 +155,33 @@ Verdict refused(const KeyScript& r, std::string error, const std::string& path) 
 
 }  // namespace
 
-Verdict verify_file(const std::string& path) {
+Verdict verify_file(const std::string& path, const std::string& data_folder) {
   KeyScript r;
   std::string error;
   if (!read_key_script(path, r, error)) return refused(r, error, path);
-  return verify_recording(r);
+  return verify_recording(r, data_folder);
 }
 
-Verdict verify_text(std::istream& in) {
+Verdict verify_text(std::istream& in, const std::string& data_folder) {
   KeyScript r;
   std::string error;
   if (!parse_key_script(in, r, error)) return refused(r, error, "");
-  return verify_recording(r);
+  return verify_recording(r, data_folder);
 }
 
 int verify_files(const std::vector<std::string>& files, std::ostream& out, std::ostream& warnings,
-                 const std::string& program) {
+                 const std::string& program, const std::string& data_folder) {
   // The tunes' state is part of every check value: a recording made with music verifies only
   // where the music is found, as the game finds it.
-  if (!std::filesystem::is_regular_file(Media::resolve(media_files::kStageTune)))
+  std::filesystem::path tune = Media::resolve(media_files::kStageTune);
+  if (!data_folder.empty()) tune = std::filesystem::path(data_folder) / tune;
+  if (!std::filesystem::is_regular_file(tune))
     warnings << program
              << ": warning: no music in bgm&se here; recordings made with it will not "
                 "verify\n";
   int status = 0;
   for (const std::string& file : files) {
-    Verdict verdict = verify_file(file);
+    Verdict verdict = verify_file(file, data_folder);
     out << file << ": " << verdict.text << "\n";
     status = std::max(status, verdict.status);
   }

@@ -36,14 +36,16 @@ struct Verdict {
 };
 
 // Replays a recording read with read_key_script().
-Verdict verify_recording(const KeyScript& recording);
+// The music is found in `data_folder` (the folder that holds `bgm&se`; empty for the working
+// folder), as the game that recorded it found its own: the tune is part of every check value.
+Verdict verify_recording(const KeyScript& recording, const std::string& data_folder = {});
 // Reads the file, or the text, and verifies it.
-Verdict verify_file(const std::string& path);
-Verdict verify_text(std::istream& in);
+Verdict verify_file(const std::string& path, const std::string& data_folder = {});
+Verdict verify_text(std::istream& in, const std::string& data_folder = {});
 
 // `PROGRAM --verify FILE...`: one line a file on `out` ("FILE: verified, ..."), a warning on
 // `warnings` when the music the check values take in is not found; the worst status of all.
 int verify_files(const std::vector<std::string>& files, std::ostream& out, std::ostream& warnings,
-                 const std::string& program);
+                 const std::string& program, const std::string& data_folder = {});
 
 }  // namespace qv
