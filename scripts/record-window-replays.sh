@@ -14,22 +14,7 @@ export HOME="$work/home" XDG_DATA_HOME="$work/data" SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME"
 corpus=$PWD/tests/data/replays
 
-keys=(space Left Up Right Down)
-# Random presses for about SECONDS: holds of a random length and taps shorter than a step.
-drive() {
-  local end=$((SECONDS + $1)) k
-  while [ $SECONDS -lt $end ]; do
-    k=${keys[RANDOM % 5]}
-    case $((RANDOM % 3)) in
-      0) xdotool key --delay 0 "$k" ;;
-      1) xdotool keydown "$k"; sleep "0.$((RANDOM % 6))"; xdotool keyup "$k" ;;
-      2) xdotool keydown "$k" ;;
-    esac
-    [ $((RANDOM % 4)) = 0 ] && xdotool keyup space Left Up Right Down
-    sleep "0.0$((RANDOM % 9))"
-  done
-  xdotool keyup space Left Up Right Down
-}
+drive() { random_keys "$1"; }
 pause_a_second() { xdotool key "$1"; sleep 1; xdotool key "$1"; }
 # Space held, the ship left where it is: the credit ends before long, for the Nth time.
 until_game_over() {

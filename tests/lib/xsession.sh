@@ -156,3 +156,20 @@ kept_playing() {
 
 # Lines on stderr FILE other than the probe's.
 foreign_lines() { grep -v '^qv-timing ' "$1" || true; }
+
+# Random presses on the focused game for about SECONDS: holds of a random length and taps
+# shorter than a step, of the five game keys (seed $RANDOM first for the same presses).
+random_keys() {
+  local end=$((SECONDS + $1)) k keys=(space Left Up Right Down)
+  while [ $SECONDS -lt $end ]; do
+    k=${keys[RANDOM % 5]}
+    case $((RANDOM % 3)) in
+      0) xdotool key --delay 0 "$k" ;;
+      1) xdotool keydown "$k"; sleep "0.$((RANDOM % 6))"; xdotool keyup "$k" ;;
+      2) xdotool keydown "$k" ;;
+    esac
+    [ $((RANDOM % 4)) = 0 ] && xdotool keyup space Left Up Right Down
+    sleep "0.0$((RANDOM % 9))"
+  done
+  xdotool keyup space Left Up Right Down
+}
