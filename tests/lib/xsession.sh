@@ -1,6 +1,6 @@
 # A private X display with a window manager, for scripts that run the real game in a window.
 # Source it, then: xsession_begin (or xsession_start WORKDIR) (sets DISPLAY); game_window (prints the game's
-# window id); close_window WID; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
+# window id); close_window WID; random_keys SECONDS; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
 # 124 when the process is still running); xsession_stop (registered for EXIT by xsession_start).
 # These scripts run beside others on busy cores: they wait on what the game reports, with
 # generous limits (30 s for an exit), never on fixed sleeps.
