@@ -18,8 +18,9 @@ class BestRuns {
   // Reads the table, warning of the recordings left out. Without a folder for it (no home) the
   // window shows an empty table and keeps nothing.
   void load(const std::string& data_folder);
-  // After every step: a credit of the game recorded by `recorder` (null for a replay, whose
-  // credits never count) that has just ended enters the table.
+  // After every step: a credit of the game recorded by `recorder` (null for a replay, a
+  // practice or a game taken over, whose credits never count) that has just ended enters the
+  // table.
   void after_step(const Game& game, const Recorder* recorder, uint64_t now_us);
   // Tab or a pad's Back.
   void toggle(const Game& game);

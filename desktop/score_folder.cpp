@@ -154,6 +154,10 @@ std::optional<ScoreEntry> proven_entry(const std::string& bytes, const std::stri
     why = verdict.text;
     return std::nullopt;
   }
+  if (verdict.taken_over_at) {
+    why = "a game taken over from a replay, or practised, never enters it";
+    return std::nullopt;
+  }
   if (verdict.credits.empty() || !verdict.credits.back().game_start) {
     why = "it proves no credit of a game begun on the title";
     return std::nullopt;

@@ -80,8 +80,11 @@ class Game {
   const std::vector<std::string>& audio_calls() const { return calls_; }
   void keep_audio_calls(bool keep) { media_.set_log(keep ? &calls_ : nullptr); }
   void set_observer(HandlerObserver* observer) { observer_ = observer; }
+  HandlerObserver* observer() const { return observer_; }
 
  private:
+  friend class GameSnapshot;  // takes and puts back the whole game (game/snapshot.hpp)
+
   void apply(StepKeys keys);
   void remember(StepKeys keys);
   template <typename Handler>

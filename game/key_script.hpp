@@ -52,6 +52,9 @@ struct KeyScript {
   std::string game_version;             // "game quelvaris VERSION"
   std::vector<CheckLine> checks;        // "check STEP HASH"
   std::vector<ScoreLine> scores;        // "score STEP N HOW"
+  // "takeover STEP" (format 3): the player took over a replay, or practised, after that step.
+  // Such a game replays and verifies like any other, but never enters the table of best runs.
+  std::optional<int64_t> taken_over_at;
   // The step of the line a reader refused for coming after a later step.
   std::optional<int64_t> out_of_order_at;
   // A recording cut off in its last line: the line, incomplete and left out, named for a

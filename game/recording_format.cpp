@@ -41,7 +41,8 @@ bool read_check_value(std::string_view text, uint64_t& value) {
 constexpr int64_t kLastStep = 999999999999;  // twelve digits, as the key lines allow
 
 bool has_steps(const KeyScript& s) {
-  return !s.lines.empty() || !s.checks.empty() || !s.scores.empty() || s.closed_after || s.ended_at;
+  return !s.lines.empty() || !s.checks.empty() || !s.scores.empty() || s.closed_after ||
+         s.ended_at || s.taken_over_at;
 }
 
 RecordingLine refuse(std::string& why, std::string text) {
@@ -53,7 +54,7 @@ RecordingLine read_format(const std::vector<std::string>& words, KeyScript& out,
   int64_t format = 0;
   if (words.size() != 2 || !read_number(words[1], 1, 999999999, format))
     return refuse(why, "expected 'format N'");
-  if (format > kRecordingFormat) {
+  if (format > kNewestRecordingFormat) {
     out.format = static_cast<int>(format);
     return refuse(why, "made by a newer Quelvaris: format " + std::to_string(format));
   }
@@ -105,16 +106,29 @@ RecordingLine read_score(const std::vector<std::string>& words, KeyScript& out, 
   return add_in_order(out.scores, score, out, "score", why);
 }
 
+RecordingLine read_take_over(const std::vector<std::string>& words, KeyScript& out,
+                             std::string& why) {
+  int64_t step = 0;
+  if (out.format < kTakenOverFormat)
+    return refuse(why, "a 'takeover' line needs 'format 3' before it");
+  if (words.size() != 2 || !read_number(words[1], 0, kLastStep, step))
+    return refuse(why, "expected 'takeover STEP'");
+  if (out.taken_over_at) return refuse(why, "a game is taken over once");
+  if (!in_step_order(out, step, why)) return RecordingLine::refused;
+  out.taken_over_at = step;
+  return RecordingLine::read;
+}
+
 }  // namespace
 
 std::string_view game_version() {
   return QV_VERSION;
 }
 
-void append_recording_head(std::string& out, uint32_t seed) {
+void append_recording_head(std::string& out, uint32_t seed, int format) {
   out += "# Quelvaris recording: quelvaris-sim --keys FILE replays it, --verify FILE checks it\n";
   out += "format ";
-  append_number(out, kRecordingFormat);
+  append_number(out, format);
   out += "\ngame quelvaris ";
   out += game_version();
   out += "\nseed ";
@@ -161,6 +175,11 @@ void append_check_line(std::string& out, const CheckLine& check) {
 void append_stop_line(std::string& out, int64_t step, bool closed) {
   append_number(out, step);
   out += closed ? " close\n" : " end\n";
+}
+
+void append_take_over_line(std::string& out, int64_t step) {
+  append_step(out, "takeover", step);
+  out += '\n';
 }
 
 void RecordingWriter::begin(uint32_t seed, std::string& out) {
@@ -222,6 +241,7 @@ RecordingLine read_recording_line(const std::vector<std::string>& words, KeyScri
                                   std::string& why) {
   const std::string& word = words[0];
   if (word == "format") return read_format(words, out, why);
+  if (word == "takeover") return read_take_over(words, out, why);
   if (word != "game" && word != "check" && word != "score") return RecordingLine::other;
   if (out.format < 2) return refuse(why, "a '" + word + "' line needs 'format 2' before it");
   if (word == "game") return read_game(words, out, why);
@@ -241,6 +261,7 @@ int64_t latest_step(const KeyScript& s) {
   if (!s.lines.empty()) latest = s.lines.back().step;
   if (!s.checks.empty()) latest = std::max(latest, s.checks.back().step);
   if (!s.scores.empty()) latest = std::max(latest, s.scores.back().step);
+  if (s.taken_over_at) latest = std::max(latest, *s.taken_over_at);
   return latest;
 }
 

@@ -10,6 +10,11 @@
 //   check 900 5f0e1d2c3b4a5968  the check value of the game after step 900
 //   3783 end                  the game ended itself at step 3783 ("close": the window closed)
 //
+// Format 3 is format 2 with one more line, in games taken over from a replay (and practice):
+//   takeover 1520             the keys up to step 1520 are the replay's, the player's after it
+// Plain games are still written as format 2, so that a reader of format 2 replays them; it
+// refuses a taken-over game as made by a newer Quelvaris.
+//
 // A check line follows every 100th step, every score line and the last step, so that any
 // change to what the keys made shows within 100 steps. Lines come in the order of their steps.
 // This file writes the lines and reads the ones format 2 adds; the hosts do the file work.
@@ -26,18 +31,21 @@
 
 namespace qv {
 
-constexpr int kRecordingFormat = 2;
+constexpr int kRecordingFormat = 2;                       // what plain games are written as
+constexpr int kTakenOverFormat = 3;                       // games taken over from a replay
+constexpr int kNewestRecordingFormat = kTakenOverFormat;  // the newest this reader reads
 constexpr int64_t kCheckEvery = 100;
 
 // The version of this game, as "game quelvaris VERSION" names it.
 std::string_view game_version();
 
 // The lines, each with its newline, appended to `out`.
-void append_recording_head(std::string& out, uint32_t seed);
+void append_recording_head(std::string& out, uint32_t seed, int format = kRecordingFormat);
 void append_key_line(std::string& out, int64_t step, uint8_t keys, uint8_t taps);
 void append_score_line(std::string& out, const ScoreLine& score);
 void append_check_line(std::string& out, const CheckLine& check);
 void append_stop_line(std::string& out, int64_t step, bool closed);
+void append_take_over_line(std::string& out, int64_t step);
 
 // Writes a recording as the game goes: a host calls it after start-up and every step and
 // writes out what it appended. Once the text has room for a line, nothing allocates.
@@ -59,10 +67,10 @@ class RecordingWriter {
   void mark(int64_t step, std::string& out);
   // What the last step began and ended.
   const CreditNews& news() const { return news_; }
-
- private:
+  // The check line of the game as it stands, unless one was written for its step.
   void check(const Game& game, std::string& out);
 
+ private:
   CreditWatch credits_;
   CreditNews news_;
   uint8_t held_ = 0;
@@ -72,9 +80,9 @@ class RecordingWriter {
   bool stopped_ = false;
 };
 
-// Reading: a line "format N", "game quelvaris VERSION", "check STEP HASH" or "score STEP N
-// HOW" is read into the script (`read`) or refused with the reason (`refused`); any other
-// line is left to the key script's reader (`other`). A format newer than ours is refused
+// Reading: a line "format N", "game quelvaris VERSION", "check STEP HASH", "score STEP N
+// HOW" or "takeover STEP" is read into the script (`read`) or refused with the reason (`refused`);
+// any other line is left to the key script's reader (`other`). A format newer than ours is refused
 // ("made by a newer Quelvaris: format N") with the number kept in `out.format`.
 enum class RecordingLine { other, read, refused };
 RecordingLine read_recording_line(const std::vector<std::string>& words, KeyScript& out,

@@ -25,7 +25,7 @@ std::string score_text(int32_t score, CreditEnd how) {
 }
 
 Verdict failed(int64_t step, std::string text) {
-  return Verdict{1, step, std::move(text), {}, {}};
+  return Verdict{1, step, std::move(text), {}, {}, std::nullopt};
 }
 
 // Walks the replay along the recording's lines, step by step, and says at the first step
@@ -55,7 +55,8 @@ class Replay {
     if (scores_.empty()) text += "no scores";
     for (size_t i = 0; i < scores_.size(); ++i)
       text += (i ? ", " : "scores ") + score_text(scores_[i].score, scores_[i].how);
-    return Verdict{0, last_, std::move(text), scores_, credits_proven_};
+    if (r_.taken_over_at) text += ", taken over at step " + std::to_string(*r_.taken_over_at);
+    return Verdict{0, last_, std::move(text), scores_, credits_proven_, r_.taken_over_at};
   }
 
  private:
@@ -134,7 +135,7 @@ Verdict verify_recording(const KeyScript& r, const std::string& data_folder) {
     return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
                                   : "no check values: it replays, but proves nothing");
   }
-  if (!r.seed) return Verdict{2, 0, "no seed line", {}, {}};
+  if (!r.seed) return Verdict{2, 0, "no seed line", {}, {}, std::nullopt};
   return Replay(r, data_folder).run();
 }
 
@@ -143,14 +144,15 @@ namespace {
 // A recording the reader refused: of a newer format, tampered with (a line moved out of the
 // order of the steps), or malformed.
 Verdict refused(const KeyScript& r, std::string error, const std::string& path) {
-  if (r.format > kRecordingFormat)
-    return Verdict{2, 0, "made by a newer Quelvaris: format " + std::to_string(r.format), {}, {}};
+  if (r.format > kNewestRecordingFormat)
+    return Verdict{2,  0,  "made by a newer Quelvaris: format " + std::to_string(r.format),
+                   {}, {}, std::nullopt};
   if (r.format >= 2 && r.out_of_order_at) {
     return failed(*r.out_of_order_at,
                   "diverges at " + step_text(*r.out_of_order_at) + " (a line out of order)");
   }
   if (!path.empty() && error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
-  return Verdict{2, 0, error, {}, {}};
+  return Verdict{2, 0, error, {}, {}, std::nullopt};
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ struct Verdict {
   std::string text;                   // one line: "verified, 3783 steps, scores 2200 (over)", ...
   std::vector<ScoreLine> scores;      // of a verified recording
   std::vector<ProvenCredit> credits;  // the same, with what the replay saw of each
+  // Where the player took over a replay: such a game's scores never enter the table.
+  std::optional<int64_t> taken_over_at;
 };
 
 // Replays a recording read with read_key_script().

@@ -57,6 +57,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/quelvaris.metainfo.xml.in
 
 install(TARGETS quelvaris RUNTIME DESTINATION ${QV_GAME_DIR})
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/quelvaris DESTINATION ${QV_LAUNCHER_DIR})
+# The music, the effects and route.keys, the recording --practice takes over.
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/bgm&se" DESTINATION ${QV_DATA_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/icon.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME quelvaris.png)

@@ -27,6 +27,13 @@ class Timer {
   // The host calls this as it delivers a tick. A host that fell far behind (a suspended
   // machine) starts afresh from now rather than delivering a burst of stale ticks.
   void delivered(uint64_t now_us);
+  // Takes on another timer's Interval, switch and next tick, keeping its own clock: for
+  // putting back a snapshot that another game of the same replay took.
+  void take_schedule(const Timer& from) {
+    interval_ = from.interval_;
+    enabled_ = from.enabled_;
+    due_us_ = from.due_us_;
+  }
 
  private:
   uint64_t period_us() const { return static_cast<uint64_t>(interval_) * 1000; }

@@ -5,12 +5,13 @@
 
 #include "record/window.hpp"
 #include "stage/blocks.hpp"
+#include "stage/stage.hpp"
 
 namespace qv::stage {
 namespace {
 
 constexpr int32_t kBoss = 10;  // enemy slot
-constexpr int32_t kArrival = 2001;
+constexpr int32_t kArrival = kBossArrival;
 constexpr int32_t kSwayStart = 2130;  // first frame of the first cycle; the clock's wind-back
 constexpr int32_t kCycleEnd = 2210;
 constexpr int32_t kFirstVolley = 2140;

@@ -115,6 +115,34 @@ Media::Music Media::music() const {
   return {device_.file, is_playing(device_), position(device_)};
 }
 
+void Media::save(Sequencer& into) const {
+  into.device = device_;
+  into.device.song = nullptr;
+  into.device.file = {};
+  into.file.assign(device_.file);
+  into.open = device_open_;
+}
+
+// The tune is found among the files this layer read (the host reads all of ours ahead).
+void Media::restore(const Sequencer& from) {
+  device_open_ = false;
+  if (!from.open) return;
+  const auto& [file, f] = load(from.file);
+  if (!f.song) return;
+  device_ = from.device;
+  device_.file = file;
+  device_.song = f.song.get();
+  device_open_ = true;
+}
+
+void Media::resync_sink() {
+  sink_->effect_stop();
+  if (device_open_ && is_playing(device_))
+    sink_->music_play(device_.song, position(device_));
+  else
+    sink_->music_stop();
+}
+
 void Media::set_sink(AudioSink& sink) {
   sink_ = &sink;
   for (const auto& entry : files_)

@@ -97,6 +97,17 @@ class Media {
   };
   Music music() const;
 
+  // What the layer holds of the game's state, for snapshots of the whole game: the sequencer
+  // device as it stands, its tune by name, so that it may be put back into the media layer of
+  // another game of the same replay. Putting it back tells the sink nothing; resync_sink() does.
+  struct Sequencer;
+  void save(Sequencer& into) const;
+  void restore(const Sequencer& from);
+  // Tells the sink what it should sound now, after it heard nothing for a while (a replay
+  // jumped, or ran at another speed): the open tune from where it stands, or silence. An
+  // effect cut short meanwhile is not taken up again.
+  void resync_sink();
+
  private:
   struct Device {
     std::string alias;
@@ -126,6 +137,12 @@ class Media {
   Device device_;  // the one sequencer device, kept in place so that opening it never allocates
   bool device_open_ = false;
   Files files_;
+};
+
+struct Media::Sequencer {
+  Device device;  // with no song: its file names the tune
+  std::string file;
+  bool open = false;
 };
 
 // The media layer of the current context, installed by the host that runs the game.

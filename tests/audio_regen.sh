@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The committed tunes and effects are exactly what our generators make from the sources.
+# The committed tunes, effects and practice route are exactly what our tools make from the sources.
 set -euo pipefail
 build=${1:?build dir}
 for tool in tunegen sfxgen; do
@@ -19,7 +19,15 @@ for f in emptysky.mid escape.mid win.mid st.wav jj.wav e.wav; do
     status=1
   fi
 done
+# The practice route is the simulator's recording of its key script.
+"$build/quelvaris-sim" --keys assets/practice_route.keys --steps 20000 --record "$tmp/route.keys" >/dev/null
+if cmp -s "$tmp/route.keys" "bgm&se/route.keys"; then
+  echo "same: route.keys"
+else
+  echo "DIFFERS: route.keys (record it again: quelvaris-sim --keys assets/practice_route.keys --record 'bgm&se/route.keys')"
+  status=1
+fi
 # Nothing in the folder that the tools do not make.
-extra=$(ls "bgm&se" | grep -vxE 'emptysky.mid|escape.mid|win.mid|st.wav|jj.wav|e.wav' || true)
+extra=$(ls "bgm&se" | grep -vxE 'emptysky.mid|escape.mid|win.mid|st.wav|jj.wav|e.wav|route.keys' || true)
 [[ -z $extra ]] || { echo "not made by our tools: $extra"; status=1; }
 exit $status

@@ -24,14 +24,14 @@ out=$("$sim" --verify "$work/a.keys") || fail "verifying (exit $?): $out"
 [ "$(tail -n 2 "$work/c.keys" | paste -sd' ' | cut -d' ' -f1,2,4,5)" = "check 120 120 close" ] ||
   fail "end of a plain run: $(tail -n 2 "$work/c.keys")"
 
-sed 's/^format 2$/format 3/' "$work/a.keys" >"$work/newer.keys"
+sed 's/^format 2$/format 4/' "$work/a.keys" >"$work/newer.keys"
 "$sim" --verify "$work/a.keys" tests/data/whole_game.keys "$work/newer.keys" "$work/none.keys" \
   >"$work/out" 2>/dev/null
 status=$?
 [ "$status" -eq 2 ] || fail "mixed files: exit $status, wanted 2"
 expected="$work/a.keys: verified, 1500 steps, scores 1400 (over)
 tests/data/whole_game.keys: format 1, no check values: it replays, but proves nothing
-$work/newer.keys: made by a newer Quelvaris: format 3
+$work/newer.keys: made by a newer Quelvaris: format 4
 $work/none.keys: cannot read it"
 [ "$(cat "$work/out")" = "$expected" ] || fail "mixed files said: $(cat "$work/out")"
 "$sim" --verify tests/data/whole_game.keys >/dev/null

@@ -1,11 +1,12 @@
 // Recordings of format 2 prove their scores: credits are told from the game's state, and the
 // verifier catches every kind of tampering at the step where it shows.
+#include "game/verify.hpp"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "game/credits.hpp"
-#include "game/verify.hpp"
 #include "sim/simulator.hpp"
 
 namespace qv {
@@ -130,8 +131,8 @@ TEST(Verify, CatchesEveryTamperingAtItsStep) {
        1, 800, "no check value at step 800"},
       {"format 1: no check values", "seed 2\n150 space\n1000 close\n", 1, 0,
        "format 1, no check values: it replays, but proves nothing"},
-      {"a newer format", replaced(original, "format 2\n", "format 3\n"), 2, 0,
-       "made by a newer Quelvaris: format 3"},
+      {"a newer format", replaced(original, "format 2\n", "format 4\n"), 2, 0,
+       "made by a newer Quelvaris: format 4"},
   };
   for (const Case& c : cases) {
     std::istringstream in(c.text);

@@ -65,7 +65,8 @@ void WebBestRuns::verify_stored(int index) {
   std::string text = stored(index, kRecording);
   std::istringstream in(text);
   Verdict verdict = verify_text(in);
-  if (verdict.status != 0 || verdict.credits.empty() || !verdict.credits.back().game_start) {
+  if (verdict.status != 0 || verdict.taken_over_at || verdict.credits.empty() ||
+      !verdict.credits.back().game_start) {
     std::fprintf(stderr, "quelvaris: the stored run %s is left out of the table of best runs: %s\n",
                  e.recording.c_str(),
                  verdict.status ? verdict.text.c_str() : "it proves no credit");

@@ -1,0 +1,102 @@
+#include "front/replay_keys.hpp"
+
+#include "front/pause.hpp"
+
+namespace qv {
+
+ReplayCommand replay_command_of_key(SDL_Keycode key) {
+  if (is_pause_key(key)) return ReplayCommand::pause;
+  switch (key) {
+    case SDLK_PERIOD:
+      return ReplayCommand::step_forward;
+    case SDLK_COMMA:
+      return ReplayCommand::step_back;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+      return ReplayCommand::slower;
+    case SDLK_PLUS:
+    case SDLK_EQUALS:
+    case SDLK_KP_PLUS:
+      return ReplayCommand::faster;
+    case SDLK_0:
+    case SDLK_KP_0:
+      return ReplayCommand::normal_speed;
+    case SDLK_LEFT:
+      return ReplayCommand::back_short;
+    case SDLK_RIGHT:
+      return ReplayCommand::forward_short;
+    case SDLK_DOWN:
+      return ReplayCommand::back_long;
+    case SDLK_UP:
+      return ReplayCommand::forward_long;
+    case SDLK_HOME:
+      return ReplayCommand::home;
+    case SDLK_END:
+      return ReplayCommand::end;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return ReplayCommand::take_over;
+    default:
+      return ReplayCommand::none;
+  }
+}
+
+ReplayCommand replay_command_of_pad_button(uint8_t button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+      return ReplayCommand::back_short;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+      return ReplayCommand::forward_short;
+    case SDL_CONTROLLER_BUTTON_START:
+      return ReplayCommand::pause;
+    case SDL_CONTROLLER_BUTTON_A:
+      return ReplayCommand::take_over;
+    default:
+      return ReplayCommand::none;
+  }
+}
+
+ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer) {
+  switch (command) {
+    case ReplayCommand::step_forward:
+      if (viewer.paused()) viewer.step_forward();
+      break;
+    case ReplayCommand::step_back:
+      if (viewer.paused()) viewer.step_back();
+      break;
+    case ReplayCommand::slower:
+      viewer.slower();
+      break;
+    case ReplayCommand::faster:
+      viewer.faster();
+      break;
+    case ReplayCommand::normal_speed:
+      viewer.normal_speed();
+      break;
+    case ReplayCommand::back_short:
+      viewer.jump_by(-ReplayViewer::kShortJump);
+      break;
+    case ReplayCommand::forward_short:
+      viewer.jump_by(ReplayViewer::kShortJump);
+      break;
+    case ReplayCommand::back_long:
+      viewer.jump_by(-ReplayViewer::kLongJump);
+      break;
+    case ReplayCommand::forward_long:
+      viewer.jump_by(ReplayViewer::kLongJump);
+      break;
+    case ReplayCommand::home:
+      viewer.home();
+      break;
+    case ReplayCommand::end:
+      viewer.end();
+      return command;
+    case ReplayCommand::pause:
+    case ReplayCommand::take_over:
+    case ReplayCommand::none:
+      return command;
+  }
+  return ReplayCommand::none;
+}
+
+}  // namespace qv

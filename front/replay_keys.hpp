@@ -1,0 +1,41 @@
+// The keys and pad buttons of a replay being watched (the game's own keys do nothing in a
+// replay, so they are free): P, Pause or Esc pause and go on; "." one step forward while paused
+// and "," one step back; "-" and "+" (or "=") halve and double the speed, "0" back to 1; Left
+// and Right jump 5 s, Down and Up 30 s; Home to the start, End to the end; Enter takes over.
+// A pad: the shoulder buttons jump 5 s, Start pauses, South takes over.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "game/replay_viewer.hpp"
+
+namespace qv {
+
+enum class ReplayCommand : uint8_t {
+  none,
+  pause,
+  step_forward,
+  step_back,
+  slower,
+  faster,
+  normal_speed,
+  back_short,
+  forward_short,
+  back_long,
+  forward_long,
+  home,
+  end,
+  take_over,
+};
+
+ReplayCommand replay_command_of_key(SDL_Keycode key);
+ReplayCommand replay_command_of_pad_button(uint8_t button);  // an SDL_GameControllerButton
+
+// Carries out what the viewer does itself. The pause (the host shows its notice and holds the
+// sound), the end (the replay ends there) and taking over are the host's: those commands come
+// back for it to carry out, every other comes back as none.
+ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer);
+
+}  // namespace qv

@@ -1,0 +1,157 @@
+// Watching a recording with the controls players ask of a replay: pause, a step forward or
+// back, slower and faster, jumps anywhere, and where it stands. Every step the viewer shows is
+// the game's own step with the recording's keys; a jump puts back the nearest snapshot taken
+// before the target and runs on from it unseen and unheard, so the game at any step is exactly
+// the game a straight replay reaches there.
+//
+// Snapshots come from the game being watched as it goes and from a scout: a game of the
+// viewer's own that the host runs ahead in the time it waits for the next step, so that soon
+// after a replay starts every jump, forward as well as back, runs at most the spacing of the
+// snapshots.
+//
+// The viewer paces itself on the real clock the host hands it, at its speed. Its trace (when
+// the game has an observer) gets every step once, in order, up to the furthest step reached:
+// steps run again after a jump back are not traced again. Sound goes to the host's sink only at
+// 1x and while the replay plays on from where it was heard; after a jump or another speed the
+// sink is told where the music stands and plays on from there.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "game/game.hpp"
+#include "game/key_script.hpp"
+#include "game/snapshot.hpp"
+
+namespace qv {
+
+// The keys of a recording at any step, looked up rather than played through, so that a replay
+// may jump.
+class RecordedKeys {
+ public:
+  explicit RecordedKeys(const std::vector<KeyLine>& lines) : lines_(lines) {}
+  // The keys the game took at `step` in the recorded game.
+  StepKeys at(int64_t step) const;
+
+ private:
+  // The keys held at `step`, and the taps of a line that begins there.
+  uint8_t held(int64_t step, uint8_t* taps = nullptr) const;
+  const std::vector<KeyLine>& lines_;
+};
+
+// Snapshots every `every` steps, at most kMost of them: when full, every other goes and the
+// spacing doubles, so a long game costs no more memory than a short one, only longer runs
+// from a snapshot to the step jumped to.
+class SnapshotTrail {
+ public:
+  static constexpr size_t kMost = 48;
+  static constexpr int64_t kFirstSpacing = 100;
+
+  // After the game ran a step: a snapshot when one is due there and none is kept there yet.
+  void after_step(const Game& game);
+  bool empty() const { return kept_.empty(); }
+  // The latest snapshot at or before `step` (there is always the one of step 0).
+  const GameSnapshot& at_or_before(int64_t step) const;
+  const GameSnapshot& latest() const { return kept_.back(); }
+  int64_t spacing() const { return spacing_; }
+  size_t count() const { return kept_.size(); }
+  size_t bytes() const;
+
+ private:
+  void thin_out();
+
+  std::vector<GameSnapshot> kept_;
+  int64_t spacing_ = kFirstSpacing;
+};
+
+class ReplayViewer {
+ public:
+  // Speeds: 1/4 to 8, halved and doubled.
+  static constexpr double kSlowest = 0.25;
+  static constexpr double kFastest = 8;
+  static constexpr int64_t kShortJump = 500;  // 5 s
+  static constexpr int64_t kLongJump = 3000;  // 30 s
+
+  // The game, made but not started, with the sink it sounds on; its observer, when it has one,
+  // is the trace. `recording` must outlive the viewer.
+  ReplayViewer(Game& game, AudioSink& sink, const KeyScript& recording);
+
+  // Start-up, then, unseen and unheard, up to `from` (clamped to the recording).
+  void start(int64_t from = 0);
+  // Runs the steps due by `now_us` on the real clock at the viewer's speed (none while paused
+  // or at the end), at most `most` of them; how many ran. The first call after start, a
+  // jump, a change of speed or the end of a pause sets where the real clock stands.
+  int run_due(uint64_t now_us, int most = 100);
+  // Runs the scout ahead for about `budget_us` of the real clock (in steps of the game, so a
+  // little more); false once the whole recording has its snapshots.
+  bool scout(const Clock& real, uint64_t budget_us);
+  // When the next step is due on the real clock (0: at once, as the next run_due sets it).
+  uint64_t next_due_us() const;
+
+  int64_t position() const { return game_.current_step(); }
+  int64_t length() const { return length_; }
+  // At the recording's last step, or where the game ended itself.
+  bool at_end() const { return position() >= length_ || game_.ended(); }
+  int64_t furthest() const { return furthest_; }
+
+  double speed() const { return speed_; }
+  void slower() { set_speed(speed_ / 2); }
+  void faster() { set_speed(speed_ * 2); }
+  void normal_speed() { set_speed(1); }
+  void set_speed(double speed);
+
+  bool paused() const { return paused_; }
+  void set_paused(bool paused);
+  void toggle_pause() { set_paused(!paused_); }
+  // While paused: one step on, or back.
+  void step_forward();
+  void step_back();
+
+  // Jumps, clamped to the recording: by so many steps, to a step, to the start or the end.
+  void jump_by(int64_t steps) { jump_to(position() + steps); }
+  void jump_to(int64_t step);
+  void home() { jump_to(0); }
+  void end() { jump_to(length_); }
+
+  // Told after a jump or a step while paused, with the game at its new step: the host shows
+  // the play surface (the game's own refresh does not run while the viewer runs unseen).
+  void on_moved(std::function<void()> moved) { moved_ = std::move(moved); }
+  // False while steps run unseen (a jump, --from): the host's refresh shows nothing then.
+  bool seen() const { return !unseen_; }
+  bool heard() const { return heard_; }
+
+  const SnapshotTrail& trail() const { return trail_; }
+
+ private:
+  void run_step();
+  void run_unseen_to(int64_t step);
+  void hear(bool on);
+  void hear_if_playing();
+  void moved();
+  bool scout_step();
+
+  Game& game_;
+  AudioSink& sink_;
+  SilentSink silent_;
+  const KeyScript& recording_;
+  RecordedKeys keys_;
+  HandlerObserver* trace_;
+  SnapshotTrail trail_;
+  int64_t length_;
+  int64_t furthest_ = 0;
+  double speed_ = 1;
+  bool paused_ = false;
+  bool unseen_ = false;
+  bool heard_ = true;
+  bool anchored_ = false;  // the real clock's time of `anchor_step_` is known
+  uint64_t anchor_us_ = 0;
+  int64_t anchor_step_ = 0;
+  std::function<void()> moved_;
+  SilentSink scout_sink_;
+  std::unique_ptr<Game> scout_;
+  bool scouted_ = false;
+};
+
+}  // namespace qv

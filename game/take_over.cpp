@@ -1,0 +1,85 @@
+#include "game/take_over.hpp"
+
+#include <algorithm>
+#include <charconv>
+
+#include "game/game_hash.hpp"
+#include "stage/stage.hpp"
+
+namespace qv {
+namespace {
+
+// The recorded game, replayed by the rule every host replays by, step by step, until
+// `enough` says so or the recording runs out.
+template <typename Enough>
+void replay(const KeyScript& recording, Game& game, Enough&& enough) {
+  ScriptKeys keys(recording.lines);
+  int64_t last = recording.last_step().value_or(latest_step(recording));
+  game.start(recording.seed.value_or(1));
+  if (enough(nullptr)) return;
+  while (game.current_step() < last && !game.ended()) {
+    StepKeys k = keys.next(game.current_step() + 1);
+    game.step(k);
+    if (enough(&k)) return;
+  }
+}
+
+// The recording up to the first step at which `here` holds for the game, handed over there;
+// or, when it never holds, wherever the recording stops.
+template <typename Here>
+TakeOver take_over_where(const KeyScript& original, Here&& here) {
+  TakeOver t;
+  SilentSink silent;
+  Game game(silent, KeySource::replay);
+  append_recording_head(t.recording, original.seed.value_or(1), kTakenOverFormat);
+  replay(original, game, [&](const StepKeys* keys) {
+    if (keys) t.writer.after_step(game, *keys, t.recording);
+    return here(game);
+  });
+  t.step = game.current_step();
+  t.writer.check(game, t.recording);
+  append_take_over_line(t.recording, t.step);
+  t.handed_over.take(game);
+  return t;
+}
+
+bool at_frame(const Game& game, int32_t frame) {
+  return game.win().s.stage_count >= frame;
+}
+
+}  // namespace
+
+TakeOver take_over(const KeyScript& original, int64_t step) {
+  return take_over_where(original, [&](const Game& game) { return game.current_step() >= step; });
+}
+
+std::optional<TakeOver> practice(const KeyScript& route, int32_t frame) {
+  bool reached = false;
+  TakeOver t =
+      take_over_where(route, [&](const Game& game) { return reached = at_frame(game, frame); });
+  if (!reached) return std::nullopt;
+  return t;
+}
+
+std::optional<int64_t> first_step_at_frame(const KeyScript& recording, int32_t frame) {
+  SilentSink silent;
+  Game game(silent, KeySource::replay);
+  std::optional<int64_t> found;
+  replay(recording, game, [&](const StepKeys*) {
+    if (at_frame(game, frame)) found = game.current_step();
+    return found.has_value();
+  });
+  return found;
+}
+
+std::optional<int32_t> practice_frame(const std::string& where) {
+  if (where == "boss") return kBossArrival;
+  int32_t frame = 0;
+  auto [end, ec] = std::from_chars(where.data(), where.data() + where.size(), frame);
+  if (ec != std::errc() || end != where.data() + where.size() || frame < kFirstPracticeFrame ||
+      frame > kLastPracticeFrame)
+    return std::nullopt;
+  return frame;
+}
+
+}  // namespace qv

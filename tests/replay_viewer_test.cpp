@@ -1,0 +1,243 @@
+// Replays that jump, change speed, are taken over and practised: at every step the viewer
+// reaches, by whatever way, the game is the game a straight replay reaches there.
+#include "game/replay_viewer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string_view>
+
+#include "game/game_hash.hpp"
+#include "game/take_over.hpp"
+#include "game/trace.hpp"
+#include "game/verify.hpp"
+#include "sim/simulator.hpp"
+#include "system/virtual_clock.hpp"
+
+namespace qv {
+namespace {
+
+KeyScript read_recording(const std::string& path) {
+  KeyScript script;
+  std::string error;
+  EXPECT_TRUE(read_key_script(path, script, error)) << error;
+  return script;
+}
+
+const KeyScript& whole_game() {
+  static const KeyScript script = read_recording("tests/data/replays/whole_game.keys");
+  return script;
+}
+
+uint64_t pixels_hash(const Game& game) {
+  const std::vector<uint32_t>& p = game.win().onPB.pixels();
+  return std::hash<std::string_view>()(
+      std::string_view(reinterpret_cast<const char*>(p.data()), p.size() * sizeof p[0]));
+}
+
+// The check value and the picture after every step of a straight replay.
+struct Straight {
+  std::vector<uint64_t> check, picture;
+};
+const Straight& straight() {
+  static const Straight s = [] {
+    Straight out;
+    Simulator sim(*whole_game().seed, whole_game().lines);
+    auto keep = [&] {
+      out.check.push_back(check_value(sim.game()));
+      out.picture.push_back(pixels_hash(sim.game()));
+    };
+    sim.start();
+    keep();
+    for (bool going = true; going;) {
+      going = sim.step();  // false after the step that ended the game
+      keep();
+    }
+    return out;
+  }();
+  return s;
+}
+
+// A sink that keeps what it was told last.
+struct ListeningSink : AudioSink {
+  void music_play(const MidiSong* song, uint64_t from_us) override {
+    playing = song;
+    from = from_us;
+    ++told;
+  }
+  void music_stop() override { playing = nullptr; }
+  void effect_play(const Wave*, bool) override { ++effects; }
+  void effect_stop() override {}
+  const MidiSong* playing = nullptr;
+  uint64_t from = 0;
+  int told = 0, effects = 0;
+};
+
+TEST(ReplayViewer, EveryJumpReachesTheGameAStraightReplayReaches) {
+  const Straight& s = straight();
+  ListeningSink sink;
+  Game game(sink, KeySource::replay);
+  ReplayViewer viewer(game, sink, whole_game());
+  ASSERT_EQ(viewer.length() + 1, static_cast<int64_t>(s.check.size()));
+  viewer.start(1500);
+  VirtualClock idle;  // the scout runs ahead of the game being watched, to the end
+  while (viewer.scout(idle, 1000000)) {
+  }
+  std::vector<int64_t> targets = {1500, 100, viewer.length(), 0, 1234, 1233, 3000, 2999, 99, 101};
+  std::mt19937 random(20);
+  for (int i = 0; i < 30; ++i)
+    targets.push_back(std::uniform_int_distribution<int64_t>(0, viewer.length())(random));
+  for (int64_t target : targets) {
+    if (target != 1500) viewer.jump_to(target);
+    SCOPED_TRACE("step " + std::to_string(target));
+    ASSERT_EQ(viewer.position(), target);
+    EXPECT_EQ(check_value(game), s.check[static_cast<size_t>(target)]);
+    EXPECT_EQ(pixels_hash(game), s.picture[static_cast<size_t>(target)]);
+  }
+  viewer.set_paused(true);
+  viewer.jump_to(2000);
+  viewer.step_back();
+  viewer.step_back();
+  viewer.step_forward();
+  EXPECT_EQ(check_value(game), s.check[1999]);
+  viewer.jump_by(-ReplayViewer::kLongJump);
+  EXPECT_EQ(viewer.position(), 0);
+  viewer.end();
+  EXPECT_TRUE(viewer.at_end());
+  EXPECT_TRUE(game.ended());
+  EXPECT_LE(viewer.trail().count(), SnapshotTrail::kMost);
+}
+
+// Watching with jumps back and forth and every speed writes the trace the simulator writes.
+TEST(ReplayViewer, JumpsAndSpeedsChangeNothingInTheTrace) {
+  std::ostringstream expected, watched;
+  {
+    Simulator sim(*whole_game().seed, whole_game().lines);
+    sim.set_trace(&expected);
+    sim.start();
+    while (sim.step()) {
+    }
+  }
+  SilentSink sink;
+  Game game(sink, KeySource::replay);
+  TraceWriter trace(watched);
+  game.keep_audio_calls(true);
+  game.set_observer(&trace);
+  ReplayViewer viewer(game, sink, whole_game());
+  viewer.start(700);
+  viewer.jump_to(100);
+  uint64_t now = 0;
+  for (double speed : {0.25, 8.0, 1.0, 2.0, 0.5, 4.0}) {
+    viewer.set_speed(speed);
+    for (int i = 0; i < 100; ++i) viewer.run_due(now += 10000);
+  }
+  viewer.jump_by(ReplayViewer::kLongJump);
+  viewer.jump_by(-ReplayViewer::kShortJump);
+  viewer.set_speed(8);
+  while (!viewer.at_end()) viewer.run_due(now += 10000);
+  EXPECT_EQ(viewer.furthest(), viewer.length());
+  EXPECT_TRUE(watched.str() == expected.str()) << "the traces differ";
+}
+
+// At 1x the sink hears the game; after a jump or another speed it is silent, and at 1x again
+// it is told the tune from where the game stands.
+TEST(ReplayViewer, TheMusicComesBackWhereTheGameIs) {
+  ListeningSink sink;
+  Game game(sink, KeySource::replay);
+  ReplayViewer viewer(game, sink, whole_game());
+  viewer.start();
+  uint64_t now = 0;
+  viewer.run_due(now += 10000);
+  EXPECT_TRUE(viewer.heard());
+  viewer.set_speed(2);
+  EXPECT_FALSE(viewer.heard());
+  EXPECT_EQ(sink.playing, nullptr);
+  viewer.run_due(now += 10000);
+  viewer.normal_speed();
+  viewer.jump_to(1000);
+  EXPECT_FALSE(viewer.heard());
+  viewer.run_due(now += 10000);
+  ASSERT_TRUE(viewer.heard());
+  Media::Music music = game.media().music();
+  ASSERT_TRUE(music.playing);
+  EXPECT_NE(sink.playing, nullptr);
+  EXPECT_EQ(sink.from, music.position_us);
+}
+
+// A game taken over goes on from the replay's state; its recording holds the replay's keys up
+// to that step, replays and verifies, and says where it was taken over.
+TEST(TakeOver, TheRecordingVerifiesAndEqualsTheOriginalUpToItsStep) {
+  constexpr int64_t kAt = 1520;
+  SilentSink sink;
+  Game game(sink, KeySource::replay);
+  ReplayViewer viewer(game, sink, whole_game());
+  viewer.start(kAt);
+  TakeOver t = take_over(whole_game(), kAt);
+  ASSERT_EQ(t.step, kAt);
+  std::string text = t.recording;
+  for (int i = 1; i <= 400 && !game.ended(); ++i) {
+    StepKeys keys{static_cast<uint8_t>(i < 200 ? kKeyLeft | kKeySpace : kKeyRight), 0};
+    if (i == 1 || i == 200) keys.went_down = keys.held;
+    game.step(keys);
+    t.writer.after_step(game, keys, text);
+  }
+  t.writer.closing(game, text);
+
+  std::istringstream in(text);
+  KeyScript taken;
+  std::string error;
+  ASSERT_TRUE(parse_key_script(in, taken, error)) << error;
+  EXPECT_EQ(taken.format, kTakenOverFormat);
+  EXPECT_EQ(taken.taken_over_at, kAt);
+  std::istringstream again(text);
+  Verdict verdict = verify_text(again);
+  EXPECT_EQ(verdict.status, 0) << verdict.text;
+  EXPECT_EQ(verdict.taken_over_at, kAt);
+  EXPECT_NE(verdict.text.find("taken over at step 1520"), std::string::npos) << verdict.text;
+  auto up_to = [](const std::vector<KeyLine>& lines) {
+    std::vector<std::pair<int64_t, int>> out;
+    for (const KeyLine& l : lines)
+      if (l.step <= kAt) out.emplace_back(l.step, l.keys | l.taps << 8);
+    return out;
+  };
+  EXPECT_EQ(up_to(taken.lines), up_to(whole_game().lines));
+  for (const CheckLine& c : taken.checks) {
+    if (c.step > kAt) break;
+    EXPECT_EQ(c.value, straight().check[static_cast<size_t>(c.step)]) << c.step;
+  }
+}
+
+TEST(Practice, WhereNamesAStageFrame) {
+  const std::vector<std::pair<std::string, std::optional<int32_t>>> cases = {
+      {"boss", 2001}, {"11", 11},   {"2099", 2099}, {"1000", 1000},
+      {"10", {}},     {"2100", {}}, {"", {}},       {"12a", {}},
+      {"Boss", {}},   {"-5", {}},   {"+100", {}},   {"99999999999", {}}};
+  for (const auto& [where, frame] : cases) EXPECT_EQ(practice_frame(where), frame) << where;
+}
+
+// The shipped route verifies, and practice from the boss plays the boss's frames.
+TEST(Practice, FromTheBossTheBossIsThere) {
+  KeyScript route = read_recording(kPracticeRoute);
+  EXPECT_EQ(verify_recording(route).status, 0);
+  std::optional<int64_t> at = first_step_at_frame(route, *practice_frame("boss"));
+  ASSERT_TRUE(at);
+  TakeOver t = take_over(route, *at);
+  SilentSink sink;
+  Game game(sink, KeySource::keyboard);
+  game.start(*route.seed);
+  t.handed_over.restore(game);
+  EXPECT_EQ(game.win().s.stage_count, 2001);
+  EXPECT_GE(game.win().s.lives, 0);  // a ship in play
+  for (int i = 0; i < 200; ++i) game.step(StepKeys{kKeySpace, 0});
+  const GameState& s = game.win().s;
+  EXPECT_GT(s.stage_count, 2001);
+  EXPECT_GT(s.en_hits[10], 0);  // the boss, in its slot,
+  EXPECT_GT(s.en_y[10], -260);  // come down from where it arrived
+  // The clock counts up one frame at a time: reaching the last frame, it passed every one.
+  EXPECT_TRUE(first_step_at_frame(route, kLastPracticeFrame));
+  EXPECT_FALSE(practice(route, 99999));
+}
+
+}  // namespace
+}  // namespace qv
