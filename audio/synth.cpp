@@ -23,25 +23,9 @@ constexpr const char* kSoundfonts[] = {
     "/usr/share/sounds/sf3/default-GM.sf3",
 };
 
-// The effects play at their own level, as made; the files carry the balance.
-constexpr float kEffectGain = 1.0f;
-// A new effect starts with a very short fade-in and the one it cuts off fades out, so that
-// neither a cut nor a start ever clicks, yet a hit still sounds at once.
-constexpr double kFadeInSeconds = 0.0015;
-constexpr double kFadeOutSeconds = 0.004;
-// Above this level the mix is bent softly towards full scale instead of clipping.
-constexpr float kKnee = 0.9f;
-
 // Asked without opening it: opening a named pipe would wait for a writer.
 bool readable(const char* path) {
   return access(path, R_OK) == 0;
-}
-
-float soft_limit(float x) {
-  float a = std::fabs(x);
-  if (a <= kKnee) return x;
-  float bent = kKnee + (1.0f - kKnee) * std::tanh((a - kKnee) / (1.0f - kKnee));
-  return x < 0 ? -bent : bent;
 }
 
 // A SoundFont 2 file is a RIFF file of the form "sfbk".
@@ -170,65 +154,11 @@ void Synth::render_music(float* out, int32_t frames) {
 }
 
 void Synth::effect_play(const Wave* wave, bool loop) {
-  effect_stop();
-  if (!wave || wave->sample_rate <= 0 || wave->channels < 1 || wave->channels > 2 ||
-      wave->samples.size() < static_cast<size_t>(wave->channels))
-    return;
-  voice_ = EffectVoice{};
-  voice_.wave = wave;
-  voice_.step = static_cast<double>(wave->sample_rate) / rate_;
-  voice_.loop = loop;
-  voice_.gain = 0;
-  voice_.gain_step = static_cast<float>(1.0 / std::max(1.0, kFadeInSeconds * rate_));
+  effects_.play(wave, loop);
 }
 
 void Synth::effect_stop() {
-  if (!voice_.wave) return;
-  EffectVoice& dying = fading_[static_cast<size_t>(next_fading_)];
-  next_fading_ = (next_fading_ + 1) % kFadingVoices;
-  dying = voice_;
-  dying.gain_step = -static_cast<float>(1.0 / std::max(1.0, kFadeOutSeconds * rate_));
-  voice_ = EffectVoice{};
-}
-
-void Synth::render_voice(EffectVoice& v, float* out, int32_t frames) {
-  const std::vector<int16_t>& s = v.wave->samples;
-  const size_t channels = static_cast<size_t>(v.wave->channels);
-  const size_t length = s.size() / channels;
-  const float kScale = kEffectGain * effects_level_ / 32768.0f;
-  for (int32_t i = 0; i < frames && v.wave; ++i) {
-    if (v.pos >= static_cast<double>(length)) {
-      if (!v.loop) {
-        v.wave = nullptr;
-        break;
-      }
-      v.pos -= static_cast<double>(length) * std::floor(v.pos / static_cast<double>(length));
-    }
-    size_t at = static_cast<size_t>(v.pos);
-    size_t next = at + 1 < length ? at + 1 : (v.loop ? 0 : length);
-    float frac = static_cast<float>(v.pos - static_cast<double>(at));
-    for (size_t c = 0; c < 2; ++c) {
-      size_t ch = channels == 2 ? c : 0;
-      float a = s[at * channels + ch];
-      float b = next < length ? s[next * channels + ch] : 0.0f;
-      out[2 * i + static_cast<int32_t>(c)] += (a + (b - a) * frac) * kScale * v.gain;
-    }
-    v.pos += v.step;
-    v.gain += v.gain_step;
-    if (v.gain >= 1.0f) {
-      v.gain = 1.0f;
-      v.gain_step = 0;
-    } else if (v.gain <= 0.0f && v.gain_step < 0) {
-      v.wave = nullptr;
-    }
-  }
-}
-
-void Synth::render_effects(float* out, int32_t frames) {
-  if (voice_.wave) render_voice(voice_, out, frames);
-  for (EffectVoice& v : fading_) {
-    if (v.wave) render_voice(v, out, frames);
-  }
+  effects_.stop();
 }
 
 void Synth::render(float* out, int32_t frames) {
@@ -236,7 +166,7 @@ void Synth::render(float* out, int32_t frames) {
   render_music(out, frames);
   if (music_level_ != 1.0f)
     for (int32_t i = 0; i < 2 * frames; ++i) out[i] *= music_level_;
-  render_effects(out, frames);
+  effects_.mix_into(out, frames, effects_level_);
   for (int32_t i = 0; i < 2 * frames; ++i) out[i] = soft_limit(out[i]);
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/effects_mixer.hpp"
 #include "audio/sequencer.hpp"
 #include "audio/soundfont_loader.hpp"
 #include "audio/tune_instruments.hpp"
@@ -62,7 +63,7 @@ class Synth {
 
   // True while a tune is still before its end.
   bool music_playing() const { return sequencer_.playing(); }
-  bool effect_playing() const { return voice_.wave != nullptr; }
+  bool effect_playing() const { return effects_.playing(); }
   int32_t sample_rate() const { return rate_; }
 
   // For offline rendering: loads the soundfont if that has not begun, and waits for it; true
@@ -74,16 +75,6 @@ class Synth {
   bool music_ready() const;
 
  private:
-  struct EffectVoice {
-    const Wave* wave = nullptr;
-    double pos = 0;   // in frames of the wave
-    double step = 1;  // wave frames per output frame
-    bool loop = false;
-    float gain = 1;       // the level of its fade
-    float gain_step = 0;  // per frame: up while it fades in, down while it fades out
-  };
-  static constexpr int32_t kFadingVoices = 4;
-
   // The sequencer's messages, to FluidSynth once the soundfont is in (dropped before).
   class FluidOutput final : public MidiOutput {
    public:
@@ -96,8 +87,6 @@ class Synth {
 
   void take_loaded_synth();
   void render_music(float* out, int32_t frames);
-  void render_effects(float* out, int32_t frames);
-  void render_voice(EffectVoice& v, float* out, int32_t frames);
 
   int32_t rate_;
   float music_level_ = 1;
@@ -108,9 +97,7 @@ class Synth {
   FluidOutput fluid_out_{fluid_};
   Sequencer sequencer_;
 
-  EffectVoice voice_;
-  std::array<EffectVoice, kFadingVoices> fading_{};
-  int32_t next_fading_ = 0;
+  EffectsMixer effects_{rate_};
 };
 
 // Plays what Media asks for straight into a Synth on the caller's thread: for offline rendering

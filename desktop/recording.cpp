@@ -1,34 +1,12 @@
 #include "desktop/recording.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 
 #include "desktop/replay_folder.hpp"
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
-
-// Whether `path` could be written, found without creating or changing it: a file that is there
-// is opened for writing and closed untouched (a pipe without a reader is refused, not waited
-// for); for one that is not, its folder must take new files.
-bool can_write(const std::string& path, std::string& why) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd >= 0) {
-    ::close(fd);
-    return true;
-  }
-  if (errno == ENOENT) {
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0) return true;
-  }
-  why = std::strerror(errno);
-  return false;
-}
 
 void warn(const std::string& line) {
   std::fprintf(stderr, "quelvaris: %s\n", line.c_str());
@@ -39,7 +17,7 @@ void warn(const std::string& line) {
 bool GameRecording::check(const std::string& named_path, std::string& error) {
   named_path_ = named_path;
   std::string why;
-  if (named_path.empty() || can_write(named_path, why)) return true;
+  if (named_path.empty() || can_write_file(named_path, why)) return true;
   error = "cannot write the recording " + named_path + ": " + why;
   return false;
 }

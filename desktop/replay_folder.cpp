@@ -8,37 +8,30 @@
 #include <utility>
 #include <vector>
 
+#include "desktop/folders.hpp"
+#include "system/platform.hpp"
+
 namespace qv {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// `leaf` under $VARIABLE (an absolute path), or else under $HOME/`fallback`, made if missing.
-std::string xdg_folder(const char* variable, const char* fallback, const char* leaf) {
-  const char* base_dir = std::getenv(variable);
-  const char* home = std::getenv("HOME");
-  fs::path base;
-  if (base_dir && *base_dir == '/')
-    base = base_dir;
-  else if (home && *home)
-    base = fs::path(home) / fallback;
-  else
-    return {};
-  fs::path folder = base / "quelvaris" / leaf;
+std::string made(const fs::path& folder) {
+  if (folder.empty()) return {};
   std::error_code ec;
   fs::create_directories(folder, ec);
-  return ec ? std::string() : folder.string();
+  return ec ? std::string() : utf8_from_path(folder);
 }
 
 }  // namespace
 
 std::string replay_folder() {
-  return xdg_folder("XDG_STATE_HOME", ".local/state", "replays");
+  return made(replay_folder_place());
 }
 
 std::string scores_folder() {
-  return xdg_folder("XDG_DATA_HOME", ".local/share", "scores");
+  return made(scores_folder_place());
 }
 
 std::string new_replay_path(const std::string& folder) {
@@ -48,11 +41,11 @@ std::string new_replay_path(const std::string& folder) {
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
   // Two games begun within one second: the second one's name gets a number.
-  fs::path path = fs::path(folder) / (std::string(stamp) + ".keys");
+  fs::path path = path_from_utf8(folder) / (std::string(stamp) + ".keys");
   std::error_code ec;
   for (int n = 2; fs::exists(path, ec) && n < 100; ++n)
-    path = fs::path(folder) / (std::string(stamp) + "-" + std::to_string(n) + ".keys");
-  return path.string();
+    path = path_from_utf8(folder) / (std::string(stamp) + "-" + std::to_string(n) + ".keys");
+  return utf8_from_path(path);
 }
 
 std::optional<ReplayBegan> replay_began(const std::string& name) {
@@ -82,7 +75,7 @@ std::optional<ReplayBegan> replay_began(const std::string& name) {
 void prune_replays(const std::string& folder, int keep) {
   std::error_code ec;
   std::vector<std::pair<ReplayBegan, fs::path>> games;
-  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+  for (const fs::directory_entry& e : fs::directory_iterator(path_from_utf8(folder), ec)) {
     std::optional<ReplayBegan> began = replay_began(e.path().filename().string());
     if (began && e.is_regular_file(ec)) games.emplace_back(*began, e.path());
   }

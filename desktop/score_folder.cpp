@@ -1,8 +1,5 @@
 #include "desktop/score_folder.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -45,7 +42,7 @@ std::string format_date(std::time_t when) {
 // When the credit of a recording ended: the time its name was given at, or else when the
 // file was last written (a recording the player put there under a name of their own).
 std::string date_of(const fs::path& file) {
-  if (std::optional<ReplayBegan> began = replay_began(file.filename().string())) {
+  if (std::optional<ReplayBegan> began = replay_began(utf8_from_path(file.filename()))) {
     std::string date = began->stamp;  // "2026-12-08_14-03-55"
     date[10] = ' ';
     date[13] = date[16] = ':';
@@ -57,42 +54,6 @@ std::string date_of(const fs::path& file) {
   auto since_epoch = std::chrono::file_clock::to_sys(written);
   return format_date(std::chrono::system_clock::to_time_t(
       std::chrono::time_point_cast<std::chrono::system_clock::duration>(since_epoch)));
-}
-
-// Written whole or not at all: a new file synced, then renamed over the old one.
-bool write_atomically(const fs::path& path, const std::string& text, std::string& why) {
-  std::string temp = path.string() + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    why = std::strerror(errno);
-    return false;
-  }
-  const char* at = text.data();
-  size_t left = text.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, at, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    at += n;
-    left -= static_cast<size_t>(n);
-  }
-  bool ok = left == 0 && ::fsync(fd) == 0;
-  if (!ok) why = std::strerror(errno ? errno : EIO);
-  ok = ::close(fd) == 0 && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-    why = std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  int folder = ::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);  // the rename itself reaches the disk
-    ::close(folder);
-  }
-  return true;
 }
 
 struct Indexed {
@@ -177,21 +138,20 @@ std::vector<std::string> ScoreFolder::load() {
   std::vector<std::string> warnings;
   table_ = ScoreTable();
   hashes_.clear();
-  fs::path folder(folder_);
+  fs::path folder = path_from_utf8(folder_);
   std::string indexed_text;
   std::map<std::string, Indexed> index = read_index(folder / kIndexName, indexed_text);
   std::vector<ScoreEntry> entries;
   std::map<std::string, uint64_t> hashes;
   std::error_code ec;
   for (const fs::directory_entry& file : fs::directory_iterator(folder, ec)) {
-    std::string name = file.path().filename().string();
-    if (name.ends_with(".tmp")) fs::remove(file.path(), ec);  // left by a write cut short
+    std::string name = utf8_from_path(file.path().filename());
     if (!name.ends_with(".keys") || name.find_first_of(" \t\n") != std::string::npos) continue;
     std::vector<uint8_t> raw;
     std::string why = "it cannot be read";
     std::optional<ScoreEntry> entry;
     uint64_t hash = 0;
-    if (read_regular_file(file.path().string(), kLargestRecording, raw)) {
+    if (read_regular_file(utf8_from_path(file.path()), kLargestRecording, raw)) {
       std::string bytes(raw.begin(), raw.end());
       hash = hash_of(bytes);
       auto indexed = index.find(name);
@@ -201,7 +161,7 @@ std::vector<std::string> ScoreFolder::load() {
         entry = proven_entry(bytes, data_folder_, why);
     }
     if (!entry) {
-      warnings.push_back("the recording " + file.path().string() +
+      warnings.push_back("the recording " + utf8_from_path(file.path()) +
                          " is left out of the table of best runs: " + why);
       continue;
     }
@@ -229,13 +189,12 @@ std::optional<int> ScoreFolder::add(CreditStart start, const CreditNews& news,
   entry.date = format_date(std::time(nullptr));
   entry.recording.assign(99, '~');  // after every name of the same date, as the new file will be
   if (!table_.place_for(entry)) return std::nullopt;
-  fs::path path = new_replay_path(folder_);
-  std::string why;
-  if (!write_atomically(path, recording, why)) {
-    error = "cannot write the recording " + path.string() + ": " + why;
+  fs::path path = path_from_utf8(new_replay_path(folder_));
+  if (!replace_file(utf8_from_path(path), recording)) {
+    error = "cannot write the recording " + utf8_from_path(path) + ": " + std::strerror(errno);
     return std::nullopt;
   }
-  entry.recording = path.filename().string();
+  entry.recording = utf8_from_path(path.filename());
   entry.date = date_of(path);
   std::vector<ScoreEntry> left;
   std::optional<int> place = table_.offer(entry, &left);
@@ -248,7 +207,7 @@ std::optional<int> ScoreFolder::add(CreditStart start, const CreditNews& news,
 void ScoreFolder::remove_left(const std::vector<ScoreEntry>& left) {
   std::error_code ec;
   for (const ScoreEntry& e : left) {
-    fs::remove(fs::path(folder_) / e.recording, ec);
+    fs::remove(path_from_utf8(folder_) / path_from_utf8(e.recording), ec);
     hashes_.erase(e.recording);
   }
 }
@@ -262,8 +221,7 @@ std::string ScoreFolder::index_text() const {
 
 // The index follows the table; one that cannot be written is only a slower next start.
 void ScoreFolder::write_index() const {
-  std::string why;
-  write_atomically(fs::path(folder_) / kIndexName, index_text(), why);
+  replace_file(utf8_from_path(path_from_utf8(folder_) / kIndexName), index_text());
 }
 
 }  // namespace qv

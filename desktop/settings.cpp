@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 #include <ini.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -14,6 +12,7 @@
 #include <sstream>
 
 #include "front/input.hpp"
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -203,63 +202,21 @@ std::vector<std::string> with_window_lines(std::vector<std::string> lines, int s
   return lines;
 }
 
-bool make_folder_of(const std::string& path) {
-  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
-    std::string folder = path.substr(0, at);
-    if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return false;
+bool write_atomically(const std::string& path, const std::string& text) {
+  std::error_code ec;
+  std::filesystem::create_directories(path_from_utf8(path).parent_path(), ec);
+  if (ec) {
+    errno = ec.value();
+    return false;
   }
-  return true;
-}
-
-// The file a path names, through its symbolic links: a settings file kept as a link (into a
-// folder of dotfiles) is the link's target, and the link stays. A link to nowhere names the file
-// it would make.
-std::string file_behind(std::string path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    char target[4096];
-    ssize_t n = readlink(path.c_str(), target, sizeof target);
-    if (n <= 0 || static_cast<size_t>(n) == sizeof target) break;  // no link
-    if (target[0] == '/')
-      path.clear();
-    else
-      path.erase(path.rfind('/') + 1);  // npos + 1: the link lies in the working folder
-    path.append(target, static_cast<size_t>(n));
-  }
-  return path;
-}
-
-// A new file beside the old with the same mode, renamed over it once it is whole on the disk.
-bool write_atomically(const std::string& path, const std::string& text, mode_t mode) {
-  if (!make_folder_of(path)) return false;
-  std::string temp = path + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, mode) == 0;
-  ok = ok && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  return replace_file(path, text);
 }
 
 }  // namespace
 
-std::string settings_path() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home && *home ? home : ".") + "/.config";
-  }
-  return base + "/quelvaris/settings.ini";
-}
-
 LoadedSettings load_settings(const std::string& path) {
   LoadedSettings loaded;
-  FILE* file = std::fopen(path.c_str(), "r");
+  FILE* file = open_file(path, "r");
   if (!file) {
     if (errno == ENOENT) return loaded;  // nothing saved yet: the defaults
     std::fprintf(stderr, "quelvaris: %s: cannot read the settings (%s), the defaults are used\n",
@@ -296,21 +253,19 @@ PortSettings combine(const Settings& settings, const Options& options) {
 }
 
 bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
-  const std::string file = file_behind(path);
-  struct stat st;
-  bool exists = stat(file.c_str(), &st) == 0;
-  if (exists && (!(st.st_mode & S_IWUSR) || access(file.c_str(), W_OK) != 0)) {
+  const std::string file = file_behind_links(path);
+  if (read_only_file(file)) {
     std::fprintf(stderr, "quelvaris: %s is read-only, the window's settings are not saved\n",
                  file.c_str());
     return false;
   }
   std::vector<std::string> lines;
-  std::ifstream in(file);
+  std::ifstream in(path_from_utf8(file));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   std::string text;
   for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))
     text += line + "\n";
-  if (write_atomically(file, text, exists ? st.st_mode & 07777 : S_IRUSR | S_IWUSR)) return true;
+  if (write_atomically(file, text)) return true;
   std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", file.c_str(),
                std::strerror(errno));
   return false;

@@ -1,10 +1,11 @@
 #include "front/recorder.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -48,8 +49,7 @@ RecordingFile::~RecordingFile() {
 
 bool RecordingFile::open(const std::string& path, bool replace, std::string& error) {
   path_ = path;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL);
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = open_for_writing(path, replace);
   if (fd_ < 0) fail(std::strerror(errno));
   error = failure_;
   return fd_ >= 0;
@@ -86,7 +86,7 @@ void RecordingFile::write(const char* text, size_t size) {
 // Pipes and terminals have nothing to sync: they say so with EINVAL.
 void RecordingFile::sync() {
   if (!failure_.empty()) return;
-  if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(std::strerror(errno));
+  if (sync_file(fd_) != 0 && errno != EINVAL) fail(std::strerror(errno));
 }
 
 void RecordingFile::fail(const char* why) {

@@ -24,6 +24,7 @@ JOBS=$jobs "$root/windows/deps.sh" "$deps"
 cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQV_WERROR="${QV_WERROR:-OFF}" -DCMAKE_PREFIX_PATH="$deps" \
   -DPNG_LIBRARY="$deps/lib/libpng.a" -DPNG_PNG_INCLUDE_DIR="$deps/include" \
+  -DSDL2_DIR="$deps/lib/cmake/SDL2" \
   -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" >/dev/null
 cmake --build "$build/game" -j"$jobs"
 
@@ -39,7 +40,7 @@ for exe in quelvaris.exe quelvaris-sim.exe; do
 done
 cp -r "$root/bgm&se" "$stage/"
 sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
-cp /usr/share/common-licenses/GPL-3 "$stage/COPYING.txt"
+sed 's/$/\r/' "$root/COPYING" >"$stage/COPYING.txt"
 # What the programs bundle, with the licences they are given under.
 src() { find "$deps/src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
 cp "$(src libsdl2)/LICENSE.txt" "$stage/licenses/SDL2.txt"

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,6 +18,36 @@ namespace qv {
 // A file name as the file system takes it, from the UTF-8 every name is kept in (on Windows a
 // wide name, so that a name of any letters opens).
 std::filesystem::path path_from_utf8(std::string_view name);
+// The other way: a file name as UTF-8.
+std::string utf8_from_path(const std::filesystem::path& path);
+
+// Opens a file by its UTF-8 name, as std::fopen does; every mode is binary on Windows.
+std::FILE* open_file(const std::string& name, const char* mode);
+
+// A descriptor for writing bytes as they are (never text mode), the file made if missing:
+// emptied when `replace`, refused when it is there already otherwise. -1 with errno set.
+int open_for_writing(const std::string& name, bool replace);
+// Puts what was written to the descriptor on the disk; 0, or -1 with errno set. Pipes and
+// terminals have nothing to put there: EINVAL.
+int sync_file(int fd);
+
+// Whether a file could be written, found without creating or changing it: a file that is there
+// is opened for writing and closed untouched (a pipe without a reader is refused, not waited
+// for); for one that is not, its folder must take new files. False with the reason in `why`.
+bool can_write_file(const std::string& name, std::string& why);
+
+// Writes `bytes` to a new file beside `name` and puts it in its place once it is whole on the
+// disk, so that the old file stays whole if anything fails; the new file keeps the old one's
+// permissions (a new one is the user's alone). False with errno set.
+bool replace_file(const std::string& name, const std::string& bytes);
+
+// The file a name stands for, through its symbolic links: a file kept as a link (into a folder
+// of dotfiles) is the link's target, and the link stays. A link to nowhere names the file it
+// would make. Windows: the name itself.
+std::string file_behind_links(std::string name);
+
+// True when the file is there and marked as not to be written (or this user may not write it).
+bool read_only_file(const std::string& name);
 
 // Reads a regular file of at most `most` bytes, whole. False for anything else: missing, a
 // folder, a pipe or a device (opening one never waits), larger, or cut short while read.

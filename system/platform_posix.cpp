@@ -1,7 +1,10 @@
 // The POSIX side of system/platform.hpp: names are bytes, and UTF-8 already.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "system/platform.hpp"
 #include "system/regular_file.hpp"
@@ -10,6 +13,76 @@ namespace qv {
 
 std::filesystem::path path_from_utf8(std::string_view name) {
   return std::filesystem::path(std::string(name));
+}
+
+std::string utf8_from_path(const std::filesystem::path& path) {
+  return path.string();
+}
+
+std::FILE* open_file(const std::string& name, const char* mode) {
+  return std::fopen(name.c_str(), mode);
+}
+
+int open_for_writing(const std::string& name, bool replace) {
+  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL), 0644);
+}
+
+int sync_file(int fd) {
+  return ::fdatasync(fd);
+}
+
+bool can_write_file(const std::string& name, std::string& why) {
+  int fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
+  if (errno == ENOENT) {
+    std::filesystem::path folder = std::filesystem::path(name).parent_path();
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0) return true;
+  }
+  why = std::strerror(errno);
+  return false;
+}
+
+bool replace_file(const std::string& name, const std::string& bytes) {
+  struct stat st;
+  mode_t mode = ::stat(name.c_str(), &st) == 0 ? st.st_mode & 07777 : S_IRUSR | S_IWUSR;
+  std::string temp = name + ".XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  bool ok = fchmod(fd, mode) == 0;
+  ok = ok && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (ok) ok = std::rename(temp.c_str(), name.c_str()) == 0;
+  if (!ok) {
+    int error = errno;
+    unlink(temp.c_str());
+    errno = error;
+  }
+  return ok;
+}
+
+std::string file_behind_links(std::string name) {
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[4096];
+    ssize_t n = readlink(name.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) == sizeof target) break;  // no link
+    if (target[0] == '/')
+      name.clear();
+    else
+      name.erase(name.rfind('/') + 1);  // npos + 1: the link lies in the working folder
+    name.append(target, static_cast<size_t>(n));
+  }
+  return name;
+}
+
+// The owner's write bit counts even for one (root) whom access() lets write anything.
+bool read_only_file(const std::string& name) {
+  struct stat st;
+  if (::stat(name.c_str(), &st) != 0) return false;
+  return !(st.st_mode & S_IWUSR) || ::access(name.c_str(), W_OK) != 0;
 }
 
 bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {

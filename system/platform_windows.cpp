@@ -2,11 +2,14 @@
 // and standard output is switched out of text mode.
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "system/platform.hpp"
@@ -31,6 +34,90 @@ struct HandleCloser {
 
 std::filesystem::path path_from_utf8(std::string_view name) {
   return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string utf8_from_path(const std::filesystem::path& path) {
+  return utf8_from_wide(path.c_str());
+}
+
+std::FILE* open_file(const std::string& name, const char* mode) {
+  std::wstring wide_mode(mode, mode + std::strlen(mode));
+  if (wide_mode.find(L'b') == std::wstring::npos) wide_mode += L'b';
+  return _wfopen(path_from_utf8(name).c_str(), wide_mode.c_str());
+}
+
+int open_for_writing(const std::string& name, bool replace) {
+  int flags = _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT | (replace ? _O_TRUNC : _O_EXCL);
+  return _wopen(path_from_utf8(name).c_str(), flags, _S_IREAD | _S_IWRITE);
+}
+
+int sync_file(int fd) {
+  if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
+    errno = EINVAL;
+    return -1;
+  }
+  return _commit(fd);
+}
+
+// Opening for writing without truncating tells whether the file takes writes; a missing one
+// is tried in its folder with a file that deletes itself when closed.
+bool can_write_file(const std::string& name, std::string& why) {
+  std::filesystem::path path = path_from_utf8(name);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) folder = L".";
+    wchar_t probe[MAX_PATH];
+    if (GetTempFileNameW(folder.c_str(), L"qv", 0, probe) != 0) {
+      DeleteFileW(probe);
+      return true;
+    }
+  }
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return true;
+  }
+  DWORD error = GetLastError();
+  why = error == ERROR_ACCESS_DENIED    ? "Permission denied"
+        : error == ERROR_PATH_NOT_FOUND ? "No such file or directory"
+                                        : "Windows error " + std::to_string(error);
+  return false;
+}
+
+std::string file_behind_links(std::string name) {
+  return name;
+}
+
+bool read_only_file(const std::string& name) {
+  DWORD attributes = GetFileAttributesW(path_from_utf8(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool replace_file(const std::string& name, const std::string& bytes) {
+  std::filesystem::path path = path_from_utf8(name);
+  std::filesystem::path temp = path;
+  temp += L".new";
+  std::unique_ptr<void, HandleCloser> file(CreateFileW(
+      temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    file.release();
+    errno = EACCES;
+    return false;
+  }
+  DWORD written = 0;
+  bool ok =
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size() && FlushFileBuffers(file.get());
+  file.reset();
+  ok = ok &&
+       MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) {
+    DeleteFileW(temp.c_str());
+    errno = EIO;
+  }
+  return ok;
 }
 
 // What was opened is what is checked: a disk file (not a pipe, a console or a device), and not

@@ -16,29 +16,13 @@ for tool in wine wineserver x86_64-w64-mingw32-objdump; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh test installs it)"; exit 77; }
 done
 
-# Windows' own libraries; a MinGW runtime DLL (or zlib1.dll, libpng16.dll...) would be missing
-# on a player's machine.
-imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
-for dll in $imports; do
-  case "$dll" in
-    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | msvcrt.dll | advapi32.dll | ole32.dll | \
-      oleaut32.dll | winmm.dll | imm32.dll | version.dll | setupapi.dll | ws2_32.dll | \
-      api-ms-win-*) ;;
-    *) fail "$(basename "$exe") imports $dll, which is no part of Windows" ;;
-  esac
-done
+. tests/lib/wine.sh
+only_windows_dlls "$exe"
 
 work="$build/windows-sim-test"
 rm -rf "$work"
 mkdir -p "$work/run"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-# A fresh prefix; where Wine cannot start at all there is nothing to test here.
-if ! wine cmd /c exit >"$work/wineboot.log" 2>&1; then
-  tail -n 5 "$work/wineboot.log"
-  echo "Wine cannot start here"
-  exit 77
-fi
-wineserver -w
+fresh_wine_prefix "$work/prefix"
 
 # Runs the Windows simulator from $work/run with the given arguments; its standard output goes
 # to $work/stdout. Waits until Wine has finished with every file.
