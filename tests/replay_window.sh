@@ -60,7 +60,7 @@ xdotool key space
 drive 4
 kill -9 "$xs_game_pid"
 wait "$xs_game_pid" 2>/dev/null || true
-last=$(tail -n 1 "$work/killed.keys" | cut -d' ' -f1)
+last=$(tail -n 1 "$work/killed.keys" | grep -oE "[0-9]+" | head -n 1)  # a key or a check line
 traced=$(tail -n 1 "$work/killed.jsonl" | jq .step 2>/dev/null || echo 0)
 [ "$last" -ge $((traced - 100)) ] || fail "the cut recording ends at step $last, the game was at $traced"
 "$sim" --keys "$work/killed.keys" --trace "$work/killed-sim.jsonl"
