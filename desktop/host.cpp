@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
+#include "desktop/best_runs.hpp"
 #include "desktop/recording.hpp"
 #include "desktop/settings.hpp"
 #include "desktop/tick_probe.hpp"
@@ -42,7 +43,8 @@ class DesktopHost {
         game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
-        controls_(screen_, input_, pause_) {
+        controls_(screen_, input_, pause_),
+        best_runs_(screen_) {
     pause_.on_change([this](bool on) {
       if (audio_) audio_->pause(on);
       probe::paused(on, pacer_.now_us());
@@ -78,6 +80,8 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     if (!recording_.check(options_.record, error)) return refuse(error);
+    data_folder_ = game_data_folder();
+    best_runs_.load(data_folder_);
     return 0;
   }
 
@@ -87,7 +91,7 @@ class DesktopHost {
     PortSettings port = port_settings();
     if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
-    game_.media().set_folder(find_data_folder(kInstalledDataFolder));
+    game_.media().set_folder(data_folder_);
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this, &win] {
@@ -138,12 +142,13 @@ class DesktopHost {
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
     if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
-    recording_.step(step, keys);  // before the step: a step that fails is in the recording
+    recording_.before_step(step, keys);       // a step that fails is in the recording
     bool going = game_.step(keys);
-    if (!recording_.started()) {  // the game is under way: recorded from its first step on
+    // The game is under way: recorded from its first step on.
+    if (!recording_.started())
       recording_.start(replay_ ? 0 : settings_.settings.replays_kept, seed_);
-      recording_.step(step, keys);
-    }
+    recording_.after_step(game_, keys);
+    best_runs_.after_step(game_, replay_ ? nullptr : &recording_.recorder(), clock_.now_us());
     if (!going) {  // the staff roll has run out
       recording_.ended(step);
       running_ = false;
@@ -161,8 +166,8 @@ class DesktopHost {
   }
 
   void close_window() {
+    recording_.closing(game_);
     game_.close();
-    recording_.closed(game_.current_step());
     running_ = false;
   }
 
@@ -241,6 +246,7 @@ class DesktopHost {
     }
     input_.bind_extra_keys(settings_.settings.extra_keys);
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
+    controls_.on_scores([this] { best_runs_.toggle(game_); });
     return combine(settings_.settings, options_);
   }
 
@@ -255,6 +261,8 @@ class DesktopHost {
   PlayerInput input_;
   Pause pause_;
   Controls controls_;
+  BestRuns best_runs_;
+  std::string data_folder_;  // the folder of `bgm&se`
   uint32_t seed_ = 0;
   std::unique_ptr<ScriptKeys> replay_;
   std::optional<int64_t> last_step_;     // of the recording replayed
@@ -266,6 +274,10 @@ class DesktopHost {
 };
 
 }  // namespace
+
+std::string game_data_folder() {
+  return find_data_folder(kInstalledDataFolder);
+}
 
 int run_game(const Options& options) {
   int code;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -14,9 +15,11 @@ struct Options {
   std::optional<int> music_volume;    // 0 to 100
   std::optional<int> effects_volume;  // 0 to 100
   bool mute = false;
-  std::string record;  // write a recording of the game here
-  std::string replay;  // play this recording instead of the player's keys
-  std::string trace;   // write the game's trace here
+  std::string record;               // write a recording of the game here
+  std::string replay;               // play this recording instead of the player's keys
+  std::string trace;                // write the game's trace here
+  std::vector<std::string> verify;  // --verify: replay these recordings and say what they prove
+  bool scores = false;              // --scores: print the table of best runs
 };
 
 // The parse went through and the game is to start.

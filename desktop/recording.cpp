@@ -23,34 +23,47 @@ bool GameRecording::check(const std::string& named_path, std::string& error) {
 }
 
 void GameRecording::start(int keep_automatic, uint32_t seed) {
-  if (started_) return;
-  started_ = true;
+  if (recorder_.begun()) return;
+  recorder_.begin(seed);
   std::string error;  // reported with the failures of the writes
   // The player named the file, so it may replace one that is there.
-  if (!named_path_.empty()) named_.open(named_path_, true, seed, error);
+  if (!named_path_.empty()) named_.open(named_path_, true, error);
   std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
   if (!folder.empty()) {
-    automatic_.open(new_replay_path(folder), false, seed, error);
+    automatic_.open(new_replay_path(folder), false, error);
     prune_replays(folder, keep_automatic);
   }
   report_failures();
 }
 
-void GameRecording::step(int64_t step, StepKeys keys) {
-  named_.step(step, keys);
-  automatic_.step(step, keys);
-  report_failures();
+void GameRecording::before_step(int64_t step, StepKeys keys) {
+  recorder_.before_step(step, keys);
+  catch_up(step);
 }
 
-void GameRecording::closed(int64_t step) {
-  named_.closed(step);
-  automatic_.closed(step);
-  report_failures();
+void GameRecording::after_step(const Game& game, StepKeys keys) {
+  recorder_.after_step(game, keys);
+  catch_up(game.current_step());
+}
+
+void GameRecording::closing(const Game& game) {
+  recorder_.closing(game);
+  finish(game.current_step());
 }
 
 void GameRecording::ended(int64_t step) {
-  named_.ended(step);
-  automatic_.ended(step);
+  finish(step);
+}
+
+void GameRecording::catch_up(int64_t step) {
+  named_.catch_up(recorder_.text(), step);
+  automatic_.catch_up(recorder_.text(), step);
+  report_failures();
+}
+
+void GameRecording::finish(int64_t step) {
+  named_.finish(recorder_.text(), step);
+  automatic_.finish(recorder_.text(), step);
   report_failures();
 }
 

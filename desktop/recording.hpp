@@ -15,23 +15,29 @@ class GameRecording {
   // Before the window opens: false, with a line naming the file, when the file the player
   // named (if any) cannot be written. Nothing is written yet.
   bool check(const std::string& named_path, std::string& error);
-  // Opens the recordings, once: a replay folder that cannot be written only costs the
-  // automatic recording (`keep_automatic` 0 asks for none).
+  // Begins the recording after the game's first step, once: a replay folder that cannot be
+  // written only costs the automatic recording (`keep_automatic` 0 asks for none).
   void start(int keep_automatic, uint32_t seed);
-  bool started() const { return started_; }
-  void step(int64_t step, StepKeys keys);
-  void closed(int64_t step);
+  bool started() const { return recorder_.begun(); }
+  void before_step(int64_t step, StepKeys keys);
+  void after_step(const Game& game, StepKeys keys);
+  // The window is closing: call before Game::close(). The files are complete after it.
+  void closing(const Game& game);
+  // The game ended itself: the files are complete.
   void ended(int64_t step);
   // False when the recording the player named was not written whole: the game's exit status
   // says so at its end.
   bool named_whole() const { return named_.failure().empty(); }
+  const Recorder& recorder() const { return recorder_; }
 
  private:
+  void catch_up(int64_t step);
+  void finish(int64_t step);
   void report_failures();
 
   std::string named_path_;
-  Recorder named_, automatic_;
-  bool started_ = false;
+  Recorder recorder_;
+  RecordingFile named_, automatic_;
   bool named_reported_ = false, automatic_reported_ = false;
 };
 
