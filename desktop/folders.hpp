@@ -1,6 +1,6 @@
 // Where the game keeps what is the player's, in each system's own places: the settings file
-// and the folder of recordings. folders_xdg.cpp is the free desktops' side, windows/folders.cpp
-// the Windows side.
+// the folder of recordings and that of the table of best runs. folders_xdg.cpp is the free
+// desktops' side, windows/folders.cpp the Windows side.
 #pragma once
 
 #include <filesystem>
@@ -9,5 +9,8 @@ namespace qv {
 
 // The folder the recordings go to, not made yet; empty when there is no home to put it in.
 std::filesystem::path replay_folder_place();
+// The folder of the table of best runs (the recordings that prove it), not made yet; empty as
+// replay_folder_place() is.
+std::filesystem::path scores_folder_place();
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 // The XDG base directories: settings under $XDG_CONFIG_HOME (~/.config), recordings under
-// $XDG_STATE_HOME (~/.local/state). A relative value is no base directory and is passed over.
+// $XDG_STATE_HOME (~/.local/state), the table of best runs under $XDG_DATA_HOME
+// (~/.local/share). A relative value is no base directory and is passed over.
 #include <cstdlib>
 #include <string>
 
@@ -31,6 +32,19 @@ std::filesystem::path replay_folder_place() {
   else
     return {};
   return base / "quelvaris" / "replays";
+}
+
+std::filesystem::path scores_folder_place() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::filesystem::path base;
+  if (data && *data == '/')
+    base = data;
+  else if (home && *home)
+    base = std::filesystem::path(home) / ".local" / "share";
+  else
+    return {};
+  return base / "quelvaris" / "scores";
 }
 
 }  // namespace qv

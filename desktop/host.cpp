@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
+#include "desktop/best_runs.hpp"
 #include "desktop/recording.hpp"
 #include "desktop/settings.hpp"
 #include "desktop/tick_probe.hpp"
@@ -48,7 +49,8 @@ class DesktopHost {
                                                                    : KeySource::replay),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
-        controls_(screen_, input_, pause_) {
+        controls_(screen_, input_, pause_),
+        best_runs_(screen_) {
     pause_.on_change([this](bool on) {
       if (audio_) audio_->pause(on);
       if (viewer_) viewer_->set_paused(on);
@@ -86,6 +88,8 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     if (!recording_.check(options_.record, error)) return refuse(error);
+    data_folder_ = game_data_folder();
+    best_runs_.load(data_folder_);
     return 0;
   }
 
@@ -95,7 +99,7 @@ class DesktopHost {
     PortSettings port = port_settings();
     if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
-    game_.media().set_folder(find_data_folder(kInstalledDataFolder));
+    game_.media().set_folder(data_folder_);
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this] {
@@ -153,13 +157,14 @@ class DesktopHost {
     uint64_t due = pacer_.due_us(step), start = clock_.now_us();
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
-    recording_.step(step, keys);  // before the step: a step that fails is in the recording
+    recording_.before_step(step, keys);  // a step that fails is in the recording
     bool going = game_.step(keys);
+    // The game is under way: recorded from its first step on.
+    if (!recording_.started()) recording_.start(settings_.settings.replays_kept, seed_);
     recording_.after_step(game_, keys);
-    if (!recording_.started()) {  // the game is under way: recorded from its first step on
-      recording_.start(settings_.settings.replays_kept, seed_);
-      recording_.step(step, keys);
-    }
+    // A game taken over from a replay never enters the table of best runs.
+    best_runs_.after_step(game_, recording_.taken_over() ? nullptr : &recording_.recorder(),
+                          clock_.now_us());
     if (!going) {  // the staff roll has run out
       recording_.ended(step);
       running_ = false;
@@ -265,7 +270,6 @@ class DesktopHost {
   void close_window() {
     recording_.closing(game_);
     game_.close();
-    recording_.closed(game_.current_step());
     running_ = false;
   }
 
@@ -365,6 +369,7 @@ class DesktopHost {
     }
     input_.bind_extra_keys(settings_.settings.extra_keys);
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
+    controls_.on_scores([this] { best_runs_.toggle(game_); });
     return combine(settings_.settings, options_);
   }
 
@@ -379,6 +384,8 @@ class DesktopHost {
   PlayerInput input_;
   Pause pause_;
   Controls controls_;
+  BestRuns best_runs_;
+  std::string data_folder_;  // the folder of `bgm&se`
   uint32_t seed_ = 0;
   std::optional<KeyScript> watched_;  // the recording watched, or the practice route
   std::unique_ptr<ReplayViewer> viewer_;
@@ -392,6 +399,10 @@ class DesktopHost {
 };
 
 }  // namespace
+
+std::string game_data_folder() {
+  return find_data_folder(kInstalledDataFolder);
+}
 
 int run_game(const Options& options) {
   int code;

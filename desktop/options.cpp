@@ -42,6 +42,12 @@ void describe(CLI::App& app, Options& o) {
   app.add_option("--trace", o.trace, "write the simulator's trace format")
       ->check(kFileName)
       ->type_name("FILE");
+  // Neither opens a window: both are done before any would be.
+  app.add_option("--verify", o.verify, "verify recordings, one line each; no window")
+      ->check(kFileName)
+      ->type_name("FILE")
+      ->expected(1, -1);
+  app.add_flag("--scores", o.scores, "print the table of best runs; no window");
 }
 
 // A step of a replay: a whole number from 0 (too large a one fails as it is read).

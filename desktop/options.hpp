@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -15,9 +16,11 @@ struct Options {
   std::optional<int> music_volume;    // 0 to 100
   std::optional<int> effects_volume;  // 0 to 100
   bool mute = false;
-  std::string record;  // write a recording of the game here
-  std::string replay;  // play this recording instead of the player's keys
-  std::string trace;   // write the game's trace here
+  std::string record;               // write a recording of the game here
+  std::string replay;               // play this recording instead of the player's keys
+  std::string trace;                // write the game's trace here
+  std::vector<std::string> verify;  // --verify: replay these recordings and say what they prove
+  bool scores = false;              // --scores: print the table of best runs
   // Watching a replay: where it starts, how fast, and the step at which the player takes over.
   std::optional<int64_t> from;
   double speed = 1;  // 0.25, 0.5, 1, 2, 4 or 8

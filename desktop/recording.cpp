@@ -23,81 +23,62 @@ bool GameRecording::check(const std::string& named_path, std::string& error) {
 }
 
 void GameRecording::start(int keep_automatic, uint32_t seed) {
-  if (started_) return;
-  started_ = true;
-  std::string error;  // reported with the failures of the writes
-  // The player named the file, so it may replace one that is there.
-  if (!named_path_.empty()) named_.open(named_path_, true, seed, error);
-  std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
-  if (!folder.empty()) {
-    automatic_.open(new_replay_path(folder), false, seed, error);
-    prune_replays(folder, keep_automatic);
-  }
-  report_failures();
+  if (recorder_.begun()) return;
+  recorder_.begin(seed);
+  open_files(keep_automatic);
 }
 
 void GameRecording::take_over(const TakeOver& taken, int keep_automatic) {
-  named_.done();
-  automatic_.done();
+  if (recorder_.begun()) finish(taken.step);
+  taken_over_ = true;
   named_reported_ = automatic_reported_ = false;
-  started_ = taken_over_ = true;
-  writer_ = taken.writer;
-  text_.clear();
-  text_.reserve(4096);  // a second's lines at the most, so that play seldom allocates
-  std::string error;    // reported with the failures of the writes
-  if (!named_path_.empty()) named_.open_with(named_path_, true, taken.recording, error);
+  recorder_.take_over(taken);
+  open_files(keep_automatic);
+  named_.catch_up(recorder_.text(), taken.step, true);
+  automatic_.catch_up(recorder_.text(), taken.step, true);
+  report_failures();
+}
+
+void GameRecording::open_files(int keep_automatic) {
+  std::string error;  // reported with the failures of the writes
+  // The player named the file, so it may replace one that is there.
+  if (!named_path_.empty()) named_.open(named_path_, true, error);
   std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
   if (!folder.empty()) {
-    automatic_.open_with(new_replay_path(folder), false, taken.recording, error);
+    automatic_.open(new_replay_path(folder), false, error);
     prune_replays(folder, keep_automatic);
   }
   report_failures();
 }
 
+void GameRecording::before_step(int64_t step, StepKeys keys) {
+  recorder_.before_step(step, keys);
+  catch_up(step);
+}
+
 void GameRecording::after_step(const Game& game, StepKeys keys) {
-  if (!taken_over_) return;
-  writer_.after_step(game, keys, text_);
-  write_new_lines(game.current_step());
+  recorder_.after_step(game, keys);
+  catch_up(game.current_step());
 }
 
 void GameRecording::closing(const Game& game) {
-  if (!taken_over_) return;
-  writer_.closing(game, text_);
-  write_new_lines(game.current_step());
-}
-
-void GameRecording::write_new_lines(int64_t step) {
-  named_.write_text(text_.data(), text_.size(), step);
-  automatic_.write_text(text_.data(), text_.size(), step);
-  text_.clear();
-  report_failures();
-}
-
-void GameRecording::step(int64_t step, StepKeys keys) {
-  if (taken_over_) return;  // its writer writes the keys after the step
-  named_.step(step, keys);
-  automatic_.step(step, keys);
-  report_failures();
-}
-
-void GameRecording::closed(int64_t step) {
-  if (taken_over_) return finish_taken_over();
-  named_.closed(step);
-  automatic_.closed(step);
-  report_failures();
+  recorder_.closing(game);
+  finish(game.current_step());
 }
 
 void GameRecording::ended(int64_t step) {
-  if (taken_over_) return finish_taken_over();
-  named_.ended(step);
-  automatic_.ended(step);
+  finish(step);
+}
+
+void GameRecording::catch_up(int64_t step) {
+  named_.catch_up(recorder_.text(), step);
+  automatic_.catch_up(recorder_.text(), step);
   report_failures();
 }
 
-// The writer wrote the last lines (the close line, or the end line after the last step).
-void GameRecording::finish_taken_over() {
-  named_.done();
-  automatic_.done();
+void GameRecording::finish(int64_t step) {
+  named_.finish(recorder_.text(), step);
+  automatic_.finish(recorder_.text(), step);
   report_failures();
 }
 

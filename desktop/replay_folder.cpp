@@ -15,12 +15,23 @@ namespace qv {
 
 namespace fs = std::filesystem;
 
-std::string replay_folder() {
-  fs::path folder = replay_folder_place();
+namespace {
+
+std::string made(const fs::path& folder) {
   if (folder.empty()) return {};
   std::error_code ec;
   fs::create_directories(folder, ec);
   return ec ? std::string() : utf8_from_path(folder);
+}
+
+}  // namespace
+
+std::string replay_folder() {
+  return made(replay_folder_place());
+}
+
+std::string scores_folder() {
+  return made(scores_folder_place());
 }
 
 std::string new_replay_path(const std::string& folder) {

@@ -12,6 +12,9 @@ namespace qv {
 // The folder, made if missing; empty when there is no home to put it in or it cannot be made
 // (a home nobody may write keeps no recordings, and is not nagged about it).
 std::string replay_folder();
+// The folder of the table of best runs: $XDG_DATA_HOME/quelvaris/scores/ (by default
+// ~/.local/share/quelvaris/scores/), made if missing; empty as replay_folder() is.
+std::string scores_folder();
 // A new file name in the folder for a game starting now: "2026-12-08_14-03-55.keys".
 std::string new_replay_path(const std::string& folder);
 // When the game of a file the folder holds began, read from its name; nothing for a name the

@@ -12,7 +12,9 @@ bool is_fullscreen_key(const SDL_Keysym& k) {
 
 bool Controls::handle(const SDL_Event& e) {
   if (Gamepads::is_pad_event(e)) {
-    if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+    Gamepads::Action action = pads_.handle(e);
+    if (action == Gamepads::Action::pause) pause_.toggle();
+    if (action == Gamepads::Action::scores && scores_) scores_();
     return true;
   }
   switch (e.type) {
@@ -40,6 +42,10 @@ bool Controls::key(const SDL_KeyboardEvent& e) {
   }
   if (is_pause_key(e.keysym.sym)) {
     pause_.toggle();
+    return true;
+  }
+  if (e.keysym.sym == SDLK_TAB && scores_) {
+    scores_();
     return true;
   }
   return false;

@@ -1,6 +1,7 @@
 // The window's own keys and events, beside the game's: the pause keys (P, Pause, Esc and a
-// pad's Start), fullscreen (F11, Alt+Enter), the window's size and focus, and the pads. What
-// the player changes of the window is handed to the host to save.
+// pad's Start), the table of best runs (Tab, a pad's Back), fullscreen (F11, Alt+Enter), the
+// window's size and focus, and the pads. What the player changes of the window is handed to the
+// host to save.
 #pragma once
 
 #include <SDL.h>
@@ -29,6 +30,8 @@ class Controls {
     choice_ = WindowChoice(saved_scale, saved_fullscreen);
   }
   void pause_on_focus_loss(bool on) { pause_on_focus_loss_ = on; }
+  // Tab or a pad's Back: the table of best runs is asked for, or asked away.
+  void on_scores(std::function<void()> asked) { scores_ = std::move(asked); }
 
   // True when the event was the window's and the game need not see it.
   bool handle(const SDL_Event& e);
@@ -44,6 +47,7 @@ class Controls {
   Gamepads pads_;
   std::function<bool(int scale, bool fullscreen)> save_;
   WindowChoice choice_{0, false};
+  std::function<void()> scores_;
   bool pause_on_focus_loss_ = true;
 };
 

@@ -60,6 +60,7 @@ Gamepads::Action Gamepads::handle(const SDL_Event& e) {
       break;
     case SDL_CONTROLLERBUTTONDOWN:
       if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START) return Action::pause;
+      if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK) return Action::scores;
       button(e.cbutton);
       break;
     case SDL_CONTROLLERBUTTONUP:

@@ -21,7 +21,7 @@ class Gamepads {
 
   // Whether the event is a controller's, for `handle`.
   static bool is_pad_event(const SDL_Event& e);
-  enum class Action { none, pause };
+  enum class Action { none, pause, scores };
   // A controller event: the game keys it changes go to the input; Start asks for the pause.
   Action handle(const SDL_Event& e);
   size_t count() const { return pads_.size(); }

@@ -1,64 +1,86 @@
-// Records the game being played as a key script the simulator and the window replay: its seed,
-// a line for every step whose keys differ from the step before, and where the game stopped.
-// The file is written as the game goes and reaches the disk at least once a second, so a game
-// killed outright loses at most its last second. Each line goes to the file in one write.
+// Records the game being played in the recording format of the game layer (format 2: its seed,
+// a line for every step whose keys differ from the step before, check values, scores, and where
+// the game stopped). The whole recording is kept as text, from which the table of best runs
+// takes a credit's recording, and RecordingFile puts it on the disk as the game goes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "game/credits.hpp"
 #include "game/game.hpp"
+#include "game/recording_format.hpp"
+#include "game/take_over.hpp"
 
 namespace qv {
 
 class Recorder {
  public:
-  Recorder() = default;
-  ~Recorder();
-  Recorder(const Recorder&) = delete;
-  Recorder& operator=(const Recorder&) = delete;
+  // Begins the recording: its head lines.
+  void begin(uint32_t seed);
+  bool begun() const { return begun_; }
+  // Before the step runs: its key line (so that a step that fails is in the recording).
+  void before_step(int64_t step, StepKeys keys);
+  // After the step ran with `keys`: its score, check and end lines.
+  void after_step(const Game& game, StepKeys keys);
+  // The window is being closed: call before Game::close().
+  void closing(const Game& game);
+  // A line for `step` unless one names it: the text then replays up to `step` on its own.
+  void mark(int64_t step);
+  // Goes on from a game taken over from a replay (or a practice, started anew): its lines up
+  // to the handover, and its writer as it stood there.
+  void take_over(const TakeOver& taken);
 
-  // Starts a recording at `path`: over an existing file only when `replace`. False, with a
-  // line naming the file, when it cannot be written (failure() says the same).
-  bool open(const std::string& path, bool replace, uint32_t seed, std::string& error);
-  // Starts a recording at `path` whose lines so far are `text`: a game taken over from a
-  // replay, whose lines the game layer's RecordingWriter makes (write_text, then done).
-  bool open_with(const std::string& path, bool replace, const std::string& text,
-                 std::string& error);
+  const std::string& text() const { return text_; }
+  // What the last step began and ended.
+  const CreditNews& news() const { return writer_.news(); }
+  // How the game under way began on the title (Space, or Left with ten ships); nothing before.
+  std::optional<CreditStart> game_start() const { return game_start_; }
+
+ private:
+  RecordingWriter writer_;
+  std::string text_;
+  std::optional<CreditStart> game_start_;
+  bool begun_ = false;
+};
+
+// A file a recording goes to as it grows. Each call writes what is new, whole lines in one
+// write, and the file reaches the disk at least once a second of the game, so a game killed
+// outright loses at most its last second.
+class RecordingFile {
+ public:
+  RecordingFile() = default;
+  ~RecordingFile();
+  RecordingFile(const RecordingFile&) = delete;
+  RecordingFile& operator=(const RecordingFile&) = delete;
+
+  // Opens `path`: over an existing file only when `replace`. False, with a line naming the
+  // file, when it cannot be written (failure() says the same).
+  bool open(const std::string& path, bool replace, std::string& error);
   bool is_open() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
 
-  void step(int64_t step, StepKeys keys);
-  // A line for `step` unless the recording has one: what is written so far then replays up to
-  // `step` on its own (the page saves copies of the recording while the game goes on).
-  void mark(int64_t step);
-  // The window was closed after `step`, or the game ended itself at `step`.
-  void closed(int64_t step) { finish(step, "close"); }
-  void ended(int64_t step) { finish(step, "end"); }
-
-  // Lines made elsewhere, after `step`; synced once a second of the game.
-  void write_text(const char* text, size_t size, int64_t step);
-  // The last lines are written: synced and closed.
-  void done() { finish(-1, nullptr); }
+  // Writes what `text` holds beyond what was written before; syncs when a second of the game
+  // has gone by since the last sync (at `step`), or when `sync_now`.
+  void catch_up(const std::string& text, int64_t step, bool sync_now = false);
+  // The last of the text, synced, and the file closed.
+  void finish(const std::string& text, int64_t step);
 
   // The first write that failed, as a line naming the file and the reason; empty while every
   // line reached the file. Nothing is written after it: the lines before it still replay.
   const std::string& failure() const { return failure_; }
 
  private:
-  void write_keys(int64_t step, uint8_t keys, uint8_t taps);
-  void write_line(const char* text, size_t size);
-  bool open_file(const std::string& path, bool replace, std::string& error);
-  void finish(int64_t step, const char* how);
+  void write(const char* text, size_t size);
   void sync();
   void fail(const char* why);
 
   int fd_ = -1;
   std::string path_;
   std::string failure_;
-  uint8_t held_ = 0;
-  int64_t last_line_step_ = -1;
+  size_t written_ = 0;
   int64_t last_sync_step_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "formats/embedded.hpp"
+#include "front/overlay_text.hpp"
 #include "front/replay_bar.hpp"
 #include "game/label.hpp"
 
@@ -80,7 +81,14 @@ void Screen::compose(const Surface& play, const std::string& label) {
 
 void Screen::show_composed() {
   if (paused_) return;  // the frozen frame stays under its notice
-  SDL_UpdateTexture(texture_, nullptr, pixels_, kClientWidth * 4);
+  const uint32_t* shown = pixels_;
+  if (!overlay_.empty()) {
+    std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));
+    draw_text_box(overlay_, overlay_dot_, overlay_middle_, noticed_, kClientWidth, kClientHeight,
+                  kClientWidth);
+    shown = noticed_;
+  }
+  SDL_UpdateTexture(texture_, nullptr, shown, kClientWidth * 4);
   present();
 }
 
@@ -90,6 +98,13 @@ void Screen::show_with_bar(const std::string& text, int64_t position, int64_t le
   draw_replay_bar(text, position, length, noticed_, kClientWidth, kClientHeight);
   SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
   present();
+}
+
+void Screen::show_overlay(std::vector<std::string> lines, int dot, int middle_y) {
+  overlay_ = std::move(lines);
+  overlay_dot_ = dot;
+  overlay_middle_ = middle_y;
+  show_composed();
 }
 
 void Screen::present() {
@@ -113,8 +128,7 @@ Area Screen::output_size() const {
 void Screen::show_paused(bool paused) {
   paused_ = paused;
   if (!paused) {
-    SDL_UpdateTexture(texture_, nullptr, pixels_, kClientWidth * 4);
-    present();
+    show_composed();
     return;
   }
   std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));

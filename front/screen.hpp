@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "front/presentation.hpp"
 #include "system/surface.hpp"
@@ -40,6 +41,10 @@ class Screen {
   void present();
   // The "Paused" notice over the frozen frame, or the frame alone again.
   void show_paused(bool paused);
+  // Lines of text over the frame (the table of best runs, a credit's rank), drawn on a copy of
+  // it, so that the game's own picture stays as it is; `dot` is the letters' size, `middle_y`
+  // where the box stands. No lines: the frame alone again.
+  void show_overlay(std::vector<std::string> lines, int dot = 1, int middle_y = kClientHeight / 2);
 
   void toggle_fullscreen();
   bool fullscreen() const { return fullscreen_; }
@@ -62,6 +67,8 @@ class Screen {
   Area windowed_;  // the window's size before it went on the whole screen
   bool fullscreen_ = false;
   bool paused_ = false;
+  std::vector<std::string> overlay_;
+  int overlay_dot_ = 1, overlay_middle_ = 0;
   uint32_t pixels_[kClientWidth * kClientHeight];
   uint32_t noticed_[kClientWidth * kClientHeight];  // the frame with the notice over it
 };

@@ -193,13 +193,23 @@ void RecordingWriter::check(const Game& game, std::string& out) {
 }
 
 // A key that went down without becoming held in this step (or while held already) was tapped.
+void RecordingWriter::before_step(int64_t step, StepKeys keys, std::string& out) {
+  if (stopped_ || keys_step_ == step) return;
+  keys_step_ = step;
+  uint8_t newly_held = static_cast<uint8_t>(keys.held & ~held_);
+  uint8_t taps = static_cast<uint8_t>(keys.went_down & ~newly_held);
+  if (keys.held != held_ || taps) {
+    append_key_line(out, step, keys.held, taps);
+    latest_ = step;
+  }
+  held_ = keys.held;
+}
+
 void RecordingWriter::after_step(const Game& game, StepKeys keys, std::string& out) {
   if (stopped_) return;
   int64_t step = game.current_step();
-  uint8_t newly_held = static_cast<uint8_t>(keys.held & ~held_);
-  uint8_t taps = static_cast<uint8_t>(keys.went_down & ~newly_held);
-  if (keys.held != held_ || taps) append_key_line(out, step, keys.held, taps);
-  held_ = keys.held;
+  size_t size_before = out.size();
+  before_step(step, keys, out);
   news_ = credits_.after_step(game);
   if (news_.ended) {
     append_score_line(out, {step, news_.score, *news_.ended});
@@ -210,12 +220,20 @@ void RecordingWriter::after_step(const Game& game, StepKeys keys, std::string& o
     append_stop_line(out, step, false);
     stopped_ = true;
   }
+  if (out.size() != size_before) latest_ = step;
+}
+
+void RecordingWriter::mark(int64_t step, std::string& out) {
+  if (stopped_ || step <= latest_) return;
+  append_key_line(out, step, held_, 0);
+  latest_ = step;
 }
 
 void RecordingWriter::closing(const Game& game, std::string& out) {
   if (stopped_) return;
   check(game, out);
   append_stop_line(out, game.current_step(), true);
+  latest_ = game.current_step();
   stopped_ = true;
 }
 

@@ -52,6 +52,9 @@ void append_take_over_line(std::string& out, int64_t step);
 class RecordingWriter {
  public:
   void begin(uint32_t seed, std::string& out);
+  // Before step `step` runs with `keys`: its key line, so that a step the game fails in is in
+  // the recording (after_step writes it when this was not called).
+  void before_step(int64_t step, StepKeys keys, std::string& out);
   // After a step the game ran with `keys`: the step's key line when the keys held changed
   // or a key was tapped, its score line when a credit ended, its check line when one is
   // due, and its end line when the game ended itself in it.
@@ -59,6 +62,9 @@ class RecordingWriter {
   // The window is being closed after the last step: the last check line and the close line.
   // Call it before the game's unload runs.
   void closing(const Game& game, std::string& out);
+  // A key line for `step` unless a line names it already: what is written so far then replays
+  // up to `step` on its own (the page saves copies of the recording while the game goes on).
+  void mark(int64_t step, std::string& out);
   // What the last step began and ended.
   const CreditNews& news() const { return news_; }
   // The check line of the game as it stands, unless one was written for its step.
@@ -68,6 +74,8 @@ class RecordingWriter {
   CreditWatch credits_;
   CreditNews news_;
   uint8_t held_ = 0;
+  int64_t keys_step_ = -1;  // the step whose key line was written or found needless
+  int64_t latest_ = 0;      // the latest step a line names
   int64_t last_check_ = -1;
   bool stopped_ = false;
 };

@@ -1,11 +1,17 @@
 #include "game/verify.hpp"
 
+#include <algorithm>
+#include <filesystem>
+#include <istream>
 #include <optional>
+#include <ostream>
 
 #include "game/credits.hpp"
 #include "game/game_hash.hpp"
 #include "game/recording_format.hpp"
 #include "system/checked_int.hpp"
+#include "system/media.hpp"
+#include "system/media_files.hpp"
 
 namespace qv {
 namespace {
@@ -19,15 +25,16 @@ std::string score_text(int32_t score, CreditEnd how) {
 }
 
 Verdict failed(int64_t step, std::string text) {
-  return Verdict{1, step, std::move(text), {}, std::nullopt};
+  return Verdict{1, step, std::move(text), {}, {}, std::nullopt};
 }
 
 // Walks the replay along the recording's lines, step by step, and says at the first step
 // where they part what is wrong.
 class Replay {
  public:
-  explicit Replay(const KeyScript& r)
+  Replay(const KeyScript& r, const std::string& data_folder)
       : r_(r), game_(sink_, KeySource::replay), keys_(r.lines), last_(latest_step(r)) {
+    game_.media().set_folder(data_folder);
     if (r.closed_after) last_ = *r.closed_after;
     if (r.ended_at) last_ = *r.ended_at;
   }
@@ -49,7 +56,7 @@ class Replay {
     for (size_t i = 0; i < scores_.size(); ++i)
       text += (i ? ", " : "scores ") + score_text(scores_[i].score, scores_[i].how);
     if (r_.taken_over_at) text += ", taken over at step " + std::to_string(*r_.taken_over_at);
-    return Verdict{0, last_, std::move(text), scores_, r_.taken_over_at};
+    return Verdict{0, last_, std::move(text), scores_, credits_proven_, r_.taken_over_at};
   }
 
  private:
@@ -76,7 +83,10 @@ class Replay {
     } else if (check_due(step)) {
       return failed(step, "no check value at " + step_text(step));
     }
-    if (auto wrong = compare_score(credits_.after_step(game_))) return wrong;
+    CreditNews news = credits_.after_step(game_);
+    if (news.started == CreditStart::title || news.started == CreditStart::title_ten_ships)
+      game_start_ = news.started;
+    if (auto wrong = compare_score(news)) return wrong;
     if (game_.ended() != (r_.ended_at == step)) return diverges();
     return std::nullopt;
   }
@@ -101,6 +111,7 @@ class Replay {
       return failed(step, "score at " + step_text(step) + " is " + std::to_string(news.score) +
                               ", not " + std::to_string(claim->score));
     scores_.push_back(*claim);
+    credits_proven_.push_back({*claim, news.stage_count, game_start_});
     return std::nullopt;
   }
 
@@ -113,17 +124,19 @@ class Replay {
   size_t next_check_ = 0;
   size_t next_score_ = 0;
   std::vector<ScoreLine> scores_;
+  std::vector<ProvenCredit> credits_proven_;
+  std::optional<CreditStart> game_start_;  // of the game under way: how it began on the title
 };
 
 }  // namespace
 
-Verdict verify_recording(const KeyScript& r) {
+Verdict verify_recording(const KeyScript& r, const std::string& data_folder) {
   if (r.checks.empty()) {
     return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
                                   : "no check values: it replays, but proves nothing");
   }
-  if (!r.seed) return Verdict{2, 0, "no seed line", {}, std::nullopt};
-  return Replay(r).run();
+  if (!r.seed) return Verdict{2, 0, "no seed line", {}, {}, std::nullopt};
+  return Replay(r, data_folder).run();
 }
 
 namespace {
@@ -132,30 +145,50 @@ namespace {
 // order of the steps), or malformed.
 Verdict refused(const KeyScript& r, std::string error, const std::string& path) {
   if (r.format > kNewestRecordingFormat)
-    return Verdict{
-        2, 0, "made by a newer Quelvaris: format " + std::to_string(r.format), {}, std::nullopt};
+    return Verdict{2,  0,  "made by a newer Quelvaris: format " + std::to_string(r.format),
+                   {}, {}, std::nullopt};
   if (r.format >= 2 && r.out_of_order_at) {
     return failed(*r.out_of_order_at,
                   "diverges at " + step_text(*r.out_of_order_at) + " (a line out of order)");
   }
   if (!path.empty() && error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
-  return Verdict{2, 0, error, {}, std::nullopt};
+  return Verdict{2, 0, error, {}, {}, std::nullopt};
 }
 
 }  // namespace
 
-Verdict verify_file(const std::string& path) {
+Verdict verify_file(const std::string& path, const std::string& data_folder) {
   KeyScript r;
   std::string error;
   if (!read_key_script(path, r, error)) return refused(r, error, path);
-  return verify_recording(r);
+  return verify_recording(r, data_folder);
 }
 
-Verdict verify_text(std::istream& in) {
+Verdict verify_text(std::istream& in, const std::string& data_folder) {
   KeyScript r;
   std::string error;
   if (!parse_key_script(in, r, error)) return refused(r, error, "");
-  return verify_recording(r);
+  return verify_recording(r, data_folder);
+}
+
+int verify_files(const std::vector<std::string>& files, std::ostream& out, std::ostream& warnings,
+                 const std::string& program, const std::string& data_folder) {
+  // The tunes' state is part of every check value: a recording made with music verifies only
+  // where the music is found, as the game finds it.
+  std::filesystem::path tune = Media::resolve(media_files::kStageTune);
+  if (!data_folder.empty()) tune = std::filesystem::path(data_folder) / tune;
+  if (!std::filesystem::is_regular_file(tune))
+    warnings << program
+             << ": warning: no music in bgm&se here; recordings made with it will not "
+                "verify\n";
+  int status = 0;
+  for (const std::string& file : files) {
+    Verdict verdict = verify_file(file, data_folder);
+    out << file << ": " << verdict.text << "\n";
+    status = std::max(status, verdict.status);
+  }
+  out.flush();
+  return status;
 }
 
 }  // namespace qv

@@ -42,19 +42,7 @@ int fail(const std::string& message, int status = 2) {
 // One line a file on standard output; the worst status of them all.
 int verify(const std::vector<std::string>& files) {
   if (files.empty()) return fail(std::string("--verify takes the recordings to verify\n") + kUsage);
-  // The tunes' state is part of every check value: a recording made with music verifies only
-  // where the music is found, as it is by the game, in `bgm&se` under the current folder.
-  if (!std::filesystem::is_regular_file(qv::Media::resolve(qv::media_files::kStageTune)))
-    std::cerr << "quelvaris-sim: warning: no music in bgm&se here; recordings made with it will "
-                 "not verify\n";
-  int status = 0;
-  for (const std::string& file : files) {
-    qv::Verdict verdict = qv::verify_file(file);
-    std::cout << file << ": " << verdict.text << "\n";
-    status = std::max(status, verdict.status);
-  }
-  std::cout.flush();
-  return status;
+  return qv::verify_files(files, std::cout, std::cerr, "quelvaris-sim");
 }
 
 bool write_file(const std::string& path, const std::string& text) {

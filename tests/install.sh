@@ -4,7 +4,7 @@
 # the icon in the hicolor theme, the AppStream card naming the menu entry, and the manual page
 # naming the music folder. The installed launcher starts the game from any folder, also through
 # a symbolic link, leaving it in that folder: the game finds its music where it was installed
-# and relative paths given to it mean what they say. A staged install (DESTDIR) names the final
+# and relative paths given to it mean what they say, and its --verify finds the music too. A staged install (DESTDIR) names the final
 # place in its menu entry.
 set -u
 build=$(cd "${1:?usage: install.sh BUILD_DIR}" && pwd)
@@ -38,6 +38,10 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/shar
   fail "no AppStream card naming $id.desktop"
 gzip -dc "$prefix/share/man/man6/quelvaris.6.gz" | grep -qF "$prefix/share/quelvaris/bgm&se/" ||
   fail "the manual page does not name share/quelvaris/bgm&se/"
+
+# The music is part of every check value: the installed game verifies from any folder.
+(cd "$work" && env -u DISPLAY "$prefix/bin/quelvaris" --verify "$root/tests/data/replays/whole_game.keys") \
+  >"$work/verify.out" 2>&1 || fail "the installed game's --verify from another folder: $(cat "$work/verify.out")"
 
 xsession_start "$work"
 check_installed_game "$prefix/bin/quelvaris"

@@ -22,6 +22,7 @@
 #include "desktop/replay_folder.hpp"
 #include "front/recorder.hpp"
 #include "game/key_script.hpp"
+#include "game/verify.hpp"
 
 namespace qv {
 namespace {
@@ -62,14 +63,27 @@ class Recordings : public ::testing::Test {
   fs::path folder_;
 };
 
-// A game of 3000 steps: Space held from step 3, Left tapped within step 150.
-void play(GameRecording& recording) {
+// The keys of a game: Space held from step 3, Left tapped within step 150.
+StepKeys keys_at(int64_t step) {
+  StepKeys keys{static_cast<uint8_t>(step >= 3 ? kKeySpace : 0), 0};
+  if (step == 3) keys.went_down = kKeySpace;
+  if (step == 150) keys.went_down |= kKeyLeft;
+  return keys;
+}
+
+// A game of 3000 steps recorded as the window records it, from its first step on.
+void play(GameRecording& recording, int keep_automatic, uint32_t seed) {
+  SilentSink sink;
+  Game game(sink, KeySource::keyboard);
+  game.start(seed);
   for (int64_t step = 1; step <= 3000; ++step) {
-    StepKeys keys{static_cast<uint8_t>(step >= 3 ? kKeySpace : 0), 0};
-    if (step == 3) keys.went_down = kKeySpace;
-    if (step == 150) keys.went_down |= kKeyLeft;
-    recording.step(step, keys);
+    recording.before_step(step, keys_at(step));
+    game.step(keys_at(step));
+    if (step == 1) recording.start(keep_automatic, seed);
+    recording.after_step(game, keys_at(step));
   }
+  recording.closing(game);
+  game.close();
 }
 
 // Files of this process may grow to `bytes` at most (a disk that fills up), while it lives.
@@ -92,29 +106,48 @@ class FileSizeLimit {
 };
 
 TEST_F(Recordings, TheRecorderWritesWholeLinesAndTheCopySavedMidGameReplaysToThatStep) {
+  SilentSink sink;
+  Game game(sink, KeySource::keyboard);
   Recorder recorder;
+  RecordingFile file;
   std::string error;
-  ASSERT_TRUE(recorder.open(path("game.keys"), false, 77, error)) << error;
-  for (int64_t step = 1; step <= 250; ++step)
-    recorder.step(step, {static_cast<uint8_t>(step >= 3 ? kKeySpace : 0),
-                         static_cast<uint8_t>(step == 3 ? kKeySpace : 0)});
+  ASSERT_TRUE(file.open(path("game.keys"), false, error)) << error;
+  recorder.begin(77);
+  game.start(77);
+  auto step = [&](StepKeys keys) {
+    game.step(keys);
+    recorder.after_step(game, keys);
+    file.catch_up(recorder.text(), game.current_step());
+  };
+  for (int64_t s = 1; s <= 250; ++s) step(keys_at(s));
   recorder.mark(250);  // the page saves a copy here
   recorder.mark(250);  // and again: one line is enough
+  file.catch_up(recorder.text(), 250);
   EXPECT_EQ(parse(read(path("game.keys"))).last_step(), 250);
-  recorder.step(251, {kKeySpace | kKeyUp, kKeyUp});
-  recorder.closed(251);
-  EXPECT_EQ(read(path("game.keys")),
-            "# Quelvaris recording: quelvaris-sim --keys FILE replays it\nseed 77\n"
-            "3 space\n100 space\n200 space\n250 space\n251 space up\n251 close\n");
-  EXPECT_TRUE(recorder.failure().empty());
-  EXPECT_FALSE(recorder.open(path("game.keys"), false, 1, error));  // never over a game
+  step({kKeySpace | kKeyUp, kKeyUp});
+  recorder.closing(game);
+  game.close();
+  file.finish(recorder.text(), 251);
+  std::string text = read(path("game.keys"));
+  EXPECT_EQ(text, recorder.text());
+  size_t at = 0;
+  for (const char* line :
+       {"seed 77\n", "3 space\n", "check 100 ", "150 space tap:left\n", "check 200 ", "250 space\n",
+        "251 space up\n", "check 251 ", "251 close\n"}) {
+    at = text.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << " in\n" << text;
+  }
+  EXPECT_EQ(verify_file(path("game.keys")).status, 0) << verify_file(path("game.keys")).text;
+  EXPECT_TRUE(file.failure().empty());
+  RecordingFile again;
+  EXPECT_FALSE(again.open(path("game.keys"), false, error));  // never over a game
 }
 
 // Each recording's first failure is one line naming its file; the player's makes the game exit
 // 1 at its end (named_whole), the automatic one is only warned of; neither stops the game, and
 // what was written before the failure replays.
 TEST_F(Recordings, AFailedRecordingIsOneLineAndOnlyThePlayersCountsAgainstTheGame) {
-  constexpr rlim_t kNoLimit = RLIM_INFINITY, kFull = 400;  // the game needs some 570 bytes
+  constexpr rlim_t kNoLimit = RLIM_INFINITY, kFull = 700;  // the game needs some 1300 bytes
   struct Case {
     const char* named;
     rlim_t file_size;
@@ -141,9 +174,7 @@ TEST_F(Recordings, AFailedRecordingIsOneLineAndOnlyThePlayersCountsAgainstTheGam
     ::testing::internal::CaptureStderr();
     {
       FileSizeLimit limit(c.file_size);
-      recording.start(20, 5);
-      play(recording);
-      recording.closed(3000);
+      play(recording, 20, 5);
     }
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(recording.named_whole(), c.named_whole);

@@ -23,22 +23,10 @@ same_game() {
   cmp -s "$work/a" "$work/b" || fail "$3: differs from the live game at: $(diff "$work/a" "$work/b" | head -c 600)"
 }
 
-keys=(space Left Up Right Down)
-# Random presses for about SECONDS: holds of a random length and taps shorter than a step.
+# Random presses for about SECONDS, the same ones every time.
 drive() {
-  local seconds=$1 end=$((SECONDS + $1)) k
   RANDOM=7
-  while [ $SECONDS -lt $end ]; do
-    k=${keys[RANDOM % 5]}
-    case $((RANDOM % 3)) in
-      0) xdotool key --delay 0 "$k" ;;
-      1) xdotool keydown "$k"; sleep "0.$((RANDOM % 6))"; xdotool keyup "$k" ;;
-      2) xdotool keydown "$k" ;;
-    esac
-    [ $((RANDOM % 4)) = 0 ] && xdotool keyup space Left Up Right Down
-    sleep "0.0$((RANDOM % 9))"
-  done
-  xdotool keyup space Left Up Right Down
+  random_keys "$1"
 }
 
 # The live game: Space after the title's first second starts it, then random play.
@@ -72,7 +60,7 @@ xdotool key space
 drive 4
 kill -9 "$xs_game_pid"
 wait "$xs_game_pid" 2>/dev/null || true
-last=$(tail -n 1 "$work/killed.keys" | cut -d' ' -f1)
+last=$(tail -n 1 "$work/killed.keys" | grep -oE "[0-9]+" | head -n 1)  # a key or a check line
 traced=$(tail -n 1 "$work/killed.jsonl" | jq .step 2>/dev/null || echo 0)
 [ "$last" -ge $((traced - 100)) ] || fail "the cut recording ends at step $last, the game was at $traced"
 "$sim" --keys "$work/killed.keys" --trace "$work/killed-sim.jsonl"

@@ -5,8 +5,6 @@
 #include <emscripten/html5.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -21,6 +19,7 @@
 #include "game/trace.hpp"
 #include "system/media_files.hpp"
 #include "web/audio_sink.hpp"
+#include "web/best_runs.hpp"
 #include "web/browser_clock.hpp"
 
 // The page's side is web/page.js.
@@ -33,9 +32,6 @@ EM_JS(void, qv_js_failed, (const char* what), { quelvarisFailed(UTF8ToString(wha
 
 namespace qv {
 namespace {
-
-// The recording of the game, in the page's memory until the player saves it.
-constexpr const char* kRecordingPath = "/recording.keys";
 
 class WebHost {
  public:
@@ -63,9 +59,7 @@ class WebHost {
     show();
     qv_js_first_picture();
     seed_ = new_game_seed(clock_);
-    std::string error;
-    if (!recorder_.open(kRecordingPath, true, seed_, error))
-      std::fprintf(stderr, "%s\n", error.c_str());
+    recorder_.begin(seed_);
     pacer_.start();
     game_.start(seed_);
     return true;
@@ -76,6 +70,7 @@ class WebHost {
     SDL_Event event;
     while (SDL_PollEvent(&event)) handle(event);
     if (running_) run_due_steps(pacer_, game_, [this](int64_t step) { return run_step(step); });
+    best_runs_.verify_next();
     show();
     WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
   }
@@ -99,9 +94,7 @@ class WebHost {
   // saved now replays up to that step on its own.
   const std::string& recording() {
     recorder_.mark(game_.current_step());
-    std::ifstream in(kRecordingPath, std::ios::binary);
-    recording_copy_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return recording_copy_;
+    return recorder_.text();
   }
   int64_t steps() const { return game_.current_step(); }
   bool paused() const { return pause_.on(); }
@@ -110,9 +103,11 @@ class WebHost {
   // False once the game is to go no further.
   bool run_step(int64_t step) {
     StepKeys keys = input_.take();
-    recorder_.step(step, keys);
-    if (!game_.step(keys)) {  // the staff roll has run out
-      recorder_.ended(step);
+    recorder_.before_step(step, keys);
+    bool going = game_.step(keys);
+    recorder_.after_step(game_, keys);
+    best_runs_.after_step(game_, recorder_, clock_.now_us());
+    if (!going) {  // the staff roll has run out
       running_ = false;
       qv_js_ended();
     }
@@ -121,13 +116,17 @@ class WebHost {
 
   void handle(const SDL_Event& e) {
     if (Gamepads::is_pad_event(e)) {
-      if (pads_.handle(e) == Gamepads::Action::pause) pause_.toggle();
+      Gamepads::Action action = pads_.handle(e);
+      if (action == Gamepads::Action::pause) pause_.toggle();
+      if (action == Gamepads::Action::scores) best_runs_.toggle(game_);
       return;
     }
     switch (e.type) {
       case SDL_KEYDOWN:
         if (!e.key.repeat && is_pause_key(e.key.keysym.sym))
           pause_.toggle();
+        else if (!e.key.repeat && e.key.keysym.sym == SDLK_TAB)
+          best_runs_.toggle(game_);
         else
           input_.key_event(e.key);
         break;
@@ -161,8 +160,8 @@ class WebHost {
   std::ostringstream trace_text_;
   std::unique_ptr<TraceWriter> trace_;
   std::string trace_copy_;
-  Recorder recorder_;
-  std::string recording_copy_;
+  Recorder recorder_;  // in the page's memory until the player saves it
+  WebBestRuns best_runs_{screen_};
   bool running_ = true;
   bool composed_ = false;
 };

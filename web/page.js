@@ -41,17 +41,73 @@ function recordingName() {
          `${two(d.getHours())}-${two(d.getMinutes())}-${two(d.getSeconds())}.keys`;
 }
 function saveRecording() {
-  const url = URL.createObjectURL(new Blob([recordingText()], { type: 'text/plain' }));
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = recordingName();
-  a.click();
-  setTimeout(() => URL.revokeObjectURL(url), 10000);
+  saveText(recordingText(), recordingName());
 }
 saveLink.addEventListener('click', (e) => {
   e.preventDefault();
   saveRecording();
 });
+// The table of best runs, kept in the browser's storage as the recordings that prove it
+// (web/best_runs.cpp verifies them): [{name, date, line, recording}, ...], listed below the
+// game with a link to save each recording.
+const kScoresKey = 'quelvaris.scores';
+const bestList = document.getElementById('best');
+let storedRuns = null;
+function readStoredRuns() {
+  try {
+    const runs = JSON.parse(localStorage.getItem(kScoresKey) || '[]');
+    return Array.isArray(runs) ? runs : [];
+  } catch (e) {
+    return [];  // spoilt or not allowed: an empty table
+  }
+}
+function quelvarisStoredRuns() {
+  if (!storedRuns) storedRuns = readStoredRuns();
+  return storedRuns;
+}
+function quelvarisStoredField(i, field) {
+  const run = quelvarisStoredRuns()[i] || {};
+  return String([run.recording, run.date, run.name][field] || '');
+}
+let runsToStore = [];
+function quelvarisStoreBegin() { runsToStore = []; }
+function quelvarisStoreRun(name, date, line, recording) {
+  runsToStore.push({ name, date, line, recording });
+}
+function quelvarisStoreEnd() {
+  try {
+    localStorage.setItem(kScoresKey, JSON.stringify(runsToStore));
+  } catch (e) {
+    console.warn(`quelvaris: the table of best runs cannot be stored: ${e}`);
+  }
+  listRuns(runsToStore);
+}
+function saveText(text, name) {
+  const url = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = name;
+  a.click();
+  setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+function listRuns(runs) {
+  bestList.replaceChildren();
+  for (const run of runs) {
+    const item = document.createElement('li');
+    const save = document.createElement('a');
+    save.href = '#';
+    save.textContent = 'save';
+    save.title = 'Save the recording that proves this run';
+    save.addEventListener('click', (e) => {
+      e.preventDefault();
+      saveText(run.recording, `${run.name}.keys`);
+    });
+    item.append(`${run.line} `, save);
+    bestList.append(item);
+  }
+}
+window.quelvarisBestRuns = () => readStoredRuns();
+
 // The game calls these: the player paused it or let it go on; the program has ended.
 function quelvarisPaused(paused) {
   quelvarisAudio.hold(paused);
@@ -73,6 +129,8 @@ window.addEventListener('keydown', (e) => {
     toggleFullscreen();
   } else if ((e.key === 'r' || e.key === 'R') && !e.ctrlKey && !e.metaKey && !e.altKey) {
     saveRecording();
+  } else if (e.key === 'Tab' && e.target === canvas) {
+    e.preventDefault();  // the table of best runs, not the next link
   }
 }, true);
 

@@ -1,6 +1,7 @@
 // Windows' own places for what is the player's: the settings in the roaming application data
 // (%APPDATA%\Quelvaris\settings.ini), which follows the player from one machine to the next,
-// and the recordings in the local one (%LOCALAPPDATA%\Quelvaris\replays\), which stays.
+// and the table of best runs (%APPDATA%\Quelvaris\scores\) with it, and the recordings in the
+// local one (%LOCALAPPDATA%\Quelvaris\replays\), which stays.
 #include "desktop/folders.hpp"
 
 #include "desktop/settings.hpp"
@@ -37,6 +38,12 @@ std::filesystem::path replay_folder_place() {
   std::filesystem::path base = known_folder(FOLDERID_LocalAppData);
   if (base.empty()) return {};
   return base / L"Quelvaris" / L"replays";
+}
+
+std::filesystem::path scores_folder_place() {
+  std::filesystem::path base = known_folder(FOLDERID_RoamingAppData);
+  if (base.empty()) return {};
+  return base / L"Quelvaris" / L"scores";
 }
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 
 #include "desktop/host.hpp"
 #include "desktop/options.hpp"
+#include "desktop/score_commands.hpp"
 #include "system/platform.hpp"
 #include "windows/console.hpp"
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   qv::Options options;
   int code = qv::parse_options(static_cast<int>(pointers.size()), pointers.data(), options);
   if (code != qv::kGoOn) return code;
+  if (!options.verify.empty()) return qv::verify_command(options.verify, qv::game_data_folder());
+  if (options.scores) return qv::scores_command(qv::game_data_folder());
   qv::windows::close_on_console_signals();
   code = qv::run_game(options);
   qv::windows::game_over();

@@ -1,6 +1,6 @@
 # A private X display with a window manager, for scripts that run the real game in a window.
 # Source it, then: xsession_begin (or xsession_start WORKDIR) (sets DISPLAY); game_window (prints the game's
-# window id); close_window WID; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
+# window id); close_window WID; random_keys SECONDS; wait_gone PID SECONDS (sets xs_exit to the exit code, or to
 # 124 when the process is still running); xsession_stop (registered for EXIT by xsession_start).
 # These scripts run beside others on busy cores: they wait on what the game reports, with
 # generous limits (30 s for an exit), never on fixed sleeps.
@@ -156,3 +156,20 @@ kept_playing() {
 
 # Lines on stderr FILE other than the probe's.
 foreign_lines() { grep -v '^qv-timing ' "$1" || true; }
+
+# Random presses on the focused game for about SECONDS: holds of a random length and taps
+# shorter than a step, of the five game keys (seed $RANDOM first for the same presses).
+random_keys() {
+  local end=$((SECONDS + $1)) k keys=(space Left Up Right Down)
+  while [ $SECONDS -lt $end ]; do
+    k=${keys[RANDOM % 5]}
+    case $((RANDOM % 3)) in
+      0) xdotool key --delay 0 "$k" ;;
+      1) xdotool keydown "$k"; sleep "0.$((RANDOM % 6))"; xdotool keyup "$k" ;;
+      2) xdotool keydown "$k" ;;
+    esac
+    [ $((RANDOM % 4)) = 0 ] && xdotool keyup space Left Up Right Down
+    sleep "0.0$((RANDOM % 9))"
+  done
+  xdotool keyup space Left Up Right Down
+}

@@ -1,0 +1,227 @@
+#include "desktop/score_folder.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "desktop/replay_folder.hpp"
+#include "game/game_hash.hpp"
+#include "game/verify.hpp"
+#include "system/platform.hpp"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kIndexName = "index";
+constexpr const char* kIndexHead =
+    "# quelvaris scores index 1: a cache, made again from the recordings";
+constexpr size_t kLargestRecording = 16 << 20;
+
+uint64_t hash_of(const std::string& bytes) {
+  Fnv1a64 h;
+  for (char c : bytes) h.byte(static_cast<uint8_t>(c));
+  return h.value();
+}
+
+std::string format_date(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+// When the credit of a recording ended: the time its name was given at, or else when the
+// file was last written (a recording the player put there under a name of their own).
+std::string date_of(const fs::path& file) {
+  if (std::optional<ReplayBegan> began = replay_began(utf8_from_path(file.filename()))) {
+    std::string date = began->stamp;  // "2026-12-08_14-03-55"
+    date[10] = ' ';
+    date[13] = date[16] = ':';
+    return date;
+  }
+  std::error_code ec;
+  auto written = fs::last_write_time(file, ec);
+  if (ec) return "?";
+  auto since_epoch = std::chrono::file_clock::to_sys(written);
+  return format_date(std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(since_epoch)));
+}
+
+struct Indexed {
+  uint64_t hash;
+  ScoreEntry entry;
+};
+
+// NAME HASH two|ten SCORE over|ending FRAME DATE TIME, one line a recording.
+std::string index_line(const ScoreEntry& e, uint64_t hash) {
+  char hex[17];
+  for (int i = 0; i < 16; ++i) hex[i] = "0123456789abcdef"[(hash >> (60 - 4 * i)) & 15];
+  hex[16] = 0;
+  return e.recording + " " + hex + (e.start == CreditStart::title ? " two " : " ten ") +
+         std::to_string(e.score) + " " + credit_end_name(e.how) + " " +
+         std::to_string(e.stage_count) + " " + e.date + "\n";
+}
+
+bool parse_index_line(const std::string& line, std::string& name, Indexed& out) {
+  std::istringstream in(line);
+  std::string hash, start, how, day, time, rest;
+  ScoreEntry& e = out.entry;
+  if (!(in >> name >> hash >> start >> e.score >> how >> e.stage_count >> day >> time) ||
+      (in >> rest) || hash.size() != 16 || (start != "two" && start != "ten"))
+    return false;
+  char* end = nullptr;
+  out.hash = std::strtoull(hash.c_str(), &end, 16);
+  std::optional<CreditEnd> ended = credit_end_from_name(how);
+  if (*end || !ended) return false;
+  e.start = start == "two" ? CreditStart::title : CreditStart::title_ten_ships;
+  e.how = *ended;
+  e.date = day + " " + time;
+  e.recording = name;
+  return true;
+}
+
+// The index as it was written; empty, as if missing, when any line of it is spoilt.
+std::map<std::string, Indexed> read_index(const fs::path& path, std::string& text) {
+  std::map<std::string, Indexed> index;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line) || line != kIndexHead) return {};
+  text = line + "\n";
+  while (std::getline(in, line)) {
+    std::string name;
+    Indexed indexed;
+    if (!parse_index_line(line, name, indexed) || in.eof()) return {};  // the last line ends
+    index[name] = indexed;
+    text += line + "\n";
+  }
+  return index;
+}
+
+// What the recording proves: the last credit in it, begun on the title.
+std::optional<ScoreEntry> proven_entry(const std::string& bytes, const std::string& data_folder,
+                                       std::string& why) {
+  std::istringstream in(bytes);
+  Verdict verdict = verify_text(in, data_folder);
+  if (verdict.status != 0) {
+    why = verdict.text;
+    return std::nullopt;
+  }
+  if (verdict.taken_over_at) {
+    why = "a game taken over from a replay, or practised, never enters it";
+    return std::nullopt;
+  }
+  if (verdict.credits.empty() || !verdict.credits.back().game_start) {
+    why = "it proves no credit of a game begun on the title";
+    return std::nullopt;
+  }
+  const ProvenCredit& c = verdict.credits.back();
+  ScoreEntry e;
+  e.start = *c.game_start;
+  e.score = c.line.score;
+  e.how = c.line.how;
+  e.stage_count = c.stage_count;
+  return e;
+}
+
+}  // namespace
+
+std::vector<std::string> ScoreFolder::load() {
+  std::vector<std::string> warnings;
+  table_ = ScoreTable();
+  hashes_.clear();
+  fs::path folder = path_from_utf8(folder_);
+  std::string indexed_text;
+  std::map<std::string, Indexed> index = read_index(folder / kIndexName, indexed_text);
+  std::vector<ScoreEntry> entries;
+  std::map<std::string, uint64_t> hashes;
+  std::error_code ec;
+  for (const fs::directory_entry& file : fs::directory_iterator(folder, ec)) {
+    std::string name = utf8_from_path(file.path().filename());
+    if (!name.ends_with(".keys") || name.find_first_of(" \t\n") != std::string::npos) continue;
+    std::vector<uint8_t> raw;
+    std::string why = "it cannot be read";
+    std::optional<ScoreEntry> entry;
+    uint64_t hash = 0;
+    if (read_regular_file(utf8_from_path(file.path()), kLargestRecording, raw)) {
+      std::string bytes(raw.begin(), raw.end());
+      hash = hash_of(bytes);
+      auto indexed = index.find(name);
+      if (indexed != index.end() && indexed->second.hash == hash)
+        entry = indexed->second.entry;
+      else
+        entry = proven_entry(bytes, data_folder_, why);
+    }
+    if (!entry) {
+      warnings.push_back("the recording " + utf8_from_path(file.path()) +
+                         " is left out of the table of best runs: " + why);
+      continue;
+    }
+    entry->recording = name;
+    entry->date = date_of(file.path());
+    entries.push_back(*entry);
+    hashes[name] = hash;
+  }
+  hashes_ = std::move(hashes);
+  std::vector<ScoreEntry> left;
+  for (const ScoreEntry& e : entries) table_.offer(e, &left);
+  remove_left(left);
+  if (index_text() != indexed_text) write_index();
+  return warnings;
+}
+
+std::optional<int> ScoreFolder::add(CreditStart start, const CreditNews& news,
+                                    const std::string& recording, std::string& error) {
+  if (!news.ended || !score_list_of(start)) return std::nullopt;
+  ScoreEntry entry;
+  entry.start = start;
+  entry.score = news.score;
+  entry.how = *news.ended;
+  entry.stage_count = news.stage_count;
+  entry.date = format_date(std::time(nullptr));
+  entry.recording.assign(99, '~');  // after every name of the same date, as the new file will be
+  if (!table_.place_for(entry)) return std::nullopt;
+  fs::path path = path_from_utf8(new_replay_path(folder_));
+  if (!replace_file(utf8_from_path(path), recording)) {
+    error = "cannot write the recording " + utf8_from_path(path) + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  entry.recording = utf8_from_path(path.filename());
+  entry.date = date_of(path);
+  std::vector<ScoreEntry> left;
+  std::optional<int> place = table_.offer(entry, &left);
+  hashes_[entry.recording] = hash_of(recording);
+  remove_left(left);
+  write_index();
+  return place;
+}
+
+void ScoreFolder::remove_left(const std::vector<ScoreEntry>& left) {
+  std::error_code ec;
+  for (const ScoreEntry& e : left) {
+    fs::remove(path_from_utf8(folder_) / path_from_utf8(e.recording), ec);
+    hashes_.erase(e.recording);
+  }
+}
+
+std::string ScoreFolder::index_text() const {
+  std::string text = kIndexHead + std::string("\n");
+  for (int which = 0; which < 2; ++which)
+    for (const ScoreEntry& e : table_.list(which)) text += index_line(e, hashes_.at(e.recording));
+  return text;
+}
+
+// The index follows the table; one that cannot be written is only a slower next start.
+void ScoreFolder::write_index() const {
+  replace_file(utf8_from_path(path_from_utf8(folder_) / kIndexName), index_text());
+}
+
+}  // namespace qv

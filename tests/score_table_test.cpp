@@ -1,0 +1,183 @@
+// The table of best runs: its ranking and what leaves it, and the folder that keeps it as
+// recordings (a recording that does not verify is left out with one warning, one that leaves
+// the table is deleted, a spoilt index is made again).
+#include "front/score_table.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "desktop/score_folder.hpp"
+#include "front/recorder.hpp"
+#include "game/key_script.hpp"
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+ScoreEntry entry(CreditStart start, int32_t score, const char* date, const char* name) {
+  ScoreEntry e;
+  e.start = start;
+  e.score = score;
+  e.date = date;
+  e.recording = name;
+  return e;
+}
+
+// Each case offers its entries in turn into a list already holding ten entries scoring 1000,
+// 900, ... 100 (dated 2026-12-01): the places they take, and which recordings leave.
+TEST(ScoreTable, RanksByScoreThenAgeAndPushesOutTheEleventh) {
+  constexpr CreditStart kTwo = CreditStart::title, kTen = CreditStart::title_ten_ships;
+  struct Offer {
+    CreditStart start;
+    int32_t score;
+    const char* date;
+    std::optional<int> place;
+    const char* leaves;  // the recording pushed out, or ""
+  };
+  struct Case {
+    const char* what;
+    std::vector<Offer> offers;
+  } cases[] = {
+      {"a best score comes first and pushes out the last",
+       {{kTwo, 5000, "2026-12-08 10:00:00", 1, "r100"}}},
+      {"an equal score ranks after the older one", {{kTwo, 500, "2026-12-08 10:00:00", 7, "r100"}}},
+      {"...and before a younger one", {{kTwo, 500, "2026-11-30 10:00:00", 6, "r100"}}},
+      {"below the tenth it does not enter", {{kTwo, 100, "2026-12-08 10:00:00", {}, "new"}}},
+      {"the ten-ship list is apart, negative scores rank too",
+       {{kTen, -9000, "2026-12-08 10:00:00", 1, ""}, {kTen, -2000, "2026-12-08 10:01:00", 1, ""}}},
+      {"continues and restarts have no list of their own",
+       {{CreditStart::continued, 9000, "2026-12-08 10:00:00", {}, ""}}},
+      {"two in turn push out the two last",
+       {{kTwo, 150, "2026-12-08 10:00:00", 10, "r100"},
+        {kTwo, 160, "2026-12-08 10:01:00", 10, "new"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScoreTable table;
+    for (int32_t s = 100; s <= 1000; s += 100) {
+      std::string name = std::to_string(s);
+      name.insert(name.begin(), 'r');
+      table.offer(entry(kTwo, s, "2026-12-01 00:00:00", name.c_str()));
+    }
+    for (const Offer& o : c.offers) {
+      std::vector<ScoreEntry> left;
+      EXPECT_EQ(table.offer(entry(o.start, o.score, o.date, "new"), &left), o.place);
+      EXPECT_EQ(left.size(), *o.leaves ? 1u : 0u);
+      if (!left.empty()) {
+        EXPECT_EQ(left[0].recording, o.leaves);
+      }
+    }
+    EXPECT_EQ(table.list(0).size(), ScoreTable::kPlaces);
+  }
+}
+
+class ScoreFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("qv-scores-" + std::to_string(getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // Plays the corpus's key script in a game recorded as the window records it, handing every
+  // credit that ends to the folder.
+  void play(ScoreFolder& scores, const char* script_name, std::vector<int>& places) {
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(read_key_script(std::string(QV_SOURCE_DIR) + "/" + script_name, script, error));
+    SilentSink sink;
+    Game game(sink, KeySource::keyboard);
+    ScriptKeys keys(script.lines);
+    Recorder recorder;
+    recorder.begin(*script.seed);
+    game.start(*script.seed);
+    while (game.current_step() < *script.last_step()) {
+      StepKeys k = keys.next(game.current_step() + 1);
+      if (!game.step(k)) break;
+      recorder.after_step(game, k);
+      if (recorder.news().ended && recorder.game_start()) {
+        std::optional<int> place =
+            scores.add(*recorder.game_start(), recorder.news(), recorder.text(), error);
+        EXPECT_EQ(error, "");
+        if (place) places.push_back(*place);
+      }
+    }
+  }
+  std::vector<std::string> recordings() const {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder_))
+      if (e.path().extension() == ".keys") names.push_back(e.path().filename().string());
+    return names;
+  }
+  static std::string read(const fs::path& file) {
+    std::stringstream s;
+    s << std::ifstream(file, std::ios::binary).rdbuf();
+    return s.str();
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(ScoreFolderTest, KeepsProvenCreditsAndLeavesOutWhatDoesNotVerify) {
+  ScoreFolder scores(folder_.string());
+  EXPECT_TRUE(scores.load().empty());
+  std::vector<int> places;
+  play(scores, "tests/data/replays/scripts/space_continue.keys", places);
+  EXPECT_EQ(places, (std::vector<int>{1, 1}));  // 2200, then the continue's 5700 above it
+  ASSERT_EQ(recordings().size(), 2u);
+  EXPECT_EQ(scores.table().list(0)[0].score, 5700);
+  EXPECT_EQ(scores.table().list(0)[1].score, 2200);
+
+  // Loaded again from the index, from the recordings alone, and with a spoilt index: the same.
+  auto listed = [&] { return table_lines(scores.table(), true); };
+  std::vector<std::string> first = listed();
+  std::string index = read(folder_ / "index");
+  for (const char* spoil : std::vector<const char*>{nullptr, "missing", "", "garbage\n"}) {
+    if (spoil && std::string(spoil) == "missing")
+      fs::remove(folder_ / "index");
+    else if (spoil)
+      std::ofstream(folder_ / "index") << spoil;
+    ScoreFolder again(folder_.string());
+    EXPECT_TRUE(again.load().empty());
+    EXPECT_EQ(table_lines(again.table(), true), first);
+    EXPECT_EQ(read(folder_ / "index"), index);
+  }
+
+  // A copy with its score raised is left out with one warning naming it, load after load.
+  std::string best = scores.table().list(0)[0].recording;
+  std::string text = read(folder_ / best);
+  size_t at = text.find("score ");
+  at = text.find(" 5700 ", at);
+  ASSERT_NE(at, std::string::npos);
+  std::ofstream(folder_ / "raised.keys") << text.replace(at, 6, " 9700 ");
+  for (int i = 0; i < 2; ++i) {
+    ScoreFolder again(folder_.string());
+    std::vector<std::string> warnings = again.load();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("raised.keys"), std::string::npos) << warnings[0];
+    EXPECT_EQ(table_lines(again.table(), true), first);
+  }
+}
+
+TEST_F(ScoreFolderTest, ARecordingThatLeavesTheTableIsDeleted) {
+  ScoreFolder scores(folder_.string());
+  scores.load();
+  std::vector<int> places;
+  for (int i = 0; i < 6; ++i) play(scores, "tests/data/replays/scripts/space_restart.keys", places);
+  // Twelve credits of two scores: the 4300s rank above the 2500s, each below its equals.
+  EXPECT_EQ(places, (std::vector<int>{1, 1, 3, 2, 5, 3, 7, 4, 9, 5, 6}));
+  EXPECT_EQ(scores.table().list(0).size(), 10u);
+  EXPECT_EQ(recordings().size(), 10u);
+  ScoreFolder again(folder_.string());
+  EXPECT_TRUE(again.load().empty());
+  EXPECT_EQ(table_lines(again.table(), true), table_lines(scores.table(), true));
+}
+
+}  // namespace
+}  // namespace qv
