@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kIndexName = "index";
 constexpr const char* kIndexHead =
-    "# quelvaris scores index 1: a cache, made again from the recordings";
+    "# quelvaris scores index 1: a listing, made again from the recordings";
 constexpr size_t kLargestRecording = 16 << 20;
 
 uint64_t hash_of(const std::string& bytes) {
@@ -56,11 +56,6 @@ std::string date_of(const fs::path& file) {
       std::chrono::time_point_cast<std::chrono::system_clock::duration>(since_epoch)));
 }
 
-struct Indexed {
-  uint64_t hash;
-  ScoreEntry entry;
-};
-
 // NAME HASH two|ten SCORE over|ending FRAME DATE TIME, one line a recording.
 std::string index_line(const ScoreEntry& e, uint64_t hash) {
   char hex[17];
@@ -71,39 +66,12 @@ std::string index_line(const ScoreEntry& e, uint64_t hash) {
          std::to_string(e.stage_count) + " " + e.date + "\n";
 }
 
-bool parse_index_line(const std::string& line, std::string& name, Indexed& out) {
-  std::istringstream in(line);
-  std::string hash, start, how, day, time, rest;
-  ScoreEntry& e = out.entry;
-  if (!(in >> name >> hash >> start >> e.score >> how >> e.stage_count >> day >> time) ||
-      (in >> rest) || hash.size() != 16 || (start != "two" && start != "ten"))
-    return false;
-  char* end = nullptr;
-  out.hash = std::strtoull(hash.c_str(), &end, 16);
-  std::optional<CreditEnd> ended = credit_end_from_name(how);
-  if (*end || !ended) return false;
-  e.start = start == "two" ? CreditStart::title : CreditStart::title_ten_ships;
-  e.how = *ended;
-  e.date = day + " " + time;
-  e.recording = name;
-  return true;
-}
-
-// The index as it was written; empty, as if missing, when any line of it is spoilt.
-std::map<std::string, Indexed> read_index(const fs::path& path, std::string& text) {
-  std::map<std::string, Indexed> index;
+// The index as it was written, to be written again only when the table differs from it.
+std::string read_text(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::string line;
-  if (!std::getline(in, line) || line != kIndexHead) return {};
-  text = line + "\n";
-  while (std::getline(in, line)) {
-    std::string name;
-    Indexed indexed;
-    if (!parse_index_line(line, name, indexed) || in.eof()) return {};  // the last line ends
-    index[name] = indexed;
-    text += line + "\n";
-  }
-  return index;
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 // What the recording proves: the last credit in it, begun on the title.
@@ -134,17 +102,20 @@ std::optional<ScoreEntry> proven_entry(const std::string& bytes, const std::stri
 
 }  // namespace
 
-std::vector<std::string> ScoreFolder::load() {
+std::vector<std::string> ScoreFolder::load(const std::atomic<bool>* stop) {
   std::vector<std::string> warnings;
   table_ = ScoreTable();
   hashes_.clear();
   fs::path folder = path_from_utf8(folder_);
-  std::string indexed_text;
-  std::map<std::string, Indexed> index = read_index(folder / kIndexName, indexed_text);
+  std::string indexed_text = read_text(folder / kIndexName);
   std::vector<ScoreEntry> entries;
   std::map<std::string, uint64_t> hashes;
   std::error_code ec;
   for (const fs::directory_entry& file : fs::directory_iterator(folder, ec)) {
+    if (stop && *stop) {
+      table_ = ScoreTable();
+      return {};
+    }
     std::string name = utf8_from_path(file.path().filename());
     if (!name.ends_with(".keys") || name.find_first_of(" \t\n") != std::string::npos) continue;
     std::vector<uint8_t> raw;
@@ -154,11 +125,7 @@ std::vector<std::string> ScoreFolder::load() {
     if (read_regular_file(utf8_from_path(file.path()), kLargestRecording, raw)) {
       std::string bytes(raw.begin(), raw.end());
       hash = hash_of(bytes);
-      auto indexed = index.find(name);
-      if (indexed != index.end() && indexed->second.hash == hash)
-        entry = indexed->second.entry;
-      else
-        entry = proven_entry(bytes, data_folder_, why);
+      entry = proven_entry(bytes, data_folder_, why);
     }
     if (!entry) {
       warnings.push_back("the recording " + utf8_from_path(file.path()) +

@@ -1,10 +1,13 @@
 // The table of best runs kept as the recordings themselves, one file a credit in the scores
 // folder (replay_folder.hpp), each cut just after the score line of the credit it proves. The
-// file "index" beside them only caches what verifying each recording found, keyed by a hash of
-// its bytes; missing or spoilt, it is made again from the recordings. Every file is replaced
+// file "index" beside them lists the table with a hash of each recording's bytes, for the
+// player and their tools; it is made again from the recordings whenever it differs, and never
+// read back as proof: every recording is verified each time the table is read, so that an
+// index edited along with a recording cannot put a false score in it. Every file is replaced
 // atomically, so a game killed at any moment leaves a table that loads.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,10 +25,12 @@ class ScoreFolder {
       : folder_(std::move(folder)), data_folder_(std::move(data_folder)) {}
   const std::string& folder() const { return folder_; }
 
-  // Reads the table. A recording that does not verify, or proves no credit begun on the
-  // title, is left out with one warning naming it (returned, one line each); a recording that
-  // does not rank among the ten is deleted.
-  std::vector<std::string> load();
+  // Reads the table, verifying every recording (up to a third of a second each). A recording that
+  // does not verify, or proves no credit begun on the title, is left out with one warning naming it
+  // (returned, one line each); a recording that does not rank among the ten is deleted. A `stop`
+  // that turns true ends the reading between two recordings, leaving the folder and the table
+  // untouched (empty).
+  std::vector<std::string> load(const std::atomic<bool>* stop = nullptr);
   const ScoreTable& table() const { return table_; }
 
   // A credit begun on the title (`start`) ended as `news` says, in the game whose recording so

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "desktop/score_folder.hpp"
 #include "front/recorder.hpp"
+#include "game/game_hash.hpp"
 #include "game/key_script.hpp"
 
 namespace qv {
@@ -156,6 +158,14 @@ TEST_F(ScoreFolderTest, KeepsProvenCreditsAndLeavesOutWhatDoesNotVerify) {
   at = text.find(" 5700 ", at);
   ASSERT_NE(at, std::string::npos);
   std::ofstream(folder_ / "raised.keys") << text.replace(at, 6, " 9700 ");
+  // The first time with an index edited along with it, vouching for the raised copy's bytes:
+  // the index is never taken as proof.
+  Fnv1a64 forged;
+  for (char c : read(folder_ / "raised.keys")) forged.byte(static_cast<uint8_t>(c));
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(forged.value()));
+  std::ofstream(folder_ / "index", std::ios::app)
+      << "raised.keys " << hex << " two 9700 over 1200 2026-12-08 12:00:00\n";
   for (int i = 0; i < 2; ++i) {
     ScoreFolder again(folder_.string());
     std::vector<std::string> warnings = again.load();
