@@ -17,10 +17,14 @@
 #include "front/controls.hpp"
 #include "front/input.hpp"
 #include "front/pause.hpp"
+#include "front/replay_bar.hpp"
+#include "front/replay_keys.hpp"
 #include "front/screen.hpp"
 #include "front/step_pacer.hpp"
 #include "game/game.hpp"
 #include "game/key_script.hpp"
+#include "game/replay_viewer.hpp"
+#include "game/take_over.hpp"
 #include "game/trace.hpp"
 #include "system/data_folder.hpp"
 #include "system/media_files.hpp"
@@ -40,13 +44,16 @@ class DesktopHost {
  public:
   explicit DesktopHost(const Options& options)
       : options_(options),
-        game_(silent_, options.replay.empty() ? KeySource::keyboard : KeySource::replay),
+        // A practice's game is handed over as a replay's, with the keys the replay held.
+        game_(silent_, options.replay.empty() && !options.practice ? KeySource::keyboard
+                                                                   : KeySource::replay),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
         controls_(screen_, input_, pause_),
         best_runs_(screen_) {
     pause_.on_change([this](bool on) {
       if (audio_) audio_->pause(on);
+      if (viewer_) viewer_->set_paused(on);
       probe::paused(on, pacer_.now_us());
     });
   }
@@ -67,10 +74,11 @@ class DesktopHost {
       if (!read_key_script(options_.replay, script, error)) return refuse(error);
       if (!script.cut_line.empty())
         std::fprintf(stderr, "quelvaris: %s\n", script.cut_line.c_str());
-      seed_ = script.seed.value_or(1);
-      last_step_ = script.last_step();
       closed_after_ = script.closed_after;
-      replay_ = std::make_unique<ScriptKeys>(std::move(script.lines));
+      watched_ = std::move(script);
+    }
+    if (options_.practice) {
+      if (int code = prepare_practice(*options_.practice)) return code;
     }
     if (!options_.trace.empty()) {
       trace_file_.open(options_.trace, std::ios::binary | std::ios::trunc);
@@ -94,9 +102,10 @@ class DesktopHost {
     game_.media().set_folder(data_folder_);
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
-    win.onPB.set_refresh([this, &win] {
+    win.onPB.set_refresh([this] {
+      if (viewer_ && !viewer_->seen()) return;  // a jump runs unseen: its last step is shown
       probe::present_begins();
-      screen_.show(win.onPB, win.score1);
+      show_frame();
       probe::present_ends();
     });
     win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
@@ -105,8 +114,11 @@ class DesktopHost {
     game_.media().set_sink(*audio_);
     try {
       pacer_.start();
-      game_.start(seed_);
-      if (last_step_ && *last_step_ <= 0) end_of_replay();
+      if (watched_)
+        start_watching();
+      else
+        game_.start(seed_);
+      if (practice_) hand_over(*practice_);
       loop();
       probe::at_exit(win);
     } catch (const RunTimeError& e) {
@@ -123,6 +135,10 @@ class DesktopHost {
   void loop() {
     SDL_Event event;
     while (running_) {
+      if (viewer_) {
+        watch(event);
+        continue;
+      }
       if (pause_.on()) {  // nothing is due: the events alone
         if (SDL_WaitEventTimeout(&event, 100)) handle(event);
         continue;
@@ -141,22 +157,108 @@ class DesktopHost {
     uint64_t due = pacer_.due_us(step), start = clock_.now_us();
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
-    if (replay_) keys = replay_->next(step);  // the player's own game keys are left aside
-    recording_.before_step(step, keys);       // a step that fails is in the recording
+    recording_.before_step(step, keys);  // a step that fails is in the recording
     bool going = game_.step(keys);
     // The game is under way: recorded from its first step on.
-    if (!recording_.started())
-      recording_.start(replay_ ? 0 : settings_.settings.replays_kept, seed_);
+    if (!recording_.started()) recording_.start(settings_.settings.replays_kept, seed_);
     recording_.after_step(game_, keys);
-    best_runs_.after_step(game_, replay_ ? nullptr : &recording_.recorder(), clock_.now_us());
+    // A game taken over from a replay never enters the table of best runs.
+    best_runs_.after_step(game_, recording_.taken_over() ? nullptr : &recording_.recorder(),
+                          clock_.now_us());
     if (!going) {  // the staff roll has run out
       recording_.ended(step);
       running_ = false;
     }
     if (frame) probe::frame_tick(due, start, clock_.now_us());
     probe::after_handler(game_.win(), clock_.now_us());
-    if (running_ && last_step_ && step >= *last_step_) end_of_replay();
     return running_;
+  }
+
+  // The practice route, found with the music, taken over where the stage clock reaches
+  // `frame`; watched unseen up to there, so that a trace holds every step of the game.
+  int prepare_practice(int32_t frame) {
+    std::string folder = find_data_folder(kInstalledDataFolder), error;
+    std::string path = folder.empty() ? kPracticeRoute : folder + "/" + kPracticeRoute;
+    KeyScript route;
+    if (!read_key_script(path, route, error)) return refuse("no route to practise on: " + error);
+    practice_ = practice(route, frame);
+    if (!practice_) return refuse("the practice route " + path + " never reaches that frame");
+    watched_ = std::move(route);
+    return 0;
+  }
+
+  void start_watching() {
+    viewer_ = std::make_unique<ReplayViewer>(game_, *audio_, *watched_);
+    viewer_->on_moved([this] { show_frame(); });
+    viewer_->set_speed(options_.speed);
+    int64_t from = practice_ ? practice_->step : options_.from.value_or(0);
+    if (options_.take_over) from = std::min(from, *options_.take_over);
+    bar_.touched(clock_.now_us());
+    viewer_->start(from);
+    show_frame();
+  }
+
+  // A replay being watched: its steps when due, its keys, and the scout in the time between.
+  void watch(SDL_Event& event) {
+    if (options_.take_over && !game_.ended() &&
+        viewer_->position() >= std::min(*options_.take_over, viewer_->length()))
+      return take_over_now();
+    if (viewer_->at_end()) return end_of_replay();
+    uint64_t now = clock_.now_us();
+    uint64_t due = viewer_->paused() ? now + 100000 : viewer_->next_due_us();
+    if (due > now + 2000) viewer_->scout(clock_, std::min<uint64_t>(due - now - 1500, 8000));
+    if (wait_for(due, event)) return handle(event);
+    viewer_->run_due(clock_.now_us(), 1);
+  }
+
+  // What the window shows: the frame, with the replay's bar over it while it shows.
+  void show_frame() {
+    const Window& win = game_.win();
+    screen_.compose(win.onPB, win.score1);
+    if (viewer_ && bar_.shown(clock_.now_us(), viewer_->paused()))
+      screen_.show_with_bar(replay_bar_text(viewer_->position(), viewer_->length(),
+                                            viewer_->speed(), viewer_->paused()),
+                            viewer_->position(), viewer_->length());
+    else
+      screen_.show_composed();
+  }
+
+  // A replay key or pad button: true when it was one.
+  bool replay_command(ReplayCommand command) {
+    if (command == ReplayCommand::none || command == ReplayCommand::pause) return false;
+    bar_.touched(clock_.now_us());
+    switch (carry_out(command, *viewer_)) {
+      case ReplayCommand::end:
+        end_of_replay();
+        break;
+      case ReplayCommand::take_over:
+        take_over_now();
+        break;
+      default:
+        show_frame();  // the bar, or its new speed
+        break;
+    }
+    return true;
+  }
+
+  void take_over_now() { hand_over(take_over(*watched_, viewer_->position())); }
+
+  // The player plays on from the game as it stands, which is the game `taken` handed over.
+  void hand_over(const TakeOver& taken) {
+    game_.media().set_sink(*audio_);  // the viewer's own silence goes with it
+    game_.media().resync_sink();
+    viewer_.reset();
+    recording_.take_over(taken, settings_.settings.replays_kept);
+    pacer_.start_at(game_.current_step());
+    show_frame();
+  }
+
+  // R or a pad's Back: the same practice again, from where it was handed over. The trace
+  // keeps the first practice alone.
+  void practise_again() {
+    game_.set_observer(nullptr);
+    practice_->handed_over.restore(game_);
+    hand_over(*practice_);
   }
 
   // The recording has run out: the window closes where the player closed it.
@@ -194,6 +296,14 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (viewer_ && replay_command(replay_command_of(e))) return;
+    if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
+    bool paused = pause_.on();
+    handle_window_event(e);
+    if (viewer_ && pause_.on() != paused) show_frame();  // the bar shows while paused
+  }
+
+  void handle_window_event(const SDL_Event& e) {
     if (controls_.handle(e)) return;
     switch (e.type) {
       case SDL_QUIT:
@@ -209,6 +319,19 @@ class DesktopHost {
       default:
         break;
     }
+  }
+
+  // Alt+Enter stays the switch to the whole screen.
+  static ReplayCommand replay_command_of(const SDL_Event& e) {
+    if (e.type == SDL_KEYDOWN && !e.key.repeat && !(e.key.keysym.mod & KMOD_ALT))
+      return replay_command_of_key(e.key.keysym.sym);
+    if (e.type == SDL_CONTROLLERBUTTONDOWN) return replay_command_of_pad_button(e.cbutton.button);
+    return ReplayCommand::none;
+  }
+
+  static bool is_practise_again(const SDL_Event& e) {
+    return (e.type == SDL_KEYDOWN && !e.key.repeat && e.key.keysym.sym == SDLK_r) ||
+           (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK);
   }
 
   static int refuse(const std::string& why) {
@@ -264,8 +387,10 @@ class DesktopHost {
   BestRuns best_runs_;
   std::string data_folder_;  // the folder of `bgm&se`
   uint32_t seed_ = 0;
-  std::unique_ptr<ScriptKeys> replay_;
-  std::optional<int64_t> last_step_;     // of the recording replayed
+  std::optional<KeyScript> watched_;  // the recording watched, or the practice route
+  std::unique_ptr<ReplayViewer> viewer_;
+  ReplayBarShowing bar_;
+  std::optional<TakeOver> practice_;     // as handed over, for starting the practice again
   std::optional<int64_t> closed_after_;  // the step after which its player closed the window
   std::ofstream trace_file_;
   std::unique_ptr<TraceWriter> trace_;

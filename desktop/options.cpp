@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "game/take_over.hpp"
+
 #ifndef QV_VERSION
 #define QV_VERSION "0.0.0"
 #endif
@@ -48,12 +50,47 @@ void describe(CLI::App& app, Options& o) {
   app.add_flag("--scores", o.scores, "print the table of best runs; no window");
 }
 
+// A step of a replay: a whole number from 0 (too large a one fails as it is read).
+const CLI::Validator kStep(
+    [](const std::string& s) {
+      bool digits = !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+      return digits ? "" : "a step is a whole number from 0, not " + s;
+    },
+    "");
+
+// The replay options: steps from 0, the speeds the viewer offers, and practice's WHERE.
+void describe_replay(CLI::App& app, Options& o) {
+  app.add_option("--from", o.from, "start watching the replay at STEP")
+      ->check(kStep)
+      ->type_name("STEP")
+      ->needs("--replay");
+  app.add_option("--speed", o.speed, "replay speed: 0.25, 0.5, 1, 2, 4 or 8")
+      ->check(CLI::IsMember({0.25, 0.5, 1.0, 2.0, 4.0, 8.0}))
+      ->type_name("X")
+      ->needs("--replay");
+  app.add_option("--take-over", o.take_over, "take over the replay after STEP")
+      ->check(kStep)
+      ->type_name("STEP")
+      ->needs("--replay");
+  app.add_option_function<std::string>(
+         "--practice",
+         [&o](const std::string& where) {
+           o.practice = practice_frame(where);
+           if (!o.practice)
+             throw CLI::ValidationError("--practice", "WHERE is a stage frame 11..2099 or boss");
+         },
+         "practise from a stage frame (11..2099) or the boss")
+      ->type_name("WHERE")
+      ->excludes("--replay");
+}
+
 }  // namespace
 
 int parse_options(int argc, const char* const* argv, Options& options) {
   CLI::App app{"Quelvaris \xE5\xBC\x90: a vertical shoot-'em-up", "quelvaris"};
   app.set_version_flag("--version", std::string("quelvaris ") + QV_VERSION);
   describe(app, options);
+  describe_replay(app, options);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

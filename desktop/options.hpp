@@ -2,6 +2,7 @@
 // the settings file holds what stays.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ struct Options {
   std::string trace;                // write the game's trace here
   std::vector<std::string> verify;  // --verify: replay these recordings and say what they prove
   bool scores = false;              // --scores: print the table of best runs
+  // Watching a replay: where it starts, how fast, and the step at which the player takes over.
+  std::optional<int64_t> from;
+  double speed = 1;  // 0.25, 0.5, 1, 2, 4 or 8
+  std::optional<int64_t> take_over;
+  std::optional<int32_t> practice;  // the stage frame the practice takes over at
 };
 
 // The parse went through and the game is to start.

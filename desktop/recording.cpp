@@ -25,6 +25,21 @@ bool GameRecording::check(const std::string& named_path, std::string& error) {
 void GameRecording::start(int keep_automatic, uint32_t seed) {
   if (recorder_.begun()) return;
   recorder_.begin(seed);
+  open_files(keep_automatic);
+}
+
+void GameRecording::take_over(const TakeOver& taken, int keep_automatic) {
+  if (recorder_.begun()) finish(taken.step);
+  taken_over_ = true;
+  named_reported_ = automatic_reported_ = false;
+  recorder_.take_over(taken);
+  open_files(keep_automatic);
+  named_.catch_up(recorder_.text(), taken.step, true);
+  automatic_.catch_up(recorder_.text(), taken.step, true);
+  report_failures();
+}
+
+void GameRecording::open_files(int keep_automatic) {
   std::string error;  // reported with the failures of the writes
   // The player named the file, so it may replace one that is there.
   if (!named_path_.empty()) named_.open(named_path_, true, error);

@@ -29,16 +29,24 @@ class GameRecording {
   // says so at its end.
   bool named_whole() const { return named_.failure().empty(); }
   const Recorder& recorder() const { return recorder_; }
+  // From here on the game is one taken over from a replay (or a practice, started anew): its
+  // recording holds the lines `taken` made up to the handover and then the player's, in the
+  // named file and a new one in the replay folder. A practice recorded before is left where
+  // it stands.
+  void take_over(const TakeOver& taken, int keep_automatic);
+  bool taken_over() const { return taken_over_; }
 
  private:
   void catch_up(int64_t step);
   void finish(int64_t step);
+  void open_files(int keep_automatic);
   void report_failures();
 
   std::string named_path_;
   Recorder recorder_;
   RecordingFile named_, automatic_;
   bool named_reported_ = false, automatic_reported_ = false;
+  bool taken_over_ = false;
 };
 
 }  // namespace qv

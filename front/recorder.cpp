@@ -47,8 +47,18 @@ RecordingFile::~RecordingFile() {
   ::close(fd_);
 }
 
+void Recorder::take_over(const TakeOver& taken) {
+  begun_ = true;
+  text_ = taken.recording;
+  writer_ = taken.writer;
+  game_start_.reset();
+}
+
 bool RecordingFile::open(const std::string& path, bool replace, std::string& error) {
   path_ = path;
+  failure_.clear();
+  written_ = 0;
+  last_sync_step_ = 0;
   fd_ = open_for_writing(path, replace);
   if (fd_ < 0) fail(std::strerror(errno));
   error = failure_;

@@ -12,6 +12,7 @@
 #include "game/credits.hpp"
 #include "game/game.hpp"
 #include "game/recording_format.hpp"
+#include "game/take_over.hpp"
 
 namespace qv {
 
@@ -28,6 +29,9 @@ class Recorder {
   void closing(const Game& game);
   // A line for `step` unless one names it: the text then replays up to `step` on its own.
   void mark(int64_t step);
+  // Goes on from a game taken over from a replay (or a practice, started anew): its lines up
+  // to the handover, and its writer as it stood there.
+  void take_over(const TakeOver& taken);
 
   const std::string& text() const { return text_; }
   // What the last step began and ended.

@@ -6,6 +6,7 @@
 
 #include "formats/embedded.hpp"
 #include "front/overlay_text.hpp"
+#include "front/replay_bar.hpp"
 #include "game/label.hpp"
 
 namespace qv {
@@ -91,6 +92,14 @@ void Screen::show_composed() {
   present();
 }
 
+void Screen::show_with_bar(const std::string& text, int64_t position, int64_t length) {
+  std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));
+  if (paused_) draw_notice();
+  draw_replay_bar(text, position, length, noticed_, kClientWidth, kClientHeight);
+  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
+  present();
+}
+
 void Screen::show_overlay(std::vector<std::string> lines, int dot, int middle_y) {
   overlay_ = std::move(lines);
   overlay_dot_ = dot;
@@ -123,6 +132,12 @@ void Screen::show_paused(bool paused) {
     return;
   }
   std::copy(std::begin(pixels_), std::end(pixels_), std::begin(noticed_));
+  draw_notice();
+  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
+  present();
+}
+
+void Screen::draw_notice() {
   constexpr int letters = sizeof kNotice - 1, pad = 2 * kDot;
   constexpr int text_w = (letters * 6 - 1) * kDot, text_h = 7 * kDot;
   constexpr int box_w = text_w + 2 * pad, box_h = text_h + 2 * pad;
@@ -138,8 +153,6 @@ void Screen::show_paused(bool paused) {
         noticed_[y * kClientWidth + x] = 0xFFFFFF;
       }
   }
-  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
-  present();
 }
 
 // Desktop fullscreen keeps the video mode; leaving it gives the window back its size.

@@ -34,6 +34,9 @@ class Screen {
   // frame (the browser): the client area composed, and then shown (not while paused).
   void compose(const Surface& play, const std::string& label);
   void show_composed();
+  // Shows the composed frame with a replay's bar over a copy of it, paused or not (a replay
+  // stepped while paused shows each step, under the notice).
+  void show_with_bar(const std::string& text, int64_t position, int64_t length);
   // Shows the last frame again (the window was uncovered or resized).
   void present();
   // The "Paused" notice over the frozen frame, or the frame alone again.
@@ -53,6 +56,7 @@ class Screen {
  private:
   void set_icon();
   void draw_frame();
+  void draw_notice();  // into noticed_
   void put(int x, int y, uint32_t c);
   Area output_size() const;
 

@@ -10,6 +10,12 @@ void StepPacer::let_go_of_lost_time(int64_t step) {
   if (now > due_us(step) + kMostBehindUs) epoch_us_ += now - due_us(step);
 }
 
+void StepPacer::start_at(int64_t step) {
+  uint64_t now = real_.now_us();
+  epoch_us_ = now - static_cast<uint64_t>(step) * kStepMs * 1000;
+  paused_at_us_ = now;
+}
+
 void StepPacer::pause() {
   if (paused_) return;
   paused_ = true;

@@ -18,7 +18,9 @@ class StepPacer {
   explicit StepPacer(const Clock& real) : real_(real), epoch_us_(real.now_us()) {}
 
   // Step 0 is now.
-  void start() { epoch_us_ = real_.now_us(); }
+  void start() { start_at(0); }
+  // Step `step` is now (a game taken over from a replay goes on from its step).
+  void start_at(int64_t step);
   uint64_t due_us(int64_t step) const {
     return epoch_us_ + static_cast<uint64_t>(step) * kStepMs * 1000;
   }

@@ -170,7 +170,10 @@ void ReplayViewer::jump_to(int64_t step) {
   step = std::clamp<int64_t>(step, 0, length_);
   if (step != position()) {
     hear(false);
-    const GameSnapshot& base = trail_.at_or_before(step);
+    // A trace gets every step once: past the furthest step traced, none may be skipped by a
+    // snapshot the scout took further on.
+    int64_t from = trace_ ? std::min(step, furthest_) : step;
+    const GameSnapshot& base = trail_.at_or_before(from);
     if (step < position() || base.step() > position()) base.restore(game_);
     run_unseen_to(step);
   }

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "desktop/options.hpp"
 #include "desktop/settings.hpp"
@@ -264,6 +267,39 @@ TEST(DesktopOptions, CommandLineOverridesTheSettingsForTheRun) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(parse_options(3, args, again), 2) << bad;
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("--scale"), std::string::npos);
+  }
+}
+
+// The replay's options: good ones read, each bad one a line naming it and exit 2.
+TEST(DesktopOptions, ReplayOptionsAreCheckedLikeEveryOther) {
+  Options o;
+  const char* good[] = {"quelvaris", "--replay", "a.keys",      "--from", "1500",
+                        "--speed",   "0.25",     "--take-over", "2000"};
+  ASSERT_EQ(parse_options(9, good, o), kGoOn);
+  EXPECT_EQ(o.from, 1500);
+  EXPECT_EQ(o.speed, 0.25);
+  EXPECT_EQ(o.take_over, 2000);
+  Options practise;
+  const char* boss[] = {"quelvaris", "--practice", "boss"};
+  ASSERT_EQ(parse_options(3, boss, practise), kGoOn);
+  EXPECT_EQ(practise.practice, 2001);
+  const std::vector<std::vector<const char*>> bad = {{"--replay", "a.keys", "--speed", "3"},
+                                                     {"--replay", "a.keys", "--speed", "x"},
+                                                     {"--replay", "a.keys", "--from", "-1"},
+                                                     {"--replay", "a.keys", "--take-over", "1e3"},
+                                                     {"--from", "10"},
+                                                     {"--speed", "2"},
+                                                     {"--practice", "10"},
+                                                     {"--practice", "Boss"},
+                                                     {"--practice", "boss", "--replay", "a.keys"}};
+  for (const auto& args : bad) {
+    std::vector<const char*> argv = {"quelvaris"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Options again;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(parse_options(static_cast<int>(argv.size()), argv.data(), again), 2) << args[0];
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
 }
 

@@ -40,6 +40,10 @@ refused endless.keys "line 1"
 err=$(env -u DISPLAY -u WAYLAND_DISPLAY "$build/quelvaris" --replay "" 2>&1 >/dev/null) && code=0 || code=$?
 [ "$code" = 2 ] && [[ $err == *--replay* ]] || fail "--replay '': exit $code ($err)"
 
+# Practice without its route (a folder without the music): refused, naming the route.
+err=$(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY "$build/quelvaris" --practice boss 2>&1 >/dev/null) && code=0 || code=$?
+[ "$code" = 2 ] && [[ $err == *"no route to practise on"*route.keys* ]] || fail "--practice without its route: exit $code ($err)"
+
 # A recording cut off in its last line by a crash or a full disk replays up to the line before,
 # with one warning: the simulator plays it through, the window goes on to open (and, with no
 # display here, fails at that).

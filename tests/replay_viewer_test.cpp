@@ -126,6 +126,8 @@ TEST(ReplayViewer, JumpsAndSpeedsChangeNothingInTheTrace) {
   game.set_observer(&trace);
   ReplayViewer viewer(game, sink, whole_game());
   viewer.start(700);
+  StepClock stopped;  // a clock that stands still: the scout runs through the whole game
+  viewer.scout(stopped, 1);
   viewer.jump_to(100);
   uint64_t now = 0;
   for (double speed : {0.25, 8.0, 1.0, 2.0, 0.5, 4.0}) {

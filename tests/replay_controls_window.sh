@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Replays watched in the window with their controls: jumps and speeds change nothing in the
+# trace, which is the simulator's; a replay taken over with Enter is recorded as format 3, verifies
+# and holds the original's lines up to its step; practice from the boss hands over at the boss's
+# arrival and R starts it again.
+set -euo pipefail
+build=$1
+. tests/lib/xsession.sh
+command -v jq >/dev/null || { echo "jq is missing (the set-up installs it)"; exit 77; }
+xsession_begin
+game="$build/quelvaris"
+sim="$build/quelvaris-sim"
+export HOME="$work/home" SDL_AUDIODRIVER=dummy
+mkdir -p "$HOME"
+route="bgm&se/route.keys" # a whole game that ends itself, made by us
+replays="$XDG_STATE_HOME/quelvaris/replays"
+
+same_trace() {
+  cmp -s "$1" "$2" || fail "$3: the trace differs from the simulator's: $(diff "$1" "$2" | head -c 600)"
+}
+# Waits up to SECONDS for FILE to hold a line matching PATTERN (what the game wrote).
+wait_line() {
+  for _ in $(seq $(($3 * 20))); do
+    grep -q "$2" "$1" 2>/dev/null && return 0
+    kill -0 "$xs_game_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
+"$sim" --keys "$route" --trace "$work/sim.jsonl"
+
+# Watching: forward and back by 5 s and 30 s, slower and faster, paused with single steps
+# both ways, and End, which ends the replay (exit 0) with every step traced once.
+launch_game "$work/watch.err" "$game" --replay "$route" --trace "$work/watch.jsonl" --speed 2
+xdotool key --delay 150 Up Right minus Down Left p period period comma p equal equal 0 Up Home Right
+sleep 1
+xdotool key End
+wait_gone "$xs_game_pid" 120
+[ "$xs_exit" = 0 ] || fail "watching exited with $xs_exit: $(head -c 600 "$work/watch.err")"
+same_trace "$work/watch.jsonl" "$work/sim.jsonl" "watching with jumps and speeds"
+[ ! -d "$replays" ] || [ -z "$(ls -A "$replays")" ] || fail "a replay watched was recorded again"
+
+# Taking over with Enter: the player's game goes on from the replay's state and is recorded.
+launch_game "$work/take.err" "$game" --replay "$route" --from 1500 --record "$work/taken.keys" \
+  --trace "$work/taken.jsonl"
+xdotool key Return
+wait_line "$work/taken.keys" '^takeover ' 60 || fail "no takeover line: $(head -c 600 "$work/take.err")"
+xdotool keydown Left space
+sleep 1
+xdotool keyup Left space
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 60
+[ "$xs_exit" = 0 ] || fail "the game taken over exited with $xs_exit: $(head -c 600 "$work/take.err")"
+at=$(sed -n 's/^takeover //p' "$work/taken.keys")
+taken_at=$at
+[ "$at" -ge 1500 ] || fail "taken over at step $at, before --from 1500"
+grep -qx 'format 3' "$work/taken.keys" || fail "the game taken over is not recorded as format 3"
+grep -q ' close$' "$work/taken.keys" || fail "the recording does not say where the window was closed"
+"$sim" --verify "$work/taken.keys" >"$work/verify.txt" || fail "it does not verify: $(cat "$work/verify.txt")"
+# The lines with a step, up to the step taken over, are the original's.
+upto() { awk -v at="$at" '($1 ~ /^[0-9]+$/ && $1 + 0 <= at) || ($1 == "score" && $2 + 0 <= at) || ($1 == "check" && $2 + 0 < at)' "$1"; }
+[ "$(upto "$route" | wc -l)" -gt 10 ] || fail "the original has too few lines before step $at"
+cmp -s <(upto "$route") <(upto "$work/taken.keys") ||
+  fail "the recording differs from the original before step $at: $(diff <(upto "$route") <(upto "$work/taken.keys") | head -c 600)"
+"$sim" --keys "$work/taken.keys" --trace "$work/taken-sim.jsonl"
+same_trace "$work/taken.jsonl" "$work/taken-sim.jsonl" "the game taken over"
+saved=("$replays"/*.keys)
+[ ${#saved[@]} = 1 ] && cmp -s "${saved[0]}" "$work/taken.keys" || fail "the replay folder holds no copy of it"
+
+# Practice from the boss: handed over where the boss arrives, its frames in the first steps
+# played; R starts the same practice again, recorded anew.
+rm -f "$replays"/*.keys
+began=$(date +%s%N)
+launch_game "$work/practice.err" "$game" --practice boss --record "$work/practice.keys" \
+  --trace "$work/practice.jsonl"
+wait_line "$work/practice.keys" '^takeover ' 60 || fail "practice: no takeover line: $(head -c 600 "$work/practice.err")"
+handed_ms=$((($(date +%s%N) - began) / 1000000))
+at=$(sed -n 's/^takeover //p' "$work/practice.keys")
+xdotool keydown space
+sleep 1
+xdotool keyup space
+xdotool key r
+for _ in $(seq 600); do
+  [ "$(ls "$replays" | wc -l)" -ge 2 ] && break
+  sleep 0.05
+done
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 60
+[ "$xs_exit" = 0 ] || fail "practice exited with $xs_exit: $(head -c 600 "$work/practice.err")"
+saved=("$replays"/*.keys)
+[ ${#saved[@]} = 2 ] || fail "R did not start a practice recorded anew: ${saved[*]}"
+for f in "${saved[@]}"; do
+  grep -qx "takeover $at" "$f" || fail "$f is not the practice taken over at step $at"
+  "$sim" --verify "$f" >"$work/verify.txt" || fail "$f does not verify: $(cat "$work/verify.txt")"
+done
+# Within 2 s of play (200 steps) the trace shows the boss's frames: the stage clock past its
+# arrival, the boss in its slot with its hits.
+boss=$(jq -c --argjson at "$at" 'select(.step > $at and .step <= $at + 200 and .handler == "time"
+  and .state.stage_count >= 2001 and .state.en_hits[10] > 0) | .step' "$work/practice.jsonl" | head -n 1)
+[ -n "$boss" ] || fail "practice from the boss: no boss frame within 200 steps of step $at"
+echo "watching: $(wc -l <"$work/sim.jsonl") records as the simulator's; taken over at step $taken_at" \
+  "and verified; practice from the boss: handed over $handed_ms ms after the start (window and all)," \
+  "its frames from step $boss, $((boss - at)) steps in"
