@@ -83,14 +83,23 @@ void draw_text_box(const std::vector<std::string>& lines, int dot, int middle_y,
     for (int x = 0; x < box_w; ++x) put(box_x + x, box_y + y, kBox);
   for (size_t l = 0; l < lines.size(); ++l) {
     int top = box_y + pad + static_cast<int>(l) * kLineHeight * dot + dot;
-    for (size_t i = 0; i < lines[l].size(); ++i) {
-      const Glyph* g = glyph_of(lines[l][i]);
-      if (!g) continue;
-      int left = box_x + pad + static_cast<int>(i) * kAdvance * dot;
-      for (int row = 0; row < 7 * dot; ++row)
-        for (int col = 0; col < 5 * dot; ++col)
-          if (g->rows[row / dot] & (0x10 >> (col / dot))) put(left + col, top + row, kInk);
-    }
+    draw_text(lines[l], box_x + pad, top, dot, kInk, pixels, width, height, stride);
+  }
+}
+
+void draw_text(const std::string& text, int left, int top, int dot, uint32_t ink, uint32_t* pixels,
+               int width, int height, int stride) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const Glyph* g = glyph_of(text[i]);
+    if (!g) continue;
+    int x0 = left + static_cast<int>(i) * kAdvance * dot;
+    for (int row = 0; row < 7 * dot; ++row)
+      for (int col = 0; col < 5 * dot; ++col) {
+        int x = x0 + col, y = top + row;
+        if ((g->rows[row / dot] & (0x10 >> (col / dot))) && x >= 0 && x < width && y >= 0 &&
+            y < height)
+          pixels[y * stride + x] = ink;
+      }
   }
 }
 
