@@ -215,20 +215,9 @@ class WebHost {
     hand_over(*practice_);
   }
 
-  static ReplayCommand replay_command_of(const SDL_Event& e) {
-    if (e.type == SDL_KEYDOWN && !e.key.repeat && !(e.key.keysym.mod & KMOD_ALT))
-      return replay_command_of_key(e.key.keysym.sym);
-    if (e.type == SDL_CONTROLLERBUTTONDOWN) return replay_command_of_pad_button(e.cbutton.button);
-    return ReplayCommand::none;
-  }
-
-  static bool is_practise_again(const SDL_Event& e) {
-    return (e.type == SDL_KEYDOWN && !e.key.repeat && e.key.keysym.sym == SDLK_r) ||
-           (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK);
-  }
-
   void handle(const SDL_Event& e) {
-    if (viewer_ && replay_command(replay_command_of(e))) return;
+    // A replay that has ended stays where it ended, as the window closes there.
+    if (viewer_ && running_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
     if (Gamepads::is_pad_event(e)) {
       Gamepads::Action action = pads_.handle(e);
