@@ -322,18 +322,6 @@ class DesktopHost {
   }
 
   // Alt+Enter stays the switch to the whole screen.
-  static ReplayCommand replay_command_of(const SDL_Event& e) {
-    if (e.type == SDL_KEYDOWN && !e.key.repeat && !(e.key.keysym.mod & KMOD_ALT))
-      return replay_command_of_key(e.key.keysym.sym);
-    if (e.type == SDL_CONTROLLERBUTTONDOWN) return replay_command_of_pad_button(e.cbutton.button);
-    return ReplayCommand::none;
-  }
-
-  static bool is_practise_again(const SDL_Event& e) {
-    return (e.type == SDL_KEYDOWN && !e.key.repeat && e.key.keysym.sym == SDLK_r) ||
-           (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK);
-  }
-
   static int refuse(const std::string& why) {
     std::fprintf(stderr, "quelvaris: %s\n", why.c_str());
     return 2;

@@ -56,6 +56,18 @@ ReplayCommand replay_command_of_pad_button(uint8_t button) {
   }
 }
 
+ReplayCommand replay_command_of(const SDL_Event& e) {
+  if (e.type == SDL_KEYDOWN && !e.key.repeat && !(e.key.keysym.mod & KMOD_ALT))
+    return replay_command_of_key(e.key.keysym.sym);
+  if (e.type == SDL_CONTROLLERBUTTONDOWN) return replay_command_of_pad_button(e.cbutton.button);
+  return ReplayCommand::none;
+}
+
+bool is_practise_again(const SDL_Event& e) {
+  return (e.type == SDL_KEYDOWN && !e.key.repeat && e.key.keysym.sym == SDLK_r) ||
+         (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK);
+}
+
 ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer) {
   switch (command) {
     case ReplayCommand::step_forward:

@@ -32,6 +32,11 @@ enum class ReplayCommand : uint8_t {
 
 ReplayCommand replay_command_of_key(SDL_Keycode key);
 ReplayCommand replay_command_of_pad_button(uint8_t button);  // an SDL_GameControllerButton
+// A key pressed (not held, nor with Alt) or a pad's button pressed.
+ReplayCommand replay_command_of(const SDL_Event& e);
+
+// R or a pad's Back, in a practice: the same practice again.
+bool is_practise_again(const SDL_Event& e);
 
 // Carries out what the viewer does itself. The pause (the host shows its notice and holds the
 // sound), the end (the replay ends there) and taking over are the host's: those commands come

@@ -6,6 +6,8 @@
 # Space, the picture changes, and the simulator's replay of the page's recording equals the
 # page's trace. The canvas shots must show the title and sprites, not a black canvas. Of two
 # runs stored in the page's table of best runs, the one that verifies is listed, the raised one not.
+# A recording watched with ?replay=URL&trace (tests/web/replay_in_browser.js), with jumps, a
+# speed, steps while paused and End, gives the simulator's trace of it byte for byte.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -29,6 +31,9 @@ QV_WEB_BUILD="$build/web" scripts/build-web.sh "$site" >"$work/build.log" 2>&1 |
   { tail -n 30 "$work/build.log"; fail "scripts/build-web.sh failed (log: $work/build.log)"; }
 echo "built the site in $((SECONDS - start)) s"
 
+replay=tests/data/replays/whole_game.keys
+cp "$replay" "$site/replay.keys"  # not part of the site: gone at the next build
+
 # Everything a player downloads, as gzip would send it.
 total=0
 for f in "$site"/*; do
@@ -51,6 +56,10 @@ done
 NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/play_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
   ${QV_WEB_TEST_SEED:-} || fail "playing in the browser failed (exit $?); files in $work/out"
+
+NODE_PATH="$build/web/npm/node_modules" timeout 180 \
+  node tests/web/replay_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
+  "$replay" || fail "watching a recording in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
 for shot in title play; do

@@ -4,8 +4,10 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -13,9 +15,13 @@
 #include "front/input.hpp"
 #include "front/pause.hpp"
 #include "front/recorder.hpp"
+#include "front/replay_bar.hpp"
+#include "front/replay_keys.hpp"
 #include "front/screen.hpp"
 #include "front/step_pacer.hpp"
 #include "game/game.hpp"
+#include "game/replay_viewer.hpp"
+#include "game/take_over.hpp"
 #include "game/trace.hpp"
 #include "system/media_files.hpp"
 #include "web/audio_sink.hpp"
@@ -35,14 +41,41 @@ namespace {
 
 class WebHost {
  public:
-  explicit WebHost(const WebOptions& options) : game_(sink_, KeySource::keyboard), pacer_(clock_) {
+  // A practice's game is handed over as a replay's, with the keys the replay held.
+  explicit WebHost(const WebOptions& options)
+      : game_(sink_, options.replay.empty() && !options.practice ? KeySource::keyboard
+                                                                 : KeySource::replay),
+        pacer_(clock_),
+        options_(options) {
     // The page holds the sound while the game stands paused.
-    pause_.on_change([](bool on) { qv_js_paused(on); });
+    pause_.on_change([this](bool on) {
+      qv_js_paused(on);
+      if (viewer_) viewer_->set_paused(on);
+    });
     if (options.trace) {
       trace_ = std::make_unique<TraceWriter>(trace_text_);
       game_.keep_audio_calls(true);
       game_.set_observer(trace_.get());
     }
+  }
+
+  // The recording to watch, or the practice route, read before anything shows: empty, or
+  // what is wrong with it.
+  std::string prepare() {
+    std::string error;
+    KeyScript script;
+    if (options_.practice) {
+      if (!read_key_script(kPracticeRoute, script, error))
+        return "no route to practise on: " + error;
+      practice_ = practice(script, *options_.practice);
+      if (!practice_) return std::string("the practice route never reaches that frame");
+    } else if (!options_.replay.empty()) {
+      if (!read_key_script(options_.replay, script, error)) return error;
+    } else {
+      return "";
+    }
+    watched_ = std::move(script);
+    return "";
   }
 
   bool open() {
@@ -52,6 +85,7 @@ class WebHost {
     Window& win = game_.win();
     // Every refresh is composed; the canvas shows the last of them once a display frame.
     win.onPB.set_refresh([this, &win] {
+      if (viewer_ && !viewer_->seen()) return;  // a jump runs unseen: its last step is shown
       screen_.compose(win.onPB, win.score1);
       composed_ = true;
     });
@@ -59,9 +93,14 @@ class WebHost {
     show();
     qv_js_first_picture();
     seed_ = new_game_seed(clock_);
-    recorder_.begin(seed_);
     pacer_.start();
-    game_.start(seed_);
+    if (watched_) {
+      start_watching();
+    } else {
+      recorder_.begin(seed_);
+      game_.start(seed_);
+    }
+    if (practice_) hand_over(*practice_);
     return true;
   }
 
@@ -69,7 +108,10 @@ class WebHost {
   void frame() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) handle(event);
-    if (running_) run_due_steps(pacer_, game_, [this](int64_t step) { return run_step(step); });
+    if (running_ && viewer_)
+      watch();
+    else if (running_)
+      run_due_steps(pacer_, game_, [this](int64_t step) { return run_step(step); });
     best_runs_.verify_next();
     show();
     WebAudioSink::tell_clock(static_cast<uint64_t>(game_.current_step()) * kStepMs * 1000);
@@ -84,6 +126,7 @@ class WebHost {
     } else if (!pause_.on()) {
       pacer_.resume();
     }
+    if (viewer_) viewer_->set_paused(hidden || pause_.on());
   }
 
   const std::string& trace() {
@@ -106,7 +149,8 @@ class WebHost {
     recorder_.before_step(step, keys);
     bool going = game_.step(keys);
     recorder_.after_step(game_, keys);
-    best_runs_.after_step(game_, recorder_, clock_.now_us());
+    // A game taken over from a replay never enters the table of best runs.
+    if (!taken_over_) best_runs_.after_step(game_, recorder_, clock_.now_us());
     if (!going) {  // the staff roll has run out
       running_ = false;
       qv_js_ended();
@@ -114,7 +158,67 @@ class WebHost {
     return running_;
   }
 
+  void start_watching() {
+    viewer_ = std::make_unique<ReplayViewer>(game_, sink_, *watched_);
+    viewer_->on_moved([this] { compose(); });
+    bar_.touched(clock_.now_us());
+    viewer_->start(practice_ ? practice_->step : 0);
+    compose();
+  }
+
+  // A replay being watched: its steps when due, and the scout in the time left of the frame.
+  void watch() {
+    viewer_->run_due(clock_.now_us());
+    if (viewer_->at_end()) return end_of_replay();
+    if (!viewer_->paused()) viewer_->scout(clock_, 4000);
+  }
+
+  void end_of_replay() {
+    running_ = false;
+    qv_js_ended();
+  }
+
+  // A replay key or pad button: true when it was one.
+  bool replay_command(ReplayCommand command) {
+    if (command == ReplayCommand::none || command == ReplayCommand::pause) return false;
+    bar_.touched(clock_.now_us());
+    switch (carry_out(command, *viewer_)) {
+      case ReplayCommand::end:
+        end_of_replay();
+        break;
+      case ReplayCommand::take_over:
+        hand_over(take_over(*watched_, viewer_->position()));
+        break;
+      default:
+        break;
+    }
+    return true;
+  }
+
+  // The player plays on from the game as it stands, which is the game `taken` handed over.
+  void hand_over(const TakeOver& taken) {
+    game_.media().set_sink(sink_);  // the viewer's own silence goes with it
+    game_.media().resync_sink();
+    viewer_.reset();
+    recorder_.take_over(taken);
+    taken_over_ = true;
+    running_ = true;
+    pacer_.start_at(game_.current_step());
+    compose();
+  }
+
+  // R or a pad's Back: the same practice again, from where it was handed over. The trace
+  // keeps the first practice alone.
+  void practise_again() {
+    game_.set_observer(nullptr);
+    practice_->handed_over.restore(game_);
+    hand_over(*practice_);
+  }
+
   void handle(const SDL_Event& e) {
+    // A replay that has ended stays where it ended, as the window closes there.
+    if (viewer_ && running_ && replay_command(replay_command_of(e))) return;
+    if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
     if (Gamepads::is_pad_event(e)) {
       Gamepads::Action action = pads_.handle(e);
       if (action == Gamepads::Action::pause) pause_.toggle();
@@ -142,7 +246,25 @@ class WebHost {
     }
   }
 
+  void compose() {
+    const Window& win = game_.win();
+    screen_.compose(win.onPB, win.score1);
+    composed_ = true;
+  }
+
+  // The last frame composed; while a replay is watched, with its bar over it while it shows
+  // (so every display frame, as the bar comes and goes on the real clock).
   void show() {
+    if (viewer_) {
+      if (bar_.shown(clock_.now_us(), viewer_->paused()))
+        screen_.show_with_bar(replay_bar_text(viewer_->position(), viewer_->length(),
+                                              viewer_->speed(), viewer_->paused()),
+                              viewer_->position(), viewer_->length());
+      else
+        screen_.show_composed();
+      composed_ = false;
+      return;
+    }
     if (!composed_) return;
     composed_ = false;
     screen_.show_composed();
@@ -164,6 +286,12 @@ class WebHost {
   WebBestRuns best_runs_{screen_};
   bool running_ = true;
   bool composed_ = false;
+  WebOptions options_;
+  std::optional<KeyScript> watched_;  // the recording watched, or the practice route
+  std::unique_ptr<ReplayViewer> viewer_;
+  ReplayBarShowing bar_;
+  std::optional<TakeOver> practice_;  // as handed over, for starting the practice again
+  bool taken_over_ = false;
 };
 
 std::unique_ptr<WebHost> g_host;
@@ -198,6 +326,11 @@ bool start_web_game(const WebOptions& options) {
     return false;
   }
   g_host = std::make_unique<WebHost>(options);
+  std::string refused = g_host->prepare();
+  if (!refused.empty()) {
+    qv_js_failed(refused.c_str());
+    return false;
+  }
   try {
     if (!g_host->open()) {
       qv_js_failed(SDL_GetError());

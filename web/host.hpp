@@ -4,15 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace qv {
 
 struct WebOptions {
-  bool trace = false;  // keep the simulator's trace of the game
+  bool trace = false;               // keep the simulator's trace of the game
+  std::string replay;               // a recording to watch, a file in the page's memory
+  std::optional<int32_t> practice;  // the stage frame to practise the route from
 };
 
-// Opens the canvas and starts the game; false, said on the page, when there is nothing to draw
-// on or the game failed at once.
+// Opens the canvas and starts the game (or the replay, or the practice); false, said on the
+// page, when the recording cannot be read, there is nothing to draw on or the game failed at
+// once.
 bool start_web_game(const WebOptions& options);
 
 }  // namespace qv

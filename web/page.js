@@ -1,5 +1,6 @@
 // The page around the game: the canvas at the largest whole scale that fits, the fullscreen
-// button, saving the recording, and the hooks the tests read the game through.
+// button, saving the recording, watching a recording and practising, and the hooks the tests
+// read the game through.
 'use strict';
 
 const canvas = document.getElementById('canvas');
@@ -8,6 +9,10 @@ const status = document.getElementById('status');
 const saveLink = document.getElementById('save');
 const kWidth = 432, kHeight = 568;
 const params = new URLSearchParams(location.search);
+// index.html?replay=URL watches the recording at URL, index.html?opened the one the player
+// opened here (kept for the page's next load), index.html?practice=WHERE practises the route.
+const watching = params.has('replay') || params.has('opened');
+const practising = !watching && params.has('practice');
 
 // Whole multiples of the window's pixels on the device's pixels, so every pixel stays square
 // and sharp; the canvas itself keeps its 432 x 568.
@@ -108,6 +113,70 @@ function listRuns(runs) {
 }
 window.quelvarisBestRuns = () => readStoredRuns();
 
+// Watching a recording: one opened with the file picker or dropped on the page starts the page
+// anew on it, as ?replay=URL does. The game reads it as a file in the page's memory.
+const kOpenedKey = 'quelvaris.opened';
+const kReplayFile = '/replay.keys';
+function openPage(search) {
+  location.search = params.has('trace') ? `${search}&trace` : search;
+}
+function openRecording(file) {
+  file.text().then((text) => {
+    try {
+      sessionStorage.setItem(kOpenedKey, text);
+    } catch (e) {
+      status.textContent = `The recording cannot be kept to watch: ${e.message}`;
+      return;
+    }
+    openPage('?opened');
+  });
+}
+document.getElementById('open').addEventListener('change', (e) => {
+  if (e.target.files.length) openRecording(e.target.files[0]);
+});
+document.addEventListener('dragover', (e) => e.preventDefault());
+document.addEventListener('drop', (e) => {
+  e.preventDefault();
+  if (e.dataTransfer.files.length) openRecording(e.dataTransfer.files[0]);
+});
+document.getElementById('practise').addEventListener('click', () => {
+  openPage(`?practice=${encodeURIComponent(document.getElementById('practice-at').value)}`);
+});
+function recordingToWatch() {
+  if (params.has('replay')) {
+    return fetch(params.get('replay')).then((response) => {
+      if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+      return response.text();
+    });
+  }
+  const text = sessionStorage.getItem(kOpenedKey);
+  return text === null ? Promise.reject(new Error('it is no longer kept'))
+                       : Promise.resolve(text);
+}
+// The game starts once the recording is in the page's memory.
+function loadRecording() {
+  Module.addRunDependency('replay');
+  recordingToWatch().then((text) => {
+    Module.FS.writeFile(kReplayFile, text);
+    Module.removeRunDependency('replay');
+  }, (e) => {
+    status.textContent = `The recording cannot be read: ${e.message}`;
+  });
+}
+function gameArguments() {
+  const args = params.has('trace') ? ['--trace'] : [];
+  if (watching) args.push('--replay', kReplayFile);
+  else if (practising) args.push('--practice', params.get('practice'));
+  return args;
+}
+if (watching) {
+  document.getElementById('hint').textContent =
+      'P pauses · , . a step · - + 0 speed · ← → 5 s · ↓ ↑ 30 s · Home End · Enter takes over';
+} else if (practising) {
+  document.getElementById('hint').textContent =
+      'Arrows move · Space fires · P pauses · R starts the practice again';
+}
+
 // The game calls these: the player paused it or let it go on; the program has ended.
 function quelvarisPaused(paused) {
   quelvarisAudio.hold(paused);
@@ -120,14 +189,17 @@ function quelvarisFailed(what) {
   status.textContent = `The game stopped: ${what}`;
 }
 function quelvarisEnded() {
-  status.textContent = 'The end. Save the recording of this game with R or the link below.';
+  status.textContent = watching && !recordingText()
+    ? 'The end of the replay.'
+    : 'The end. Save the recording of this game with R or the link below.';
 }
 
 window.addEventListener('keydown', (e) => {
   if (e.key === 'Enter' && e.altKey) {
     e.preventDefault();
     toggleFullscreen();
-  } else if ((e.key === 'r' || e.key === 'R') && !e.ctrlKey && !e.metaKey && !e.altKey) {
+  } else if ((e.key === 'r' || e.key === 'R') && !e.ctrlKey && !e.metaKey && !e.altKey &&
+             !practising) {  // a practice starts again with R
     saveRecording();
   } else if (e.key === 'Tab' && e.target === canvas) {
     e.preventDefault();  // the table of best runs, not the next link
@@ -141,7 +213,8 @@ window.quelvarisSteps = () => (Module._qv_steps ? Module._qv_steps() : 0);
 
 var Module = {
   canvas,
-  arguments: params.has('trace') ? ['--trace'] : [],
+  arguments: gameArguments(),
+  preRun: watching ? [loadRecording] : [],
   print: (text) => console.log(text),
   printErr: (text) => console.warn(text),
   onRuntimeInitialized: () => canvas.focus(),
