@@ -1,6 +1,7 @@
 // The soundfont cut down to what our tunes play: which instruments and keys the tunes strike,
 // and that the cut plays every note of them exactly as the whole soundfont does while holding a
 // fraction of its samples.
+#include <SDL.h>
 #include <fcntl.h>
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
@@ -429,6 +430,7 @@ TEST(PlayersSoundfont, APipeFolderOrDeviceGetsTheWarningAndTheUsualSearchWithout
   EXPECT_TRUE(ends_by_itself(
       [&] {
         open_sdl_audio({pipe, 100, 100}).reset();
+        SDL_TLSCleanup();  // the error texts SDL keeps for this thread, which is none of its own
       },
       pipe))
       << "the window's thread opened the pipe";
