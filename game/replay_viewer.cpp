@@ -29,9 +29,13 @@ StepKeys RecordedKeys::at(int64_t step) const {
   return StepKeys{now, static_cast<uint8_t>((now & ~before) | taps)};
 }
 
-void SnapshotTrail::after_step(const Game& game) {
+bool SnapshotTrail::due(const Game& game) const {
   int64_t step = game.current_step();
-  if (step % spacing_ != 0 || (!kept_.empty() && kept_.back().step() >= step)) return;
+  return step % spacing_ == 0 && (kept_.empty() || kept_.back().step() < step);
+}
+
+void SnapshotTrail::after_step(const Game& game) {
+  if (!due(game)) return;
   if (kept_.capacity() == 0) kept_.reserve(kMost + 1);
   kept_.emplace_back();
   kept_.back().take(game, kept_.size() > 1 ? &kept_[kept_.size() - 2] : nullptr);
@@ -63,7 +67,8 @@ ReplayViewer::ReplayViewer(Game& game, AudioSink& sink, const KeyScript& recordi
       recording_(recording),
       keys_(recording.lines),
       trace_(game.observer()),
-      length_(recording.last_step().value_or(latest_step(recording))) {}
+      length_(recording.last_step().value_or(latest_step(recording))),
+      unseen_steps_(game) {}
 
 void ReplayViewer::start(int64_t from) {
   hear(false);
@@ -76,10 +81,25 @@ void ReplayViewer::start(int64_t from) {
 void ReplayViewer::run_step() {
   int64_t next = position() + 1;
   game_.set_observer(next > furthest_ ? trace_ : nullptr);
-  game_.step(keys_.at(next));
+  if (unseen_)
+    unseen_steps_.step(keys_.at(next));
+  else
+    game_.step(keys_.at(next));
   game_.set_observer(trace_);
   furthest_ = std::max(furthest_, position());
+  keep_snapshot();
+}
+
+// A snapshot keeps the picture too: one taken while steps run undrawn waits for it.
+void ReplayViewer::keep_snapshot() {
+  if (!trail_.due(game_)) return;
+  unseen_steps_.settle();
   trail_.after_step(game_);
+}
+
+void ReplayViewer::restore(const GameSnapshot& snapshot) {
+  snapshot.restore(game_);
+  unseen_steps_.restored();
 }
 
 int ReplayViewer::run_due(uint64_t now_us, int most) {
@@ -122,22 +142,32 @@ bool ReplayViewer::scout(const Clock& real, uint64_t budget_us) {
   if (!scout_) {
     scout_ = std::make_unique<Game>(scout_sink_, KeySource::replay);
     scout_->start(recording_.seed.value_or(1));
+    scout_steps_ = std::make_unique<UnseenSteps>(*scout_);
   }
   uint64_t until = real.now_us() + budget_us;
   while (!scouted_ && real.now_us() < until) scouted_ = !scout_step();
   make_current(before);
-  if (scouted_) scout_.reset();
+  if (scouted_) {
+    scout_steps_.reset();
+    scout_.reset();
+  }
   return !scouted_;
 }
 
 // The scout goes on from the latest snapshot when the game being watched got further.
 bool ReplayViewer::scout_step() {
   int64_t last_kept = trail_.latest().step();
-  if (last_kept > scout_->current_step()) trail_.latest().restore(*scout_);
+  if (last_kept > scout_->current_step()) {
+    trail_.latest().restore(*scout_);
+    scout_steps_->restored();
+  }
   if (scout_->current_step() >= length_ || scout_->ended()) return false;
   int64_t next = scout_->current_step() + 1;
-  scout_->step(keys_.at(next));
-  trail_.after_step(*scout_);
+  scout_steps_->step(keys_.at(next));
+  if (trail_.due(*scout_)) {
+    scout_steps_->settle();
+    trail_.after_step(*scout_);
+  }
   return true;
 }
 
@@ -174,7 +204,7 @@ void ReplayViewer::jump_to(int64_t step) {
     // snapshot the scout took further on.
     int64_t from = trace_ ? std::min(step, furthest_) : step;
     const GameSnapshot& base = trail_.at_or_before(from);
-    if (step < position() || base.step() > position()) base.restore(game_);
+    if (step < position() || base.step() > position()) restore(base);
     run_unseen_to(step);
   }
   anchored_ = false;
@@ -184,6 +214,7 @@ void ReplayViewer::jump_to(int64_t step) {
 void ReplayViewer::run_unseen_to(int64_t step) {
   unseen_ = true;
   while (position() < step && !game_.ended()) run_step();
+  unseen_steps_.settle();
   unseen_ = false;
 }
 

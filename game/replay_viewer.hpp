@@ -1,8 +1,8 @@
 // Watching a recording with the controls players ask of a replay: pause, a step forward or
 // back, slower and faster, jumps anywhere, and where it stands. Every step the viewer shows is
 // the game's own step with the recording's keys; a jump puts back the nearest snapshot taken
-// before the target and runs on from it unseen and unheard, so the game at any step is exactly
-// the game a straight replay reaches there.
+// before the target and runs on from it unseen, unheard and undrawn (game/unseen_steps.hpp),
+// so the game at any step is exactly the game a straight replay reaches there.
 //
 // Snapshots come from the game being watched as it goes and from a scout: a game of the
 // viewer's own that the host runs ahead in the time it waits for the next step, so that soon
@@ -24,6 +24,7 @@
 #include "game/game.hpp"
 #include "game/key_script.hpp"
 #include "game/snapshot.hpp"
+#include "game/unseen_steps.hpp"
 
 namespace qv {
 
@@ -49,7 +50,9 @@ class SnapshotTrail {
   static constexpr size_t kMost = 48;
   static constexpr int64_t kFirstSpacing = 100;
 
-  // After the game ran a step: a snapshot when one is due there and none is kept there yet.
+  // Whether a snapshot is due at the game's step and none is kept there yet.
+  bool due(const Game& game) const;
+  // After the game ran a step: a snapshot when one is due.
   void after_step(const Game& game);
   bool empty() const { return kept_.empty(); }
   // The latest snapshot at or before `step` (there is always the one of step 0).
@@ -127,6 +130,8 @@ class ReplayViewer {
  private:
   void run_step();
   void run_unseen_to(int64_t step);
+  void restore(const GameSnapshot& snapshot);
+  void keep_snapshot();
   void hear(bool on);
   void hear_if_playing();
   void moved();
@@ -150,7 +155,9 @@ class ReplayViewer {
   int64_t anchor_step_ = 0;
   std::function<void()> moved_;
   SilentSink scout_sink_;
+  UnseenSteps unseen_steps_;
   std::unique_ptr<Game> scout_;
+  std::unique_ptr<UnseenSteps> scout_steps_;
   bool scouted_ = false;
 };
 

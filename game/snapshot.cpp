@@ -14,6 +14,24 @@ auto surfaces_of(W& win) {
 }  // namespace
 
 void GameSnapshot::take(const Game& game, const GameSnapshot* before) {
+  take_values(game);
+  own_bytes_ = sizeof *this;
+  auto surfaces = surfaces_of(game.win());
+  for (size_t i = 0; i < kSurfaces; ++i) {
+    const std::vector<uint32_t>& now = surfaces[i]->pixels();
+    Pixels same;
+    if (before && before->surfaces_[i] && *before->surfaces_[i] == now) same = before->surfaces_[i];
+    // The back buffer is often what the play surface shows: one copy serves both.
+    if (!same && i > 0 && *surfaces_[0] == now) same = surfaces_[0];
+    if (!same) {
+      same = std::make_shared<const std::vector<uint32_t>>(now);
+      own_bytes_ += now.size() * sizeof(uint32_t);
+    }
+    surfaces_[i] = std::move(same);
+  }
+}
+
+void GameSnapshot::take_values(const Game& game) {
   taken_ = true;
   step_ = game.step_;
   ended_ = game.ended_;
@@ -28,20 +46,8 @@ void GameSnapshot::take(const Game& game, const GameSnapshot* before) {
   keyboard_ = game.context().keyboard;
   random_ = game.context().random;
   game.media().save(sequencer_);
+  surfaces_ = {};
   own_bytes_ = sizeof *this;
-  auto surfaces = surfaces_of(win);
-  for (size_t i = 0; i < kSurfaces; ++i) {
-    const std::vector<uint32_t>& now = surfaces[i]->pixels();
-    Pixels same;
-    if (before && before->taken_ && *before->surfaces_[i] == now) same = before->surfaces_[i];
-    // The back buffer is often what the play surface shows: one copy serves both.
-    if (!same && i > 0 && *surfaces_[0] == now) same = surfaces_[0];
-    if (!same) {
-      same = std::make_shared<const std::vector<uint32_t>>(now);
-      own_bytes_ += now.size() * sizeof(uint32_t);
-    }
-    surfaces_[i] = std::move(same);
-  }
 }
 
 // Into the game that took it or another game of the same replay (one that runs ahead to take
@@ -63,7 +69,8 @@ void GameSnapshot::restore(Game& game) const {
   game.media().restore(sequencer_);
   auto surfaces = surfaces_of(win);
   for (size_t i = 0; i < kSurfaces; ++i)
-    std::copy(surfaces_[i]->begin(), surfaces_[i]->end(), surfaces[i]->pixels().begin());
+    if (surfaces_[i])
+      std::copy(surfaces_[i]->begin(), surfaces_[i]->end(), surfaces[i]->pixels().begin());
 }
 
 }  // namespace qv

@@ -21,8 +21,11 @@ class GameSnapshot {
   // Takes the game as it stands. A surface whose pixels equal those of `before` (a snapshot
   // of the same game) is shared with it rather than copied: most of them never change.
   void take(const Game& game, const GameSnapshot* before = nullptr);
+  // Takes everything but the pixels, which the game's logic never reads: what running a step
+  // again needs. Taken into a snapshot that held them before, allocates nothing.
+  void take_values(const Game& game);
   // Puts the game back as it was taken; allocates nothing. The surfaces are not shown again:
-  // the host does that.
+  // the host does that. A snapshot of the values leaves the pixels as they are.
   void restore(Game& game) const;
 
   int64_t step() const { return step_; }

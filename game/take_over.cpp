@@ -4,24 +4,27 @@
 #include <charconv>
 
 #include "game/game_hash.hpp"
+#include "game/unseen_steps.hpp"
 #include "stage/stage.hpp"
 
 namespace qv {
 namespace {
 
-// The recorded game, replayed by the rule every host replays by, step by step, until
-// `enough` says so or the recording runs out.
+// The recorded game, replayed unseen by the rule every host replays by, step by step, until
+// `enough` says so or the recording runs out; the picture is drawn where it stops.
 template <typename Enough>
 void replay(const KeyScript& recording, Game& game, Enough&& enough) {
   ScriptKeys keys(recording.lines);
   int64_t last = recording.last_step().value_or(latest_step(recording));
+  UnseenSteps unseen(game);
   game.start(recording.seed.value_or(1));
   if (enough(nullptr)) return;
   while (game.current_step() < last && !game.ended()) {
     StepKeys k = keys.next(game.current_step() + 1);
-    game.step(k);
-    if (enough(&k)) return;
+    unseen.step(k);
+    if (enough(&k)) break;
   }
+  unseen.settle();
 }
 
 // The recording up to the first step at which `here` holds for the game, handed over there;

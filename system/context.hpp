@@ -17,6 +17,10 @@ struct SystemContext {
   SurfaceTable surfaces;
   RandomSource random;
   Media* media = nullptr;
+  // Off while steps run that nobody will see: the blits and fills leave the pixels alone and
+  // count what they left undone, so that whoever turned drawing off knows the picture is stale.
+  bool drawing = true;
+  uint64_t draws_left_undone = 0;
 };
 
 // The context current on this thread; a thread that made none current gets one of its own.

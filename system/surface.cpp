@@ -51,6 +51,13 @@ void sprite_row(uint32_t* __restrict d, const uint32_t* __restrict m, const uint
   for (int32_t i = 0; i < n; ++i) d[i] = (d[i] | m[i]) & s[i];
 }
 
+// False, and counted, while the current context does not draw.
+bool drawing() {
+  SystemContext& context = current_context();
+  if (!context.drawing) ++context.draws_left_undone;
+  return context.drawing;
+}
+
 }  // namespace
 
 int32_t SurfaceTable::add(Surface* surface) {
@@ -84,6 +91,7 @@ Surface::~Surface() {
 }
 
 void Surface::Cls() {
+  if (!drawing()) return;
   std::fill(pixels_.begin(), pixels_.end(), background_);
 }
 
@@ -102,6 +110,7 @@ bool BitBlt(int32_t hdc_dest, int32_t x, int32_t y, int32_t w, int32_t h, int32_
   if (!dst || !src) return false;
   Span c;
   if (!clip(*dst, *src, x, y, w, h, sx, sy, c)) return true;  // nothing visible to draw
+  if (!drawing()) return true;
   if (dst == src) {
     // Overlapping rows within one surface: go through a copy of the source rows.
     std::vector<uint32_t> tmp(static_cast<size_t>(c.w) * c.h);
@@ -158,7 +167,7 @@ void Blt_Sprite(int32_t hdc_sprite, int32_t hdc_mask, int32_t sx, int32_t sy, in
   // Sheet and mask share their layout, so one clipped rectangle serves both and the two
   // operations fuse into one pass over the destination.
   Span c;
-  if (!clip(*dst, *spr, x, y, w, h, sx, sy, c)) return;
+  if (!clip(*dst, *spr, x, y, w, h, sx, sy, c) || !drawing()) return;
   for (int32_t r = 0; r < c.h; ++r)
     sprite_row(dst->row(c.y + r) + c.x, msk->row(c.sy + r) + c.sx, spr->row(c.sy + r) + c.sx, c.w);
 }

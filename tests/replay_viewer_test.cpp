@@ -30,10 +30,13 @@ const KeyScript& whole_game() {
   return script;
 }
 
+// The play surface and the back buffer, which holds a frame cut short by the program's end.
 uint64_t pixels_hash(const Game& game) {
-  const std::vector<uint32_t>& p = game.win().onPB.pixels();
-  return std::hash<std::string_view>()(
-      std::string_view(reinterpret_cast<const char*>(p.data()), p.size() * sizeof p[0]));
+  auto hash = [](const std::vector<uint32_t>& p) {
+    return std::hash<std::string_view>()(
+        std::string_view(reinterpret_cast<const char*>(p.data()), p.size() * sizeof p[0]));
+  };
+  return hash(game.win().onPB.pixels()) * 31 + hash(game.win().offPB.pixels());
 }
 
 // The check value and the picture after every step of a straight replay.
@@ -177,6 +180,12 @@ TEST(TakeOver, TheRecordingVerifiesAndEqualsTheOriginalUpToItsStep) {
   viewer.start(kAt);
   TakeOver t = take_over(whole_game(), kAt);
   ASSERT_EQ(t.step, kAt);
+  {
+    SilentSink silent;
+    Game handed(silent, KeySource::replay);
+    t.handed_over.restore(handed);
+    EXPECT_EQ(pixels_hash(handed), straight().picture[kAt]);
+  }
   std::string text = t.recording;
   for (int i = 1; i <= 400 && !game.ended(); ++i) {
     StepKeys keys{static_cast<uint8_t>(i < 200 ? kKeyLeft | kKeySpace : kKeyRight), 0};
