@@ -7,7 +7,9 @@
 # page's trace. The canvas shots must show the title and sprites, not a black canvas. Of two
 # runs stored in the page's table of best runs, the one that verifies is listed, the raised one not.
 # A recording watched with ?replay=URL&trace (tests/web/replay_in_browser.js), with jumps, a
-# speed, steps while paused and End, gives the simulator's trace of it byte for byte.
+# speed, steps while paused and End, gives the simulator's trace of it byte for byte; so does
+# one dropped on the page. Enter or a pad's South takes a replay over, R or a pad's Back starts
+# a practice again.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -57,9 +59,10 @@ NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/play_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
   ${QV_WEB_TEST_SEED:-} || fail "playing in the browser failed (exit $?); files in $work/out"
 
-NODE_PATH="$build/web/npm/node_modules" timeout 180 \
+NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/replay_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
-  "$replay" || fail "watching a recording in the browser failed (exit $?); files in $work/out"
+  "$replay" tests/data/replays/taps.keys ||
+  fail "watching a recording in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
 for shot in title play; do

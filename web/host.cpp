@@ -173,7 +173,10 @@ class WebHost {
     if (!viewer_->paused()) viewer_->scout(clock_, 4000);
   }
 
+  // The recording has run out: where its player closed the window, the game closes there too
+  // (its music stops), as it does in the window and the simulator.
   void end_of_replay() {
+    if (watched_->closed_after) game_.close();
     running_ = false;
     qv_js_ended();
   }

@@ -9,6 +9,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { installPad } = require('./fake_pad');
 
 const [url, simulator, out, seedText] = process.argv.slice(2);
 const seed = Number(seedText || Date.now() % 100000);
@@ -95,27 +96,6 @@ async function playRandomly(page, ms, next) {
   }
   for (const key of held) await page.keyboard.up(key);
   return taps;
-}
-
-// A standard-mapping gamepad the page sees through the Gamepad API, that the test presses.
-function installPad() {
-  const pad = {
-    id: 'Test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
-    timestamp: 1, axes: [0, 0, 0, 0],
-    buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
-  };
-  navigator.getGamepads = () => [pad, null, null, null];
-  window.testPad = {
-    connect() {
-      const e = new Event('gamepadconnected');
-      Object.defineProperty(e, 'gamepad', { value: pad });
-      window.dispatchEvent(e);
-    },
-    press(button, down) {
-      pad.buttons[button] = { pressed: down, touched: down, value: down ? 1 : 0 };
-      pad.timestamp++;
-    },
-  };
 }
 
 // The tab hidden and shown again, as the browser tells the page when the player switches tabs.

@@ -1,18 +1,22 @@
 // Watches a recording in the page as a player would, with index.html?replay=URL&trace: the
 // replay's bar shows over the frame, a jump forward, double speed, a pause with a step back and
 // forth, and End, which ends the replay. Every step is traced once, in order, whatever the
-// jumps: the page's trace is the simulator's for the recording, byte for byte. Then Enter takes
-// the replay over: the page's recording verifies as taken over there; and practice at the boss
-// starts again with R.
-// Usage: node replay_in_browser.js URL SIMULATOR OUTDIR RECORDING (served at URL/replay.keys)
+// jumps: the page's trace is the simulator's for the recording, byte for byte. A recording file
+// dropped on a game in play is watched in its place, to the same trace. Then Enter takes the
+// replay over: the page's recording verifies as taken over there; and practice at the boss
+// starts again with R. A gamepad does the same: the shoulders jump 5 s while Start holds the
+// replay, South takes it over, and Back starts the practice again.
+// Usage: node replay_in_browser.js URL SIMULATOR OUTDIR RECORDING DROPPED (the first served at
+// URL/replay.keys, the second a file to drop on the page)
 'use strict';
 
 const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { installPad, connectPad, pressPad } = require('./fake_pad');
 
-const [url, simulator, out, recording] = process.argv.slice(2);
+const [url, simulator, out, recording, dropped] = process.argv.slice(2);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 function fail(message) {
@@ -30,6 +34,85 @@ function firstDifference(page, sim) {
   return 'none';
 }
 
+const kWait = { timeout: 60000 };
+const steps = (page) => page.evaluate(() => window.quelvarisSteps());
+
+// Opens the page at index.html`query` and waits until it has run past step `after`.
+async function open(page, query, after) {
+  await page.goto(`${url}/index.html${query}`);
+  await page.waitForFunction((n) => window.quelvarisSteps && window.quelvarisSteps() > n, kWait,
+                             after);
+  await page.focus('#canvas');
+}
+
+// End ends the replay watched with ?trace: the page's trace then is the simulator's of `file`.
+async function traceIsSimulators(page, file, name) {
+  await page.keyboard.press('End');
+  await page.waitForFunction(
+      () => document.getElementById('status').textContent === 'The end of the replay.', kWait);
+  const trace = await page.evaluate(() => window.quelvarisTrace());
+  const sim = execFileSync(simulator, ['--keys', file, '--trace', '-'],
+                           { maxBuffer: 1 << 30 }).toString();
+  const kept = name.replace(/ /g, '-');
+  fs.writeFileSync(path.join(out, `${kept}-page-trace.jsonl`), trace);
+  fs.writeFileSync(path.join(out, `${kept}-sim-trace.jsonl`), sim);
+  if (trace !== sim) fail(`the page's trace of the ${name} differs: ${firstDifference(trace, sim)}`);
+  else console.log(`the ${name}'s trace equals the simulator's: ${sim.split('\n').length - 1} records`);
+}
+
+// Drops the file on the page as a player drops one from a file manager: the browser's own drag
+// and drop, whose drop reaches the page only if the page accepted the drag over it.
+async function dropFile(page, file) {
+  const box = await (await page.$('#canvas')).boundingBox();
+  const client = await page.createCDPSession();
+  const data = { items: [], files: [path.resolve(file)], dragOperationsMask: 1 };  // copy
+  for (const type of ['dragEnter', 'dragOver', 'drop']) {
+    await client.send('Input.dispatchDragEvent',
+                      { type, x: box.x + box.width / 2, y: box.y + box.height / 2, data });
+  }
+}
+
+// `press` takes the replay over; Space is held a second after. The page's recording verifies
+// as taken over at the step the page read the press in: between the steps seen before and
+// after it.
+async function takesOver(page, press, name) {
+  const pressedAt = await steps(page);
+  await press();
+  const readAt = await steps(page);
+  await page.keyboard.down('Space');
+  await page.waitForFunction((n) => window.quelvarisSteps() > n + 100, kWait, readAt)
+    .catch(() => fail(`the game did not go on after ${name}`));
+  await page.keyboard.up('Space');
+  const taken = path.join(out, `taken-${name}.keys`);
+  fs.writeFileSync(taken, await page.evaluate(() => window.quelvarisRecording()));
+  let verdict = '';
+  try {
+    verdict = execFileSync(simulator, ['--verify', taken]).toString();
+  } catch (e) {
+    fail(`the game taken over with ${name} does not verify: ${e.stdout}`);
+  }
+  const handover = verdict.match(/taken over at step (\d+)/);
+  const takenAt = handover ? Number(handover[1]) : -1;
+  if (takenAt < pressedAt || takenAt > readAt)
+    fail(`${name}: taken over at step ${takenAt}, not between ${pressedAt} and ${readAt}: ${verdict}`);
+  return takenAt;
+}
+
+// A practice goes on a while and `press` starts it again: back where it was handed over.
+async function startsAgain(page, press, name) {
+  const handedOver = await steps(page);
+  await page.waitForFunction((n) => window.quelvarisSteps() > n + 100, kWait, handedOver);
+  const before = await steps(page);
+  await press();
+  // The first step seen after the steps went back, or where they are if they never did.
+  const again = await page.waitForFunction((n) => {
+    const now = window.quelvarisSteps();
+    return now < n ? { now } : false;
+  }, { timeout: 30000 }, before).then((h) => h.jsonValue(), () => ({ now: before })).then((v) => v.now);
+  if (again > handedOver + 50) fail(`${name} took the practice from step ${handedOver} to ${again}`);
+  return handedOver;
+}
+
 async function main() {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -42,73 +125,76 @@ async function main() {
     page.on('console', (m) => {
       if (m.type() === 'error' || m.text().startsWith('quelvaris')) console.log(`page: ${m.text()}`);
     });
-    await page.goto(`${url}/index.html?replay=replay.keys&trace`);
-    await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 50,
-                               { timeout: 60000 });
+    await page.evaluateOnNewDocument(installPad);  // plugged in, untouched until the pad's turn
+    await open(page, '?replay=replay.keys&trace', 50);
     const canvas = await page.$('#canvas');
-    await canvas.focus();
-    const at = () => page.evaluate(() => window.quelvarisSteps());
-    const before = await at();
+    const before = await steps(page);
     await page.keyboard.press('ArrowRight');  // 5 s on
-    const jumped = await at();
+    const jumped = await steps(page);
     if (jumped < before + 500) fail(`Right went from step ${before} to ${jumped}, not 5 s on`);
     await page.keyboard.press('Equal');  // twice the speed
     await sleep(1000);
     await canvas.screenshot({ path: path.join(out, 'replay.png') });
     await page.keyboard.press('KeyP');
     await sleep(200);
-    const paused = await at();
+    const paused = await steps(page);
     await page.keyboard.press('Period');
     await page.keyboard.press('Period');
     await page.keyboard.press('Comma');
     await sleep(500);
-    if (await at() !== paused + 1) fail(`two steps on and one back from ${paused} reached ${await at()}`);
-    await page.keyboard.press('End');
-    await page.waitForFunction(
-      () => document.getElementById('status').textContent === 'The end of the replay.',
-      { timeout: 60000 });
-    const trace = await page.evaluate(() => window.quelvarisTrace());
-    const sim = execFileSync(simulator, ['--keys', recording, '--trace', '-'],
-                             { maxBuffer: 1 << 30 }).toString();
-    fs.writeFileSync(path.join(out, 'replay-page-trace.jsonl'), trace);
-    fs.writeFileSync(path.join(out, 'replay-sim-trace.jsonl'), sim);
-    if (trace !== sim) fail(`the page's trace of the replay differs: ${firstDifference(trace, sim)}`);
-    else console.log(`the replay's trace equals the simulator's: ${sim.split('\n').length - 1} records`);
+    const stepped = await steps(page);
+    if (stepped !== paused + 1) fail(`two steps on and one back from ${paused} reached ${stepped}`);
+    await traceIsSimulators(page, recording, 'replay');
 
-    await page.goto(`${url}/index.html?replay=replay.keys`);
-    await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 50,
-                               { timeout: 60000 });
-    await page.focus('#canvas');
-    // The page takes over at the step it is at when it reads the key: between these two.
-    const pressedAt = await at();
-    await page.keyboard.press('Enter');
-    const readAt = await at();
-    await page.keyboard.down('Space');
-    await sleep(1000);
-    await page.keyboard.up('Space');
-    const taken = path.join(out, 'taken.keys');
-    fs.writeFileSync(taken, await page.evaluate(() => window.quelvarisRecording()));
-    let verdict = '';
-    try {
-      verdict = execFileSync(simulator, ['--verify', taken]).toString();
-    } catch (e) {
-      fail(`the game taken over does not verify: ${e.stdout}`);
+    // A recording dropped on a game in play is watched in its place.
+    await open(page, '?trace', 0);
+    const opened = await Promise.all([page.waitForNavigation(kWait), dropFile(page, dropped)])
+      .then(() => true, () => false);
+    if (!opened) {
+      fail('the page did not open the recording dropped on it');
+    } else {
+      await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 50, kWait);
+      await page.focus('#canvas');
+      await traceIsSimulators(page, dropped, 'dropped recording');
     }
-    const handover = verdict.match(/taken over at step (\d+)/);
-    const takenAt = handover ? Number(handover[1]) : -1;
-    if (takenAt < pressedAt || takenAt > readAt)
-      fail(`taken over at step ${takenAt}, not between ${pressedAt} and ${readAt}: ${verdict}`);
 
-    await page.goto(`${url}/index.html?practice=boss`);
-    await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 0,
-                               { timeout: 60000 });
-    await page.focus('#canvas');
-    const handedOver = await at();
-    await sleep(1000);
-    await page.keyboard.press('KeyR');
-    const again = await at();
-    if (again > handedOver + 10) fail(`R took the practice from step ${handedOver} to ${again}`);
-    else console.log(`taken over at step ${takenAt}, verified; practice from step ${handedOver} started again`);
+    await open(page, '?replay=replay.keys', 50);
+    const enterAt = await takesOver(page, () => page.keyboard.press('Enter'), 'Enter');
+    await open(page, '?practice=boss', 0);
+    const practiceAt = await startsAgain(page, () => page.keyboard.press('KeyR'), 'R');
+    if (!process.exitCode) {
+      console.log(`taken over with Enter at step ${enterAt}, verified; ` +
+                  `practice from step ${practiceAt} started again with R`);
+    }
+
+    // A pad: Start holds the replay, the shoulders jump 5 s either way, South takes over.
+    await open(page, '?replay=replay.keys', 50);
+    await connectPad(page);
+    await pressPad(page, 9, true);
+    // The game has read each button once pressPad returns.
+    if (!await page.evaluate(() => Module._qv_paused())) fail('Start did not hold the replay');
+    await pressPad(page, 9, false);
+    const held = await steps(page);
+    await pressPad(page, 5, true);
+    await pressPad(page, 5, false);
+    const on = await steps(page);
+    await pressPad(page, 4, true);
+    await pressPad(page, 4, false);
+    const back = await steps(page);
+    if (on !== held + 500 || back !== held)
+      fail(`the shoulders took the replay held at step ${held} to ${on} and back to ${back}`);
+    await pressPad(page, 9, true);
+    if (await page.evaluate(() => Module._qv_paused())) fail('Start did not let the replay go on');
+    await pressPad(page, 9, false);
+    const southAt = await takesOver(page, () => pressPad(page, 0, true), 'South');
+    await open(page, '?practice=boss', 0);
+    await connectPad(page);
+    const padPracticeAt = await startsAgain(page, () => pressPad(page, 8, true), 'Back');
+    if (!process.exitCode) {
+      console.log(`a pad: Start held the replay at step ${held}, the shoulders jumped 5 s, ` +
+                  `South took over at step ${southAt}, Back started the practice from step ` +
+                  `${padPracticeAt} again`);
+    }
   } finally {
     await browser.close();
   }
