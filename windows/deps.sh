@@ -12,19 +12,8 @@ host=x86_64-w64-mingw32
 cc=$host-gcc-posix
 mkdir -p "$dir/src" "$dir/obj" "$dir/lib" "$dir/include"
 
-# Unpacks Debian's source package $1 into $dir/src once; prints the folder.
-unpack() {
-  local pkg=$1 found
-  found=$(find "$dir/src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | head -n 1)
-  if [ -z "$found" ]; then
-    # The newest source first; where a mirror lacks it (a security update), the release's own.
-    (cd "$dir/src" && { apt-get source -q "$pkg" >/dev/null 2>&1 ||
-      apt-get source -q "$pkg/$(. /etc/os-release && echo "$VERSION_CODENAME")" >/dev/null 2>&1; }) ||
-      { echo "windows/deps.sh: apt-get source $pkg failed (is there a deb-src entry?)" >&2; exit 1; }
-    found=$(find "$dir/src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | head -n 1)
-  fi
-  echo "$found"
-}
+# Debian's source package $1, unpacked into $dir/src once; prints the folder.
+unpack() { "$root/scripts/unpack-deb-source.sh" "$dir/src" "$1"; }
 
 # A library is up to date when it was built from the same source with the same compiler; the
 # stamp records those.
