@@ -1,9 +1,10 @@
 // Watches a recording in the page as a player would, with index.html?replay=URL&trace: the
 // replay's bar shows over the frame, a jump forward, double speed, a pause with a step back and
 // forth, and End, which ends the replay. Every step is traced once, in order, whatever the
-// jumps: the page's trace is the simulator's for the recording, byte for byte. Then Enter takes
-// the replay over: the page's recording verifies as taken over there; and practice at the boss
-// starts again with R.
+// jumps: the page's trace is the simulator's for the recording, byte for byte. Then Enter, after
+// a jump forward and back, takes the replay over: the page's recording verifies as taken over
+// there; and practice at the boss starts again with R. Both are traced as the simulator traces
+// the recording the page made: the steps watched or played past the handover are gone.
 // Usage: node replay_in_browser.js URL SIMULATOR OUTDIR RECORDING (served at URL/replay.keys)
 'use strict';
 
@@ -28,6 +29,20 @@ function firstDifference(page, sim) {
     }
   }
   return 'none';
+}
+
+// The page's trace and recording as they stand together; the simulator's trace of that
+// recording must be the page's.
+async function tracesTheRecording(page, name) {
+  const [trace, recording] = await page.evaluate(() => [window.quelvarisTrace(),
+                                                        window.quelvarisRecording()]);
+  const keys = path.join(out, `${name}.keys`);
+  fs.writeFileSync(keys, recording);
+  fs.writeFileSync(path.join(out, `${name}-page-trace.jsonl`), trace);
+  const sim = execFileSync(simulator, ['--keys', keys, '--trace', '-'],
+                           { maxBuffer: 1 << 30 }).toString();
+  if (trace !== sim) fail(`${name}: the page's trace differs: ${firstDifference(trace, sim)}`);
+  return keys;
 }
 
 async function main() {
@@ -75,10 +90,15 @@ async function main() {
     if (trace !== sim) fail(`the page's trace of the replay differs: ${firstDifference(trace, sim)}`);
     else console.log(`the replay's trace equals the simulator's: ${sim.split('\n').length - 1} records`);
 
-    await page.goto(`${url}/index.html?replay=replay.keys`);
+    await page.goto(`${url}/index.html?replay=replay.keys&trace`);
     await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 50,
                                { timeout: 60000 });
     await page.focus('#canvas');
+    const watchedTo = await at();
+    await page.keyboard.press('ArrowRight');
+    await page.waitForFunction((s) => window.quelvarisSteps() >= s + 500, {}, watchedTo);
+    await page.keyboard.press('ArrowLeft');
+    await page.waitForFunction((s) => window.quelvarisSteps() < s + 500, {}, watchedTo);
     // The page takes over at the step it is at when it reads the key: between these two.
     const pressedAt = await at();
     await page.keyboard.press('Enter');
@@ -86,8 +106,7 @@ async function main() {
     await page.keyboard.down('Space');
     await sleep(1000);
     await page.keyboard.up('Space');
-    const taken = path.join(out, 'taken.keys');
-    fs.writeFileSync(taken, await page.evaluate(() => window.quelvarisRecording()));
+    const taken = await tracesTheRecording(page, 'taken');
     let verdict = '';
     try {
       verdict = execFileSync(simulator, ['--verify', taken]).toString();
@@ -99,7 +118,7 @@ async function main() {
     if (takenAt < pressedAt || takenAt > readAt)
       fail(`taken over at step ${takenAt}, not between ${pressedAt} and ${readAt}: ${verdict}`);
 
-    await page.goto(`${url}/index.html?practice=boss`);
+    await page.goto(`${url}/index.html?practice=boss&trace`);
     await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 0,
                                { timeout: 60000 });
     await page.focus('#canvas');
@@ -108,7 +127,11 @@ async function main() {
     await page.keyboard.press('KeyR');
     const again = await at();
     if (again > handedOver + 10) fail(`R took the practice from step ${handedOver} to ${again}`);
-    else console.log(`taken over at step ${takenAt}, verified; practice from step ${handedOver} started again`);
+    await page.keyboard.down('ArrowLeft');
+    await sleep(500);
+    await page.keyboard.up('ArrowLeft');
+    await tracesTheRecording(page, 'practice');
+    if (!process.exitCode) console.log(`taken over at step ${takenAt}, verified; practice from step ${handedOver} started again`);
   } finally {
     await browser.close();
   }
