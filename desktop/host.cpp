@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
@@ -28,6 +30,7 @@
 #include "game/trace.hpp"
 #include "system/data_folder.hpp"
 #include "system/media_files.hpp"
+#include "system/platform.hpp"
 #include "system/steady_clock.hpp"
 
 #ifndef QV_DATA_FOLDER
@@ -81,7 +84,7 @@ class DesktopHost {
       if (int code = prepare_practice(*options_.practice)) return code;
     }
     if (!options_.trace.empty()) {
-      trace_file_.open(options_.trace, std::ios::binary | std::ios::trunc);
+      trace_file_.open(path_from_utf8(options_.trace), std::ios::binary | std::ios::trunc);
       if (!trace_file_) return refuse("cannot write the trace " + options_.trace);
       trace_ = std::make_unique<TraceWriter>(trace_file_);
       game_.keep_audio_calls(true);
@@ -194,6 +197,7 @@ class DesktopHost {
     int64_t from = practice_ ? practice_->step : options_.from.value_or(0);
     if (options_.take_over) from = std::min(from, *options_.take_over);
     bar_.touched(clock_.now_us());
+    if (trace_) trace_->keep_step_ends(viewer_->length());
     viewer_->start(from);
     show_frame();
   }
@@ -248,15 +252,14 @@ class DesktopHost {
     game_.media().set_sink(*audio_);  // the viewer's own silence goes with it
     game_.media().resync_sink();
     viewer_.reset();
+    cut_trace_back(game_.current_step());
     recording_.take_over(taken, settings_.settings.replays_kept);
     pacer_.start_at(game_.current_step());
     show_frame();
   }
 
-  // R or a pad's Back: the same practice again, from where it was handed over. The trace
-  // keeps the first practice alone.
+  // R or a pad's Back: the same practice again, from where it was handed over.
   void practise_again() {
-    game_.set_observer(nullptr);
     practice_->handed_over.restore(game_);
     hand_over(*practice_);
   }
@@ -271,6 +274,26 @@ class DesktopHost {
     recording_.closing(game_);
     game_.close();
     running_ = false;
+  }
+
+  // The trace is the recording's: when the game handed over had gone further (a replay taken
+  // over after a jump back, a practice started again), what it traced past `step` goes. A pipe
+  // or a device keeps what it was sent: said once, and the trace goes on.
+  void cut_trace_back(int64_t step) {
+    if (!trace_) return;
+    std::optional<uint64_t> end = trace_->end_of(step);
+    if (end && *end == trace_->written()) return;
+    trace_file_.flush();
+    if (!end || !cut_file(options_.trace, *end)) {
+      std::fprintf(stderr,
+                   "quelvaris: cannot cut the trace %s back to step %lld (%s): the steps traced "
+                   "past it stay, and the game's follow them\n",
+                   options_.trace.c_str(), static_cast<long long>(step),
+                   end ? std::strerror(errno) : "not kept");
+      return;
+    }
+    trace_file_.seekp(static_cast<std::streamoff>(*end));
+    trace_->cut_back_to(step);
   }
 
   int finish_trace() {

@@ -1,5 +1,6 @@
 #include "game/trace.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -103,6 +104,39 @@ void TraceWriter::handler_ran(const Game& game, const char* handler, bool ended)
   line_.clear();
   append_trace_record(line_, game, handler, ended);
   out_ << line_;
+  uint64_t before = written_;
+  written_ += line_.size();
+  mark_end(game.current_step(), before);
+}
+
+// A step without records of its own ends where the next record begins; a record past the
+// steps kept closes them all.
+void TraceWriter::mark_end(int64_t step, uint64_t before) {
+  if (last_kept_ < 0) return;
+  if (step > last_kept_) {
+    if (ends_.size() <= static_cast<size_t>(last_kept_)) ends_.resize(last_kept_ + 1, before);
+    return;
+  }
+  ends_.resize(static_cast<size_t>(step), before);
+  ends_.push_back(written_);
+}
+
+void TraceWriter::keep_step_ends(int64_t last) {
+  last_kept_ = std::max<int64_t>(last, 0);
+  ends_.reserve(static_cast<size_t>(last_kept_) + 1);
+}
+
+std::optional<uint64_t> TraceWriter::end_of(int64_t step) const {
+  if (step < 0 || step > last_kept_) return std::nullopt;
+  if (static_cast<size_t>(step) < ends_.size()) return ends_[step];
+  return written_;  // nothing written after the step yet
+}
+
+void TraceWriter::cut_back_to(int64_t step) {
+  std::optional<uint64_t> end = end_of(step);
+  if (!end) return;
+  written_ = *end;
+  ends_.resize(std::min(ends_.size(), static_cast<size_t>(step) + 1));
 }
 
 bool TraceWriter::failed() const {

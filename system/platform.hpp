@@ -31,6 +31,10 @@ int open_for_writing(const std::string& name, bool replace);
 // terminals have nothing to put there: EINVAL.
 int sync_file(int fd);
 
+// Shortens the regular file `name` to its first `size` bytes (a writer holding it open writes
+// on where it seeks to). False with errno set: a pipe or a device cannot be cut back (EINVAL).
+bool cut_file(const std::string& name, uint64_t size);
+
 // Whether a file could be written, found without creating or changing it: a file that is there
 // is opened for writing and closed untouched (a pipe without a reader is refused, not waited
 // for); for one that is not, its folder must take new files. False with the reason in `why`.

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include "system/platform.hpp"
 #include "system/regular_file.hpp"
@@ -29,6 +30,14 @@ int open_for_writing(const std::string& name, bool replace) {
 
 int sync_file(int fd) {
   return ::fdatasync(fd);
+}
+
+bool cut_file(const std::string& name, uint64_t size) {
+  if (size > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+    errno = EFBIG;
+    return false;
+  }
+  return ::truncate(name.c_str(), static_cast<off_t>(size)) == 0;
 }
 
 bool can_write_file(const std::string& name, std::string& why) {

@@ -30,6 +30,14 @@ struct HandleCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
 };
 
+// A file that is there, opened beside whoever else holds it open; none when it cannot be.
+std::unique_ptr<void, HandleCloser> open_existing(const std::string& name, DWORD access) {
+  HANDLE file = CreateFileW(path_from_utf8(name).c_str(), access,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return std::unique_ptr<void, HandleCloser>(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
 }  // namespace
 
 std::filesystem::path path_from_utf8(std::string_view name) {
@@ -120,17 +128,30 @@ bool replace_file(const std::string& name, const std::string& bytes) {
   return ok;
 }
 
+bool cut_file(const std::string& name, uint64_t size) {
+  std::unique_ptr<void, HandleCloser> file = open_existing(name, GENERIC_WRITE);
+  if (!file) {
+    errno = EACCES;
+    return false;
+  }
+  if (GetFileType(file.get()) != FILE_TYPE_DISK || size > INT64_MAX) {
+    errno = EINVAL;
+    return false;
+  }
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+    errno = EIO;
+    return false;
+  }
+  return true;
+}
+
 // What was opened is what is checked: a disk file (not a pipe, a console or a device), and not
 // a folder, which CreateFileW does not open without being asked to.
 bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
-  std::unique_ptr<void, HandleCloser> file(
-      CreateFileW(path_from_utf8(name).c_str(), GENERIC_READ,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  std::unique_ptr<void, HandleCloser> file = open_existing(name, GENERIC_READ);
+  if (!file) return false;
   LARGE_INTEGER size;
   if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
       size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > most)

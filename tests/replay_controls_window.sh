@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Replays watched in the window with their controls: jumps and speeds change nothing in the
-# trace, which is the simulator's; a replay taken over with Enter is recorded as format 3, verifies
-# and holds the original's lines up to its step; practice from the boss hands over at the boss's
-# arrival and R starts it again.
+# trace, which is the simulator's; a replay taken over with Enter after a jump back is recorded as
+# format 3, verifies, holds the original's lines up to its step, and its trace is the simulator's
+# of that recording (the steps watched past the handover are gone); practice from the boss hands
+# over at the boss's arrival and R starts it again, traced as the new practice's recording.
 set -euo pipefail
 build=$1
 . tests/lib/xsession.sh
@@ -41,10 +42,11 @@ wait_gone "$xs_game_pid" 120
 same_trace "$work/watch.jsonl" "$work/sim.jsonl" "watching with jumps and speeds"
 [ ! -d "$replays" ] || [ -z "$(ls -A "$replays")" ] || fail "a replay watched was recorded again"
 
-# Taking over with Enter: the player's game goes on from the replay's state and is recorded.
+# Taking over with Enter, 5 s on and back again: the player's game goes on from the replay's
+# state there and is recorded.
 launch_game "$work/take.err" "$game" --replay "$route" --from 1500 --record "$work/taken.keys" \
   --trace "$work/taken.jsonl"
-xdotool key Return
+xdotool key --delay 150 Right Left Return
 wait_line "$work/taken.keys" '^takeover ' 60 || fail "no takeover line: $(head -c 600 "$work/take.err")"
 xdotool keydown Left space
 sleep 1
@@ -54,7 +56,7 @@ wait_gone "$xs_game_pid" 60
 [ "$xs_exit" = 0 ] || fail "the game taken over exited with $xs_exit: $(head -c 600 "$work/take.err")"
 at=$(sed -n 's/^takeover //p' "$work/taken.keys")
 taken_at=$at
-[ "$at" -ge 1500 ] || fail "taken over at step $at, before --from 1500"
+[ "$at" -ge 1500 ] && [ "$at" -lt 2000 ] || fail "taken over at step $at, not after 1500 and back from 5 s on"
 grep -qx 'format 3' "$work/taken.keys" || fail "the game taken over is not recorded as format 3"
 grep -q ' close$' "$work/taken.keys" || fail "the recording does not say where the window was closed"
 "$sim" --verify "$work/taken.keys" >"$work/verify.txt" || fail "it does not verify: $(cat "$work/verify.txt")"
@@ -85,6 +87,9 @@ for _ in $(seq 600); do
   [ "$(ls "$replays" | wc -l)" -ge 2 ] && break
   sleep 0.05
 done
+xdotool keydown Left space
+sleep 1
+xdotool keyup Left space
 close_window "$xs_wid"
 wait_gone "$xs_game_pid" 60
 [ "$xs_exit" = 0 ] || fail "practice exited with $xs_exit: $(head -c 600 "$work/practice.err")"
@@ -94,6 +99,8 @@ for f in "${saved[@]}"; do
   grep -qx "takeover $at" "$f" || fail "$f is not the practice taken over at step $at"
   "$sim" --verify "$f" >"$work/verify.txt" || fail "$f does not verify: $(cat "$work/verify.txt")"
 done
+"$sim" --keys "$work/practice.keys" --trace "$work/practice-sim.jsonl"
+same_trace "$work/practice.jsonl" "$work/practice-sim.jsonl" "practice started again with R"
 # Within 2 s of play (200 steps) the trace shows the boss's frames: the stage clock past its
 # arrival, the boss in its slot with its hits.
 boss=$(jq -c --argjson at "$at" 'select(.step > $at and .step <= $at + 200 and .handler == "time"

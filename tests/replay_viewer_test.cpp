@@ -145,6 +145,83 @@ TEST(ReplayViewer, JumpsAndSpeedsChangeNothingInTheTrace) {
   EXPECT_TRUE(watched.str() == expected.str()) << "the traces differ";
 }
 
+// The records of the simulator's trace of the whole game up to the end of `step`.
+std::string straight_trace_to(int64_t step) {
+  static const std::string whole = [] {
+    std::ostringstream out;
+    Simulator sim(*whole_game().seed, whole_game().lines);
+    sim.set_trace(&out);
+    sim.start();
+    while (sim.step()) {
+    }
+    return out.str();
+  }();
+  size_t end = 0;
+  for (size_t next; (next = whole.find('\n', end)) != std::string::npos; end = next + 1) {
+    size_t at = whole.find("\"step\":", end) + 7;
+    if (std::stoll(whole.substr(at, 20)) > step) break;
+  }
+  return whole.substr(0, end);
+}
+
+void cut_back(std::ostringstream& out, TraceWriter& trace, int64_t step) {
+  std::string kept = out.str();
+  kept.resize(*trace.end_of(step));
+  out.str(kept);
+  out.seekp(0, std::ios::end);
+  trace.cut_back_to(step);
+}
+
+// Watched with jumps and cut back to a step the game reached (a replay taken over, a practice
+// started again), the trace is the simulator's up to that step; the game played on from there
+// (here with the recording's keys) is traced on, and cut back again.
+TEST(TraceWriter, CutBackToAStepItIsTheStraightTraceUpToThere) {
+  struct Case {
+    int64_t from;
+    std::vector<int64_t> jumps;
+    int64_t cut;
+  };
+  const int64_t last = straight().check.size() - 1;
+  const std::vector<Case> cases = {
+      {0, {}, 0},                  // the start-up alone
+      {700, {}, 700},              // nothing past it
+      {1500, {2000, 1600}, 1600},  // after a jump back
+      {1500, {2000, 1600}, 1500},  // the practice's step, played past
+      {100, {3000, 50}, 100},      // played far past
+      {0, {last}, last - 1},       // the record of the game's end goes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("cut at " + std::to_string(c.cut));
+    std::ostringstream out;
+    SilentSink sink;
+    Game game(sink, KeySource::replay);
+    TraceWriter trace(out);
+    trace.keep_step_ends(last);
+    game.keep_audio_calls(true);
+    game.set_observer(&trace);
+    ReplayViewer viewer(game, sink, whole_game());
+    viewer.start(c.from);
+    for (int64_t step : c.jumps) viewer.jump_to(step);
+    cut_back(out, trace, c.cut);
+    EXPECT_TRUE(out.str() == straight_trace_to(c.cut)) << "the cut trace differs";
+    TakeOver taken = take_over(whole_game(), c.cut);
+    RecordedKeys keys(whole_game().lines);
+    auto play_on = [&] {
+      for (int i = 0; i < 50 && !game.ended(); ++i) game.step(keys.at(game.current_step() + 1));
+      EXPECT_TRUE(out.str() == straight_trace_to(game.current_step())) << "played on";
+    };
+    taken.handed_over.restore(game);
+    play_on();
+    int64_t played = std::min(c.cut + 10, game.current_step());
+    cut_back(out, trace, played);
+    EXPECT_TRUE(out.str() == straight_trace_to(played)) << "cut back within what was played on";
+    taken.handed_over.restore(game);
+    cut_back(out, trace, c.cut);
+    EXPECT_TRUE(out.str() == straight_trace_to(c.cut)) << "cut back again";
+    play_on();
+  }
+}
+
 // At 1x the sink hears the game; after a jump or another speed it is silent, and at 1x again
 // it is told the tune from where the game stands.
 TEST(ReplayViewer, TheMusicComesBackWhereTheGameIs) {

@@ -162,6 +162,7 @@ class WebHost {
     viewer_ = std::make_unique<ReplayViewer>(game_, sink_, *watched_);
     viewer_->on_moved([this] { compose(); });
     bar_.touched(clock_.now_us());
+    if (trace_) trace_->keep_step_ends(viewer_->length());
     viewer_->start(practice_ ? practice_->step : 0);
     compose();
   }
@@ -203,6 +204,7 @@ class WebHost {
     game_.media().set_sink(sink_);  // the viewer's own silence goes with it
     game_.media().resync_sink();
     viewer_.reset();
+    cut_trace_back(game_.current_step());
     recorder_.take_over(taken);
     taken_over_ = true;
     running_ = true;
@@ -210,12 +212,22 @@ class WebHost {
     compose();
   }
 
-  // R or a pad's Back: the same practice again, from where it was handed over. The trace
-  // keeps the first practice alone.
+  // R or a pad's Back: the same practice again, from where it was handed over.
   void practise_again() {
-    game_.set_observer(nullptr);
     practice_->handed_over.restore(game_);
     hand_over(*practice_);
+  }
+
+  // The trace is the recording's: when the game handed over had gone further (a replay taken
+  // over after a jump back, a practice started again), what it traced past `step` goes.
+  void cut_trace_back(int64_t step) {
+    std::optional<uint64_t> end = trace_ ? trace_->end_of(step) : std::nullopt;
+    if (!end || *end == trace_->written()) return;
+    std::string kept = trace_text_.str();
+    kept.resize(*end);
+    trace_text_.str(kept);
+    trace_text_.seekp(0, std::ios::end);
+    trace_->cut_back_to(step);
   }
 
   void handle(const SDL_Event& e) {

@@ -3,8 +3,9 @@
 // forth, and End, which ends the replay. Every step is traced once, in order, whatever the
 // jumps: the page's trace is the simulator's for the recording, byte for byte. A recording file
 // dropped on a game in play is watched in its place, to the same trace. Then Enter takes the
-// replay over: the page's recording verifies as taken over there; and practice at the boss
-// starts again with R. A gamepad does the same: the shoulders jump 5 s while Start holds the
+// replay over after a jump forward and back: the page's recording verifies as taken over
+// there; and practice at the boss starts again with R. Both are traced as the simulator traces
+// the recording the page made: the steps watched or played past the handover are gone. A gamepad does the same: the shoulders jump 5 s while Start holds the
 // replay, South takes it over, and Back starts the practice again.
 // Usage: node replay_in_browser.js URL SIMULATOR OUTDIR RECORDING DROPPED (the first served at
 // URL/replay.keys, the second a file to drop on the page)
@@ -113,6 +114,20 @@ async function startsAgain(page, press, name) {
   return handedOver;
 }
 
+// The page's trace and recording as they stand together; the simulator's trace of that
+// recording must be the page's.
+async function tracesTheRecording(page, name) {
+  const [trace, recording] = await page.evaluate(() => [window.quelvarisTrace(),
+                                                        window.quelvarisRecording()]);
+  const keys = path.join(out, `${name}.keys`);
+  fs.writeFileSync(keys, recording);
+  fs.writeFileSync(path.join(out, `${name}-page-trace.jsonl`), trace);
+  const sim = execFileSync(simulator, ['--keys', keys, '--trace', '-'],
+                           { maxBuffer: 1 << 30 }).toString();
+  if (trace !== sim) fail(`${name}: the page's trace differs: ${firstDifference(trace, sim)}`);
+  return keys;
+}
+
 async function main() {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -158,10 +173,20 @@ async function main() {
       await traceIsSimulators(page, dropped, 'dropped recording');
     }
 
-    await open(page, '?replay=replay.keys', 50);
+    await open(page, '?replay=replay.keys&trace', 50);
+    const watchedTo = await steps(page);
+    await page.keyboard.press('ArrowRight');
+    await page.waitForFunction((s) => window.quelvarisSteps() >= s + 500, kWait, watchedTo);
+    await page.keyboard.press('ArrowLeft');
+    await page.waitForFunction((s) => window.quelvarisSteps() < s + 500, kWait, watchedTo);
     const enterAt = await takesOver(page, () => page.keyboard.press('Enter'), 'Enter');
-    await open(page, '?practice=boss', 0);
+    await tracesTheRecording(page, 'taken');
+    await open(page, '?practice=boss&trace', 0);
     const practiceAt = await startsAgain(page, () => page.keyboard.press('KeyR'), 'R');
+    await page.keyboard.down('ArrowLeft');
+    await sleep(500);
+    await page.keyboard.up('ArrowLeft');
+    await tracesTheRecording(page, 'practice');
     if (!process.exitCode) {
       console.log(`taken over with Enter at step ${enterAt}, verified; ` +
                   `practice from step ${practiceAt} started again with R`);
