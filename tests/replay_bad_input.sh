@@ -10,7 +10,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 printf 'seed 5\n10 space\n' >"$work/good.keys"
 mkdir "$work/folder.keys"
-head -c 3000 /dev/urandom >"$work/junk.keys"
+# Random bytes after a control byte: the first line is never a comment or blank by chance.
+{ printf '\001'; head -c 3000 /dev/urandom; } >"$work/junk.keys"
 printf 'seed 5\n10 space\n20 jump\n' >"$work/bad-line.keys"
 printf '30 space\n20 none\n' >"$work/backwards.keys"
 printf 'seed 5\n40 close\n50 space\n' >"$work/after-close.keys"
