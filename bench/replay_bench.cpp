@@ -1,7 +1,7 @@
 // What jumping in a replay costs: in the recording of a whole program (tests/data/replays/
 // whole_game.keys), the first jump to its end (every step run once and undrawn, snapshots
-// taken on the way, as when nothing ran ahead), the scout running through it (what the host spreads over
-// the first second or so of watching), then jumps to random steps, the slowest of them, and
+// taken on the way, as when nothing ran ahead), the scout running through it (what the host spreads
+// over the first second or so of watching), then jumps to random steps, the slowest of them, and
 // the memory the snapshots hold. Run from the source folder, where the music and the recording are.
 #include <benchmark/benchmark.h>
 
