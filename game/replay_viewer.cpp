@@ -29,13 +29,11 @@ StepKeys RecordedKeys::at(int64_t step) const {
   return StepKeys{now, static_cast<uint8_t>((now & ~before) | taps)};
 }
 
-bool SnapshotTrail::due(const Game& game) const {
+void SnapshotTrail::after_step(UnseenSteps& steps) {
+  const Game& game = steps.game();
   int64_t step = game.current_step();
-  return step % spacing_ == 0 && (kept_.empty() || kept_.back().step() < step);
-}
-
-void SnapshotTrail::after_step(const Game& game) {
-  if (!due(game)) return;
+  if (step % spacing_ != 0 || (!kept_.empty() && kept_.back().step() >= step)) return;
+  steps.settle();
   if (kept_.capacity() == 0) kept_.reserve(kMost + 1);
   kept_.emplace_back();
   kept_.back().take(game, kept_.size() > 1 ? &kept_[kept_.size() - 2] : nullptr);
@@ -74,7 +72,7 @@ void ReplayViewer::start(int64_t from) {
   hear(false);
   unseen_ = from > 0;
   game_.start(recording_.seed.value_or(1));
-  trail_.after_step(game_);
+  trail_.after_step(unseen_steps_);
   run_unseen_to(from);
 }
 
@@ -87,19 +85,7 @@ void ReplayViewer::run_step() {
     game_.step(keys_.at(next));
   game_.set_observer(trace_);
   furthest_ = std::max(furthest_, position());
-  keep_snapshot();
-}
-
-// A snapshot keeps the picture too: one taken while steps run undrawn waits for it.
-void ReplayViewer::keep_snapshot() {
-  if (!trail_.due(game_)) return;
-  unseen_steps_.settle();
-  trail_.after_step(game_);
-}
-
-void ReplayViewer::restore(const GameSnapshot& snapshot) {
-  snapshot.restore(game_);
-  unseen_steps_.restored();
+  trail_.after_step(unseen_steps_);
 }
 
 int ReplayViewer::run_due(uint64_t now_us, int most) {
@@ -157,17 +143,11 @@ bool ReplayViewer::scout(const Clock& real, uint64_t budget_us) {
 // The scout goes on from the latest snapshot when the game being watched got further.
 bool ReplayViewer::scout_step() {
   int64_t last_kept = trail_.latest().step();
-  if (last_kept > scout_->current_step()) {
-    trail_.latest().restore(*scout_);
-    scout_steps_->restored();
-  }
+  if (last_kept > scout_->current_step()) scout_steps_->restore(trail_.latest());
   if (scout_->current_step() >= length_ || scout_->ended()) return false;
   int64_t next = scout_->current_step() + 1;
   scout_steps_->step(keys_.at(next));
-  if (trail_.due(*scout_)) {
-    scout_steps_->settle();
-    trail_.after_step(*scout_);
-  }
+  trail_.after_step(*scout_steps_);
   return true;
 }
 
@@ -204,7 +184,7 @@ void ReplayViewer::jump_to(int64_t step) {
     // snapshot the scout took further on.
     int64_t from = trace_ ? std::min(step, furthest_) : step;
     const GameSnapshot& base = trail_.at_or_before(from);
-    if (step < position() || base.step() > position()) restore(base);
+    if (step < position() || base.step() > position()) unseen_steps_.restore(base);
     run_unseen_to(step);
   }
   anchored_ = false;

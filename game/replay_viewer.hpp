@@ -50,10 +50,9 @@ class SnapshotTrail {
   static constexpr size_t kMost = 48;
   static constexpr int64_t kFirstSpacing = 100;
 
-  // Whether a snapshot is due at the game's step and none is kept there yet.
-  bool due(const Game& game) const;
-  // After the game ran a step: a snapshot when one is due.
-  void after_step(const Game& game);
+  // After the game ran a step: a snapshot when one is due there and none is kept there yet,
+  // with the picture the steps run undrawn left to draw.
+  void after_step(UnseenSteps& steps);
   bool empty() const { return kept_.empty(); }
   // The latest snapshot at or before `step` (there is always the one of step 0).
   const GameSnapshot& at_or_before(int64_t step) const;
@@ -130,8 +129,6 @@ class ReplayViewer {
  private:
   void run_step();
   void run_unseen_to(int64_t step);
-  void restore(const GameSnapshot& snapshot);
-  void keep_snapshot();
   void hear(bool on);
   void hear_if_playing();
   void moved();

@@ -17,18 +17,16 @@ void UnseenSteps::step(StepKeys keys) {
   std::swap(frames_[0], frames_[1]);
   std::swap(frames_[1], step_);
   undrawn_ = std::min(undrawn_ + 1, 2);
-  stale_ = true;
 }
 
 void UnseenSteps::settle() {
-  if (!stale_) return;
+  if (undrawn_ == 0) return;
   HandlerObserver* observer = game_.observer();
   game_.set_observer(nullptr);
   now_.take_values(game_);
   for (int i = 2 - undrawn_; i < 2; ++i) draw_again(frames_[i]);
-  now_.restore(game_);
+  restore(now_);
   game_.set_observer(observer);
-  restored();
 }
 
 void UnseenSteps::draw_again(const Frame& frame) {

@@ -15,18 +15,18 @@ namespace qv {
 class UnseenSteps {
  public:
   explicit UnseenSteps(Game& game) : game_(game) {}
+  Game& game() { return game_; }
 
   // The next step, with these keys, undrawn.
   void step(StepKeys keys);
   // The surfaces show the game as it stands: the last frame left undrawn is drawn now, unseen
   // by the game's observer and unheard (the host's sink hears nothing while steps run unseen).
   void settle();
-  // The game was put back to a snapshot, whose pictures are right.
-  void restored() {
-    stale_ = false;
+  // Puts the game back to a snapshot, whose pictures are right.
+  void restore(const GameSnapshot& snapshot) {
+    snapshot.restore(game_);
     undrawn_ = 0;
   }
-  bool stale() const { return stale_; }
 
  private:
   struct Frame {
@@ -40,7 +40,6 @@ class UnseenSteps {
   Frame step_, frames_[2];
   int undrawn_ = 0;  // how many of `frames_` were left undrawn since the picture was right
   GameSnapshot now_;
-  bool stale_ = false;
 };
 
 }  // namespace qv
