@@ -57,7 +57,6 @@ class SnapshotTrail {
   // The latest snapshot at or before `step` (there is always the one of step 0).
   const GameSnapshot& at_or_before(int64_t step) const;
   const GameSnapshot& latest() const { return kept_.back(); }
-  int64_t spacing() const { return spacing_; }
   size_t count() const { return kept_.size(); }
   size_t bytes() const;
 

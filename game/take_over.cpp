@@ -64,17 +64,6 @@ std::optional<TakeOver> practice(const KeyScript& route, int32_t frame) {
   return t;
 }
 
-std::optional<int64_t> first_step_at_frame(const KeyScript& recording, int32_t frame) {
-  SilentSink silent;
-  Game game(silent, KeySource::replay);
-  std::optional<int64_t> found;
-  replay(recording, game, [&](const StepKeys*) {
-    if (at_frame(game, frame)) found = game.current_step();
-    return found.has_value();
-  });
-  return found;
-}
-
 std::optional<int32_t> practice_frame(const std::string& where) {
   if (where == "boss") return kBossArrival;
   int32_t frame = 0;

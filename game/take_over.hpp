@@ -30,10 +30,6 @@ TakeOver take_over(const KeyScript& original, int64_t step);
 // one run through it; none when it never does.
 std::optional<TakeOver> practice(const KeyScript& route, int32_t frame);
 
-// The first step at which the stage clock of the recorded game reaches `frame` (the stage being
-// played: a game under way), or none when it never does.
-std::optional<int64_t> first_step_at_frame(const KeyScript& recording, int32_t frame);
-
 // Practice: the route recording shipped with the music, and the stage frame a WHERE names
 // (a frame from 11 to 2099, or "boss": the frame the boss arrives at), or none.
 constexpr const char* kPracticeRoute = "bgm&se/route.keys";

@@ -308,13 +308,12 @@ TEST(Practice, WhereNamesAStageFrame) {
 TEST(Practice, FromTheBossTheBossIsThere) {
   KeyScript route = read_recording(kPracticeRoute);
   EXPECT_EQ(verify_recording(route).status, 0);
-  std::optional<int64_t> at = first_step_at_frame(route, *practice_frame("boss"));
-  ASSERT_TRUE(at);
-  TakeOver t = take_over(route, *at);
+  std::optional<TakeOver> t = practice(route, *practice_frame("boss"));
+  ASSERT_TRUE(t);
   SilentSink sink;
   Game game(sink, KeySource::keyboard);
   game.start(*route.seed);
-  t.handed_over.restore(game);
+  t->handed_over.restore(game);
   EXPECT_EQ(game.win().s.stage_count, 2001);
   EXPECT_GE(game.win().s.lives, 0);  // a ship in play
   for (int i = 0; i < 200; ++i) game.step(StepKeys{kKeySpace, 0});
@@ -323,7 +322,7 @@ TEST(Practice, FromTheBossTheBossIsThere) {
   EXPECT_GT(s.en_hits[10], 0);  // the boss, in its slot,
   EXPECT_GT(s.en_y[10], -260);  // come down from where it arrived
   // The clock counts up one frame at a time: reaching the last frame, it passed every one.
-  EXPECT_TRUE(first_step_at_frame(route, kLastPracticeFrame));
+  EXPECT_TRUE(practice(route, kLastPracticeFrame));
   EXPECT_FALSE(practice(route, 99999));
 }
 
