@@ -19,8 +19,9 @@ class UnseenSteps {
 
   // The next step, with these keys, undrawn.
   void step(StepKeys keys);
-  // The surfaces show the game as it stands: the last frame left undrawn is drawn now, unseen
-  // by the game's observer and unheard (the host's sink hears nothing while steps run unseen).
+  // The surfaces show the game as it stands: the last frames left undrawn are drawn now,
+  // unseen by the game's observer and unheard (the host's sink hears nothing while steps run
+  // unseen).
   void settle();
   // Puts the game back to a snapshot, whose pictures are right.
   void restore(const GameSnapshot& snapshot) {
