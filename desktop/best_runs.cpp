@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "desktop/replay_folder.hpp"
+#include "system/printable.hpp"
 
 namespace qv {
 
@@ -23,7 +24,7 @@ BestRuns::~BestRuns() {
 ScoreFolder* BestRuns::folder() {
   if (loading_.valid())
     for (const std::string& warning : loading_.get())
-      std::fprintf(stderr, "quelvaris: %s\n", warning.c_str());
+      std::fprintf(stderr, "quelvaris: %s\n", printable(warning).c_str());
   return folder_ ? &*folder_ : nullptr;
 }
 
@@ -37,7 +38,7 @@ void BestRuns::after_step(const Game& game, const Recorder* recorder, uint64_t n
   std::optional<int> place =
       folder()->add(*recorder->game_start(), recorder->news(), recorder->text(), error);
   if (!error.empty() && !failure_said_) {
-    std::fprintf(stderr, "quelvaris: %s\n", error.c_str());
+    std::fprintf(stderr, "quelvaris: %s\n", printable(error).c_str());
     failure_said_ = true;
   }
   if (place) overlay_.show_rank(*recorder->game_start(), *place, now_us);

@@ -31,6 +31,7 @@
 #include "system/data_folder.hpp"
 #include "system/media_files.hpp"
 #include "system/platform.hpp"
+#include "system/printable.hpp"
 #include "system/steady_clock.hpp"
 
 #ifndef QV_DATA_FOLDER
@@ -76,10 +77,14 @@ class DesktopHost {
       KeyScript script;
       if (!read_key_script(options_.replay, script, error)) return refuse(error);
       if (!script.cut_line.empty())
-        std::fprintf(stderr, "quelvaris: %s\n", script.cut_line.c_str());
+        std::fprintf(stderr, "quelvaris: %s\n", printable(script.cut_line).c_str());
       closed_after_ = script.closed_after;
       watched_ = std::move(script);
     }
+    // The music's folder is the game's before any copy of it is made (a practice's route is
+    // replayed with it): their states, the music's included, must be the same.
+    data_folder_ = game_data_folder();
+    game_.media().set_folder(data_folder_);
     if (options_.practice) {
       if (int code = prepare_practice(*options_.practice)) return code;
     }
@@ -91,7 +96,6 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     if (!recording_.check(options_.record, error)) return refuse(error);
-    data_folder_ = game_data_folder();
     best_runs_.load(data_folder_);
     return 0;
   }
@@ -102,7 +106,6 @@ class DesktopHost {
     PortSettings port = port_settings();
     if (!screen_.open(port.scale, port.fullscreen)) return cannot_open(SDL_GetError());
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);  // without it the game is played on keys alone
-    game_.media().set_folder(data_folder_);
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     win.onPB.set_refresh([this] {
@@ -180,11 +183,11 @@ class DesktopHost {
   // The practice route, found with the music, taken over where the stage clock reaches
   // `frame`; watched unseen up to there, so that a trace holds every step of the game.
   int prepare_practice(int32_t frame) {
-    std::string folder = find_data_folder(kInstalledDataFolder), error;
-    std::string path = folder.empty() ? kPracticeRoute : folder + "/" + kPracticeRoute;
+    std::string error;
+    std::string path = data_folder_.empty() ? kPracticeRoute : data_folder_ + "/" + kPracticeRoute;
     KeyScript route;
     if (!read_key_script(path, route, error)) return refuse("no route to practise on: " + error);
-    practice_ = practice(route, frame);
+    practice_ = practice(route, frame, game_);
     if (!practice_) return refuse("the practice route " + path + " never reaches that frame");
     watched_ = std::move(route);
     return 0;
@@ -245,7 +248,7 @@ class DesktopHost {
     return true;
   }
 
-  void take_over_now() { hand_over(take_over(*watched_, viewer_->position())); }
+  void take_over_now() { hand_over(take_over(*watched_, viewer_->position(), game_)); }
 
   // The player plays on from the game as it stands, which is the game `taken` handed over.
   void hand_over(const TakeOver& taken) {
@@ -288,7 +291,7 @@ class DesktopHost {
       std::fprintf(stderr,
                    "quelvaris: cannot cut the trace %s back to step %lld (%s): the steps traced "
                    "past it stay, and the game's follow them\n",
-                   options_.trace.c_str(), static_cast<long long>(step),
+                   printable(options_.trace).c_str(), static_cast<long long>(step),
                    end ? std::strerror(errno) : "not kept");
       return;
     }
@@ -300,7 +303,8 @@ class DesktopHost {
     if (!trace_) return 0;
     trace_file_.flush();
     if (!trace_->failed()) return 0;
-    std::fprintf(stderr, "quelvaris: cannot write the trace %s\n", options_.trace.c_str());
+    std::fprintf(stderr, "quelvaris: cannot write the trace %s\n",
+                 printable(options_.trace).c_str());
     return 1;
   }
 
@@ -346,7 +350,7 @@ class DesktopHost {
 
   // Alt+Enter stays the switch to the whole screen.
   static int refuse(const std::string& why) {
-    std::fprintf(stderr, "quelvaris: %s\n", why.c_str());
+    std::fprintf(stderr, "quelvaris: %s\n", printable(why).c_str());
     return 2;
   }
 

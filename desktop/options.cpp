@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "game/take_over.hpp"
+#include "system/printable.hpp"
 
 #ifndef QV_VERSION
 #define QV_VERSION "0.0.0"
@@ -100,7 +101,7 @@ int parse_options(int argc, const char* const* argv, Options& options) {
     std::printf("quelvaris %s\n", QV_VERSION);
     return 0;
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "quelvaris: %s (try --help)\n", e.what());
+    std::fprintf(stderr, "quelvaris: %s (try --help)\n", printable(e.what()).c_str());
     return 2;
   }
   return kGoOn;

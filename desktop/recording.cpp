@@ -4,12 +4,13 @@
 
 #include "desktop/replay_folder.hpp"
 #include "system/platform.hpp"
+#include "system/printable.hpp"
 
 namespace qv {
 namespace {
 
 void warn(const std::string& line) {
-  std::fprintf(stderr, "quelvaris: %s\n", line.c_str());
+  std::fprintf(stderr, "quelvaris: %s\n", printable(line).c_str());
 }
 
 }  // namespace

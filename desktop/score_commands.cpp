@@ -6,6 +6,7 @@
 #include "desktop/replay_folder.hpp"
 #include "desktop/score_folder.hpp"
 #include "game/verify.hpp"
+#include "system/printable.hpp"
 
 namespace qv {
 
@@ -21,10 +22,10 @@ int scores_command(const std::string& data_folder) {
   }
   ScoreFolder scores(folder, data_folder);
   for (const std::string& warning : scores.load())
-    std::fprintf(stderr, "quelvaris: %s\n", warning.c_str());
-  std::printf("Best runs, kept in %s\n\n", folder.c_str());
+    std::fprintf(stderr, "quelvaris: %s\n", printable(warning).c_str());
+  std::printf("Best runs, kept in %s\n\n", printable(folder).c_str());
   for (const std::string& line : table_lines(scores.table(), true))
-    std::printf("%s\n", line.c_str());
+    std::printf("%s\n", printable(line).c_str());
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 

@@ -13,6 +13,7 @@
 
 #include "front/input.hpp"
 #include "system/platform.hpp"
+#include "system/printable.hpp"
 
 namespace qv {
 namespace {
@@ -97,7 +98,7 @@ char* read_line(char* str, int num, void* stream) {
   if (length > kLongestLine || r->text.size() + 1 > static_cast<size_t>(num)) {
     std::fprintf(stderr,
                  "quelvaris: %s:%d: a line of %zu characters, longer than %zu, is left out\n",
-                 r->path.c_str(), r->line, length, kLongestLine);
+                 printable(r->path).c_str(), r->line, length, kLongestLine);
     r->faulty = true;
     std::memcpy(str, "\n", 2);  // inih still counts the line
     return str;
@@ -137,7 +138,7 @@ bool apply_keys(Reading& r, std::string_view name, const char* value) {
     if (!parse_keys(value, r.settings.extra_keys[static_cast<size_t>(k)], pause_keys)) return false;
     if (!pause_keys.empty()) {
       std::fprintf(stderr, "quelvaris: %s:%d: %s: a pause key is no game key, left out\n",
-                   r.path.c_str(), r.line, pause_keys.c_str());
+                   printable(r.path).c_str(), r.line, printable(pause_keys).c_str());
       r.faulty = true;
     }
     return true;
@@ -151,7 +152,8 @@ int on_value(void* user, const char* section, const char* name, const char* valu
                                                   : apply(r->settings, section, name, value);
   if (!good) {
     std::fprintf(stderr, "quelvaris: %s:%d: bad setting [%s] %s = %s, the default is used\n",
-                 r->path.c_str(), r->line, section, name, value);
+                 printable(r->path).c_str(), r->line, printable(section).c_str(),
+                 printable(name).c_str(), printable(value).c_str());
     r->faulty = true;
   }
   return 1;
@@ -220,7 +222,7 @@ LoadedSettings load_settings(const std::string& path) {
   if (!file) {
     if (errno == ENOENT) return loaded;  // nothing saved yet: the defaults
     std::fprintf(stderr, "quelvaris: %s: cannot read the settings (%s), the defaults are used\n",
-                 path.c_str(), std::strerror(errno));
+                 printable(path).c_str(), std::strerror(errno));
     loaded.writable = false;
     return loaded;
   }
@@ -232,10 +234,11 @@ LoadedSettings load_settings(const std::string& path) {
   bool read_fault = std::ferror(file) != 0;
   std::fclose(file);
   if (error > 0)  // a line that is no setting at all
-    std::fprintf(stderr, "quelvaris: %s:%d: not a setting, the line is left out\n", path.c_str(),
-                 error);
+    std::fprintf(stderr, "quelvaris: %s:%d: not a setting, the line is left out\n",
+                 printable(path).c_str(), error);
   if (read_fault)
-    std::fprintf(stderr, "quelvaris: %s: cannot read the settings to the end\n", path.c_str());
+    std::fprintf(stderr, "quelvaris: %s: cannot read the settings to the end\n",
+                 printable(path).c_str());
   loaded.settings = r.settings;
   loaded.writable = error == 0 && !r.faulty && !read_fault;
   return loaded;
@@ -256,7 +259,7 @@ bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
   const std::string file = file_behind_links(path);
   if (read_only_file(file)) {
     std::fprintf(stderr, "quelvaris: %s is read-only, the window's settings are not saved\n",
-                 file.c_str());
+                 printable(file).c_str());
     return false;
   }
   std::vector<std::string> lines;
@@ -266,7 +269,7 @@ bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
   for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))
     text += line + "\n";
   if (write_atomically(file, text)) return true;
-  std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", file.c_str(),
+  std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", printable(file).c_str(),
                std::strerror(errno));
   return false;
 }

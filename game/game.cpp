@@ -12,6 +12,10 @@ Game::Game(AudioSink& sink, KeySource keys_from) : media_(clock_, sink), keys_fr
   win_ = std::make_unique<Window>(clock_);
 }
 
+Game::Game(AudioSink& sink, KeySource keys_from, const Game& watched) : Game(sink, keys_from) {
+  media_.set_folder(watched.media().folder());
+}
+
 Game::~Game() {
   SystemContext* before = make_current(&context_);
   win_.reset();

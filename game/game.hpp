@@ -54,6 +54,10 @@ class Game {
  public:
   // The keys the host applies come from `keys_from`; the sound goes to the sink.
   Game(AudioSink& sink, KeySource keys_from);
+  // A copy of `watched` run beside it (a replay's scout, the replay a take-over records): it
+  // finds the music where `watched` does, wherever the program was started, so that at every
+  // step its state, the tune's included, is the watched game's.
+  Game(AudioSink& sink, KeySource keys_from, const Game& watched);
   ~Game();
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;

@@ -126,7 +126,7 @@ bool ReplayViewer::scout(const Clock& real, uint64_t budget_us) {
   if (trail_.empty()) return true;                // not started
   SystemContext* before = make_current(nullptr);  // the watched game's, put back after
   if (!scout_) {
-    scout_ = std::make_unique<Game>(scout_sink_, KeySource::replay);
+    scout_ = std::make_unique<Game>(scout_sink_, KeySource::replay, game_);
     scout_->start(recording_.seed.value_or(1));
     scout_steps_ = std::make_unique<UnseenSteps>(*scout_);
   }

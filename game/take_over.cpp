@@ -30,10 +30,10 @@ void replay(const KeyScript& recording, Game& game, Enough&& enough) {
 // The recording up to the first step at which `here` holds for the game, handed over there;
 // or, when it never holds, wherever the recording stops.
 template <typename Here>
-TakeOver take_over_where(const KeyScript& original, Here&& here) {
+TakeOver take_over_where(const KeyScript& original, const Game& watched, Here&& here) {
   TakeOver t;
   SilentSink silent;
-  Game game(silent, KeySource::replay);
+  Game game(silent, KeySource::replay, watched);
   append_recording_head(t.recording, original.seed.value_or(1), kTakenOverFormat);
   replay(original, game, [&](const StepKeys* keys) {
     if (keys) t.writer.after_step(game, *keys, t.recording);
@@ -52,14 +52,15 @@ bool at_frame(const Game& game, int32_t frame) {
 
 }  // namespace
 
-TakeOver take_over(const KeyScript& original, int64_t step) {
-  return take_over_where(original, [&](const Game& game) { return game.current_step() >= step; });
+TakeOver take_over(const KeyScript& original, int64_t step, const Game& watched) {
+  return take_over_where(original, watched,
+                         [&](const Game& game) { return game.current_step() >= step; });
 }
 
-std::optional<TakeOver> practice(const KeyScript& route, int32_t frame) {
+std::optional<TakeOver> practice(const KeyScript& route, int32_t frame, const Game& played_in) {
   bool reached = false;
-  TakeOver t =
-      take_over_where(route, [&](const Game& game) { return reached = at_frame(game, frame); });
+  TakeOver t = take_over_where(route, played_in,
+                               [&](const Game& game) { return reached = at_frame(game, frame); });
   if (!reached) return std::nullopt;
   return t;
 }

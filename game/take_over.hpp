@@ -23,12 +23,14 @@ struct TakeOver {
 };
 
 // Replays `original` unseen up to `step` (clamped to where it stops) and makes the recording
-// up to the handover. The game being watched, when at that step, is the same game.
-TakeOver take_over(const KeyScript& original, int64_t step);
+// up to the handover. The game `watched` (the replay's, with its music folder), when at that
+// step, is the same game.
+TakeOver take_over(const KeyScript& original, int64_t step, const Game& watched);
 
 // Practice: `route` taken over at the first step at which its stage clock reaches `frame`, in
-// one run through it; none when it never does.
-std::optional<TakeOver> practice(const KeyScript& route, int32_t frame);
+// one run through it; none when it never does. `played_in` is the game the practice is to be
+// played in: the route is replayed with its music folder.
+std::optional<TakeOver> practice(const KeyScript& route, int32_t frame, const Game& played_in);
 
 // Practice: the route recording shipped with the music, and the stage frame a WHERE names
 // (a frame from 11 to 2099, or "boss": the frame the boss arrives at), or none.

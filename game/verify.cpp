@@ -12,6 +12,7 @@
 #include "system/checked_int.hpp"
 #include "system/media.hpp"
 #include "system/media_files.hpp"
+#include "system/printable.hpp"
 
 namespace qv {
 namespace {
@@ -186,7 +187,7 @@ int verify_files(const std::vector<std::string>& files, std::ostream& out, std::
   int status = 0;
   for (const std::string& file : files) {
     Verdict verdict = verify_file(file, data_folder);
-    out << file << ": " << verdict.text << "\n";
+    out << printable(file) << ": " << printable(verdict.text) << "\n";
     status = std::max(status, verdict.status);
   }
   out.flush();

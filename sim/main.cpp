@@ -14,6 +14,7 @@
 #include "sim/simulator.hpp"
 #include "system/media_files.hpp"
 #include "system/platform.hpp"
+#include "system/printable.hpp"
 
 namespace {
 
@@ -34,14 +35,21 @@ std::optional<int64_t> number(const char* text, int64_t lo, int64_t hi) {
 // error of the game.
 constexpr int kWriteFailed = 1;
 
+// The message names files and options as given: shown with their control characters escaped.
 int fail(const std::string& message, int status = 2) {
-  std::cerr << "quelvaris-sim: " << message << "\n";
+  std::cerr << "quelvaris-sim: " << qv::printable(message) << "\n";
   return status;
+}
+
+int fail_with_usage(const std::string& message) {
+  fail(message);
+  std::cerr << kUsage;
+  return 2;
 }
 
 // One line a file on standard output; the worst status of them all.
 int verify(const std::vector<std::string>& files) {
-  if (files.empty()) return fail(std::string("--verify takes the recordings to verify\n") + kUsage);
+  if (files.empty()) return fail_with_usage("--verify takes the recordings to verify");
   return qv::verify_files(files, std::cout, std::cerr, "quelvaris-sim");
 }
 
@@ -69,9 +77,8 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    if (arg == "--verify")
-      return fail(std::string("--verify comes first and takes only files\n") + kUsage);
-    if (i + 1 >= args.size()) return fail("missing value after " + arg + "\n" + kUsage);
+    if (arg == "--verify") return fail_with_usage("--verify comes first and takes only files");
+    if (i + 1 >= args.size()) return fail_with_usage("missing value after " + arg);
     const char* value = args[++i].c_str();
     if (arg == "--seed") {
       auto v = number(value, 0, UINT32_MAX);
@@ -98,7 +105,7 @@ int main(int argc, char** argv) {
       if (!v || !colon[1]) return fail("--shot takes STEP:FILE.png");
       shots.emplace(*v, colon + 1);
     } else {
-      return fail("unknown option " + arg + "\n" + kUsage);
+      return fail_with_usage("unknown option " + arg);
     }
   }
 
@@ -106,7 +113,8 @@ int main(int argc, char** argv) {
   if (!keys_path.empty()) {
     std::string error;
     if (!qv::read_key_script(keys_path, script, error)) return fail(error);
-    if (!script.cut_line.empty()) std::cerr << "quelvaris-sim: " << script.cut_line << "\n";
+    if (!script.cut_line.empty())
+      std::cerr << "quelvaris-sim: " << qv::printable(script.cut_line) << "\n";
   }
   // A recording replays as it was played: its seed, and stopping where the game stopped,
   // closing the window if it was closed. Options given on the command line come first.

@@ -78,8 +78,10 @@ class Media {
   // Reads files ahead, so that no file is read while a frame is being drawn.
   void preload(std::string_view name);
   // The folder our file names are found in (the one that holds `bgm&se`); empty, as it starts,
-  // for the working folder.
+  // for the working folder. The host that runs the game sets it; every copy of that game (a
+  // replay's scout, the replay a take-over records) takes it from there.
   void set_folder(std::string folder) { folder_ = std::move(folder); }
+  const std::string& folder() const { return folder_; }
   // Every call is written here, in order ("mci ..." or "snd NAME FLAGS"), when set.
   void set_log(std::vector<std::string>* log) { log_ = log; }
   // The new sink is told of every tune read so far; of those read later, as they are read.

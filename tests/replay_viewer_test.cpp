@@ -3,7 +3,9 @@
 #include "game/replay_viewer.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <random>
 #include <sstream>
 #include <string_view>
@@ -204,7 +206,7 @@ TEST(TraceWriter, CutBackToAStepItIsTheStraightTraceUpToThere) {
     for (int64_t step : c.jumps) viewer.jump_to(step);
     cut_back(out, trace, c.cut);
     EXPECT_TRUE(out.str() == straight_trace_to(c.cut)) << "the cut trace differs";
-    TakeOver taken = take_over(whole_game(), c.cut);
+    TakeOver taken = take_over(whole_game(), c.cut, game);
     RecordedKeys keys(whole_game().lines);
     auto play_on = [&] {
       for (int i = 0; i < 50 && !game.ended(); ++i) game.step(keys.at(game.current_step() + 1));
@@ -255,7 +257,7 @@ TEST(TakeOver, TheRecordingVerifiesAndEqualsTheOriginalUpToItsStep) {
   Game game(sink, KeySource::replay);
   ReplayViewer viewer(game, sink, whole_game());
   viewer.start(kAt);
-  TakeOver t = take_over(whole_game(), kAt);
+  TakeOver t = take_over(whole_game(), kAt, game);
   ASSERT_EQ(t.step, kAt);
   {
     SilentSink silent;
@@ -296,6 +298,61 @@ TEST(TakeOver, TheRecordingVerifiesAndEqualsTheOriginalUpToItsStep) {
   }
 }
 
+// The music folder of a game installed elsewhere: a copy of `bgm&se` in a folder of its own,
+// while the test works from another folder, which has none.
+class MusicElsewhere : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    straight();  // from the source folder, which holds the music
+    root_ = fs::temp_directory_path() / ("qv-music-" + std::to_string(::getpid()));
+    before_ = fs::current_path();
+    fs::create_directories(root_ / "player");
+    fs::create_directories(root_ / "share");
+    fs::copy(fs::path(QV_SOURCE_DIR) / "bgm&se", root_ / "share" / "bgm&se");
+    fs::current_path(root_ / "player");
+    media = (root_ / "share").string();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(before_);
+    std::filesystem::remove_all(root_);
+  }
+  std::string media;
+
+ private:
+  std::filesystem::path root_, before_;
+};
+
+// The copies of a game (the replay a take-over or a practice records, the scout whose
+// snapshots a jump lands on) find the music where the game does, wherever it was started:
+// the tune is part of every check value, and of what a snapshot puts back.
+TEST_F(MusicElsewhere, CopiesOfTheGameFindItsMusic) {
+  const Straight& s = straight();
+  const KeyScript route = read_recording(std::string(QV_SOURCE_DIR) + "/" + kPracticeRoute);
+  const KeyScript& whole = whole_game();
+  SilentSink sink;
+  Game game(sink, KeySource::replay);
+  game.media().set_folder(media);
+  ReplayViewer viewer(game, sink, whole);
+  viewer.start();
+  VirtualClock idle;
+  while (viewer.scout(idle, 1000000)) {
+  }
+  viewer.jump_to(3000);  // onto the scout's snapshot
+  EXPECT_EQ(check_value(game), s.check[3000]);
+  EXPECT_TRUE(game.media().music().playing);
+
+  TakeOver taken = take_over(whole, 3000, game);
+  std::istringstream in(taken.recording);
+  Verdict verdict = verify_text(in, media);
+  EXPECT_EQ(verdict.status, 0) << verdict.text;
+  std::optional<TakeOver> practised = practice(route, 500, game);
+  ASSERT_TRUE(practised);
+  std::istringstream practice_in(practised->recording);
+  verdict = verify_text(practice_in, media);
+  EXPECT_EQ(verdict.status, 0) << verdict.text;
+}
+
 TEST(Practice, WhereNamesAStageFrame) {
   const std::vector<std::pair<std::string, std::optional<int32_t>>> cases = {
       {"boss", 2001}, {"11", 11},   {"2099", 2099}, {"1000", 1000},
@@ -308,10 +365,10 @@ TEST(Practice, WhereNamesAStageFrame) {
 TEST(Practice, FromTheBossTheBossIsThere) {
   KeyScript route = read_recording(kPracticeRoute);
   EXPECT_EQ(verify_recording(route).status, 0);
-  std::optional<TakeOver> t = practice(route, *practice_frame("boss"));
-  ASSERT_TRUE(t);
   SilentSink sink;
   Game game(sink, KeySource::keyboard);
+  std::optional<TakeOver> t = practice(route, *practice_frame("boss"), game);
+  ASSERT_TRUE(t);
   game.start(*route.seed);
   t->handed_over.restore(game);
   EXPECT_EQ(game.win().s.stage_count, 2001);
@@ -322,8 +379,8 @@ TEST(Practice, FromTheBossTheBossIsThere) {
   EXPECT_GT(s.en_hits[10], 0);  // the boss, in its slot,
   EXPECT_GT(s.en_y[10], -260);  // come down from where it arrived
   // The clock counts up one frame at a time: reaching the last frame, it passed every one.
-  EXPECT_TRUE(practice(route, kLastPracticeFrame));
-  EXPECT_FALSE(practice(route, 99999));
+  EXPECT_TRUE(practice(route, kLastPracticeFrame, game));
+  EXPECT_FALSE(practice(route, 99999, game));
 }
 
 }  // namespace

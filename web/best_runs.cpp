@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/verify.hpp"
+#include "system/printable.hpp"
 
 // The page's side is web/page.js: the stored runs as they were read when the page opened, and
 // the table to store and list.
@@ -60,16 +61,17 @@ void WebBestRuns::verify_next() {
 
 void WebBestRuns::verify_stored(int index) {
   ScoreEntry e;
-  e.recording = stored(index, kName);
-  e.date = stored(index, kDate);
+  // What the storage holds is shown on the page: the name and the date as plain text.
+  e.recording = printable(stored(index, kName));
+  e.date = printable(stored(index, kDate));
   std::string text = stored(index, kRecording);
   std::istringstream in(text);
   Verdict verdict = verify_text(in);
   if (verdict.status != 0 || verdict.taken_over_at || verdict.credits.empty() ||
       !verdict.credits.back().game_start) {
     std::fprintf(stderr, "quelvaris: the stored run %s is left out of the table of best runs: %s\n",
-                 e.recording.c_str(),
-                 verdict.status ? verdict.text.c_str() : "it proves no credit");
+                 printable(e.recording).c_str(),
+                 verdict.status ? printable(verdict.text).c_str() : "it proves no credit");
     return;
   }
   const ProvenCredit& c = verdict.credits.back();

@@ -24,6 +24,7 @@
 #include "game/take_over.hpp"
 #include "game/trace.hpp"
 #include "system/media_files.hpp"
+#include "system/printable.hpp"
 #include "web/audio_sink.hpp"
 #include "web/best_runs.hpp"
 #include "web/browser_clock.hpp"
@@ -67,7 +68,7 @@ class WebHost {
     if (options_.practice) {
       if (!read_key_script(kPracticeRoute, script, error))
         return "no route to practise on: " + error;
-      practice_ = practice(script, *options_.practice);
+      practice_ = practice(script, *options_.practice, game_);
       if (!practice_) return std::string("the practice route never reaches that frame");
     } else if (!options_.replay.empty()) {
       if (!read_key_script(options_.replay, script, error)) return error;
@@ -191,7 +192,7 @@ class WebHost {
         end_of_replay();
         break;
       case ReplayCommand::take_over:
-        hand_over(take_over(*watched_, viewer_->position()));
+        hand_over(take_over(*watched_, viewer_->position(), game_));
         break;
       default:
         break;
@@ -343,7 +344,7 @@ bool start_web_game(const WebOptions& options) {
   g_host = std::make_unique<WebHost>(options);
   std::string refused = g_host->prepare();
   if (!refused.empty()) {
-    qv_js_failed(refused.c_str());
+    qv_js_failed(printable(refused).c_str());
     return false;
   }
   try {
