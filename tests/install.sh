@@ -4,8 +4,9 @@
 # the icon in the hicolor theme, the AppStream card naming the menu entry, and the manual page
 # naming the music folder. The installed launcher starts the game from any folder, also through
 # a symbolic link, leaving it in that folder: the game finds its music where it was installed
-# and relative paths given to it mean what they say, and its --verify finds the music too. A staged install (DESTDIR) names the final
-# place in its menu entry.
+# and relative paths given to it mean what they say, and its --verify finds the music too; its
+# practice, take-over and jumps, started there, make recordings that verify as the simulator's.
+# A staged install (DESTDIR) names the final place in its menu entry.
 set -u
 build=$(cd "${1:?usage: install.sh BUILD_DIR}" && pwd)
 root=$(pwd)
@@ -45,6 +46,7 @@ gzip -dc "$prefix/share/man/man6/quelvaris.6.gz" | grep -qF "$prefix/share/quelv
 
 xsession_start "$work"
 check_installed_game "$prefix/bin/quelvaris"
+check_side_games "$prefix/bin/quelvaris" "$build/quelvaris-sim"
 case "$xs_class" in *'"quelvaris"'*) ;; *) fail "WM_CLASS is $xs_class, the entry says quelvaris" ;; esac
 
 DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null 2>&1 || fail "staged install"

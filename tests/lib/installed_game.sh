@@ -49,3 +49,61 @@ check_installed_game() {
   [ -s "$folder/replay.jsonl" ] || fail "--trace replay.jsonl wrote no $folder/replay.jsonl"
   echo "$launcher: ran in the player's folder, found its music, relative paths kept"
 }
+
+# The step of the takeover line of recording FILE, once it is there; empty until then.
+taken_over_at() { sed -n 's/^takeover \([0-9]*\)$/\1/p' "$1" 2>/dev/null; }
+
+# Runs LAUNCHER ARGS... (which record to FILE, a game taken over) from FOLDER, then waits until
+# FILE holds the player's game for 200 steps past the takeover and closes the window. KEYS,
+# when given, are pressed once the replay is heard (or after 10 s of silence, without a
+# soundfont), before the takeover.
+play_taken_over() {
+  local name=$1 folder=$2 file=$3 keys=$4 here=$PWD at
+  shift 4
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/$name.raw"
+  cd "$folder" || fail "no folder $folder"
+  launch_game "$work/$name.err" "$@"
+  cd "$here" || exit 1
+  if [ -n "$keys" ]; then
+    for _ in $(seq 40); do heard_any "$work/$name.raw" && break; sleep 0.25; done
+    focus_window "$xs_wid"
+    for key in $keys; do xdotool key "$key"; done
+  fi
+  for _ in $(seq 1200); do
+    kill -0 "$xs_game_pid" 2>/dev/null || break
+    at=$(taken_over_at "$folder/$file")
+    [ -n "$at" ] && grep -q "^check $((at / 100 * 100 + 200)) " "$folder/$file" && break
+    sleep 0.1
+  done
+  close_window "$xs_wid" 2>/dev/null
+  wait_gone "$xs_game_pid" 60
+  xs_game_pid=
+  unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
+  [ "$xs_exit" -eq 0 ] || fail "$name: exit code $xs_exit; $(cat "$work/$name.err")"
+  [ -n "$(taken_over_at "$folder/$file")" ] || fail "$name: $file holds no game taken over"
+}
+
+# Practice, a take-over and a take-over after a jump, from a folder without bgm&se: the game
+# copies of the watched game (the route's and the replay's replays, the scout that jumps land
+# on) find the music where the installed game does, so each recording verifies with the
+# installed game from yet another folder and with the simulator SIM from the source folder,
+# to the same verdict.
+check_side_games() {
+  local launcher=$1 sim=$2 folder="$work/side games" file verdict
+  mkdir -p "$folder"
+  cp tests/data/replays/whole_game.keys "$folder/whole.keys"
+  play_taken_over practice "$folder" p.keys "" "$launcher" --practice 500 --record p.keys
+  play_taken_over take_over "$folder" t.keys "" "$launcher" --replay whole.keys --from 900 \
+    --take-over 1000 --record t.keys
+  # Right jumps 5 s, most likely onto snapshots the scout took by then; Enter takes over there.
+  play_taken_over jump "$folder" j.keys "Right Right Right Return" "$launcher" \
+    --replay whole.keys --record j.keys
+  for file in p t j; do
+    verdict=$(cd "$work" && env -u DISPLAY "$launcher" --verify "$folder/$file.keys" 2>&1) ||
+      fail "the installed game's --verify of its own $file.keys: $verdict"
+    case "$verdict" in *": verified, "*", taken over at step "*) ;; *) fail "$file.keys: $verdict" ;; esac
+    [ "$("$sim" --verify "$folder/$file.keys" 2>&1)" = "$verdict" ] ||
+      fail "$file.keys: the simulator says $("$sim" --verify "$folder/$file.keys" 2>&1)"
+  done
+  echo "$launcher: practice, take-over and a jump from another folder verify as the simulator's"
+}
