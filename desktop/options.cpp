@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "game/take_over.hpp"
+#include "system/numbers.hpp"
 #include "system/printable.hpp"
 
 #ifndef QV_VERSION
@@ -13,10 +14,22 @@
 namespace qv {
 namespace {
 
-// CLI11 lets an optional<int> through unchecked: the range is ours to check.
+// A whole number as every number of ours is read (system/numbers.hpp), checked before CLI11
+// converts it: nothing of CLI11's own reading (a sign, 0x, blanks) gets through.
+CLI::Validator whole_number(int64_t low, int64_t high, std::string says) {
+  return CLI::Validator(
+      [=](const std::string& text) {
+        return read_whole_number(text, low, high) ? std::string() : says + ", not " + text;
+      },
+      "");
+}
+
 void add_ranged(CLI::App& app, const char* name, std::optional<int>& into, int low, int high,
                 const char* what) {
-  app.add_option(name, into, what)->check(CLI::Range(low, high))->type_name("N");
+  app.add_option(name, into, what)
+      ->check(whole_number(
+          low, high, "a whole number from " + std::to_string(low) + " to " + std::to_string(high)))
+      ->type_name("N");
 }
 
 // An empty file name would quietly mean no file at all: a normal game instead of the replay.
@@ -51,13 +64,8 @@ void describe(CLI::App& app, Options& o) {
   app.add_flag("--scores", o.scores, "print the table of best runs; no window");
 }
 
-// A step of a replay: a whole number from 0 (too large a one fails as it is read).
-const CLI::Validator kStep(
-    [](const std::string& s) {
-      bool digits = !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-      return digits ? "" : "a step is a whole number from 0, not " + s;
-    },
-    "");
+// A step of a replay: a whole number from 0, of at most twelve digits as in a recording.
+const CLI::Validator kStep = whole_number(0, kLastScriptStep, "a step is a whole number from 0");
 
 // The replay options: steps from 0, the speeds the viewer offers, and practice's WHERE.
 void describe_replay(CLI::App& app, Options& o) {

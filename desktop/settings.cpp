@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "front/input.hpp"
+#include "system/numbers.hpp"
 #include "system/platform.hpp"
 #include "system/printable.hpp"
 
@@ -24,12 +25,9 @@ std::string trim(std::string_view s) {
 }
 
 bool parse_int(const char* text, int low, int high, int& out) {
-  std::string t = trim(text);
-  int v = 0;
-  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-  if (ec != std::errc() || end != t.data() + t.size() || v < low || v > high) return false;
-  out = v;
-  return true;
+  std::optional<int64_t> v = read_whole_number(trim(text), low, high);
+  if (v) out = static_cast<int>(*v);
+  return v.has_value();
 }
 
 bool parse_bool(const char* text, bool& out) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "game/recording_format.hpp"
+#include "system/numbers.hpp"
 #include "system/platform.hpp"
 
 namespace qv {
@@ -23,14 +24,6 @@ bool parse_key_word(const std::string& word, uint8_t& keys, uint8_t& taps) {
     }
   }
   return false;
-}
-
-bool parse_number(const std::string& text, size_t most_digits, int64_t& value) {
-  if (text.empty() || text.size() > most_digits) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  value = std::stoll(text);
-  return true;
 }
 
 // No line of a script or a recording comes near this; an endless one is refused, not read.
@@ -69,8 +62,9 @@ class ScriptReader {
     RecordingLine recording_line = read_recording_line(words, out_, why);
     if (recording_line == RecordingLine::refused) return fail(why);
     if (recording_line == RecordingLine::read) return true;
-    int64_t step = 0;
-    if (!parse_number(words[0], 12, step)) return fail("expected 'STEP KEYS'");
+    std::optional<int64_t> read_step = read_whole_number(words[0], 0, kLastScriptStep);
+    if (!read_step) return fail("expected 'STEP KEYS'");
+    int64_t step = *read_step;
     if (!in_step_order(out_, step, why)) return fail(why);
     if (words.size() == 2 && (words[1] == "close" || words[1] == "end"))
       return stop(words[1], step);
@@ -88,10 +82,10 @@ class ScriptReader {
 
  private:
   bool seed(const std::vector<std::string>& words) {
-    int64_t seed = 0;
-    if (out_.seed || words.size() != 2 || !parse_number(words[1], 10, seed) || seed > UINT32_MAX)
-      return fail("expected one 'seed N' with N from 0 to 4294967295");
-    out_.seed = static_cast<uint32_t>(seed);
+    std::optional<int64_t> seed =
+        words.size() == 2 ? read_whole_number(words[1], 0, UINT32_MAX) : std::nullopt;
+    if (out_.seed || !seed) return fail("expected one 'seed N' with N from 0 to 4294967295");
+    out_.seed = static_cast<uint32_t>(*seed);
     return true;
   }
 

@@ -23,6 +23,9 @@ enum SimKey : uint8_t {
   kSimDown = kKeyDown
 };
 
+// The latest step a script may name: twelve digits.
+constexpr int64_t kLastScriptStep = 999999999999;
+
 struct KeyLine {
   int64_t step;      // from this step on...
   uint8_t keys;      // ...exactly these keys are held,

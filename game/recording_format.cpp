@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "game/game_hash.hpp"
+#include "system/numbers.hpp"
 
 #ifndef QV_VERSION
 #define QV_VERSION "0.0.0"
@@ -26,19 +27,19 @@ void append_step(std::string& out, const char* word, int64_t step) {
 }
 
 bool read_number(std::string_view text, int64_t lo, int64_t hi, int64_t& value) {
-  if (text.empty() || text.size() > 12 || text[0] == '+') return false;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && value >= lo && value <= hi;
+  std::optional<int64_t> n = read_whole_number(text, lo, hi);
+  if (n) value = *n;
+  return n.has_value();
 }
 
 // Exactly 16 hexadecimal digits, as the writer puts them.
 bool read_check_value(std::string_view text, uint64_t& value) {
-  if (text.size() != 16) return false;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  return ec == std::errc() && end == text.data() + text.size();
+  std::optional<uint64_t> n = read_hex_number(text, 16);
+  if (n) value = *n;
+  return n.has_value();
 }
 
-constexpr int64_t kLastStep = 999999999999;  // twelve digits, as the key lines allow
+constexpr int64_t kLastStep = kLastScriptStep;
 
 bool has_steps(const KeyScript& s) {
   return !s.lines.empty() || !s.checks.empty() || !s.scores.empty() || s.closed_after ||

@@ -1,11 +1,11 @@
 #include "game/take_over.hpp"
 
 #include <algorithm>
-#include <charconv>
 
 #include "game/game_hash.hpp"
 #include "game/unseen_steps.hpp"
 #include "stage/stage.hpp"
+#include "system/numbers.hpp"
 
 namespace qv {
 namespace {
@@ -67,12 +67,9 @@ std::optional<TakeOver> practice(const KeyScript& route, int32_t frame, const Ga
 
 std::optional<int32_t> practice_frame(const std::string& where) {
   if (where == "boss") return kBossArrival;
-  int32_t frame = 0;
-  auto [end, ec] = std::from_chars(where.data(), where.data() + where.size(), frame);
-  if (ec != std::errc() || end != where.data() + where.size() || frame < kFirstPracticeFrame ||
-      frame > kLastPracticeFrame)
-    return std::nullopt;
-  return frame;
+  std::optional<int64_t> frame = read_whole_number(where, kFirstPracticeFrame, kLastPracticeFrame);
+  if (!frame) return std::nullopt;
+  return static_cast<int32_t>(*frame);
 }
 
 }  // namespace qv

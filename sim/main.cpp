@@ -13,6 +13,7 @@
 #include "game/verify.hpp"
 #include "sim/simulator.hpp"
 #include "system/media_files.hpp"
+#include "system/numbers.hpp"
 #include "system/platform.hpp"
 #include "system/printable.hpp"
 
@@ -23,12 +24,8 @@ constexpr const char* kUsage =
     "                     [--shot STEP:FILE.png]... [--close STEP] [--record FILE]\n"
     "       quelvaris-sim --verify FILE...\n";
 
-std::optional<int64_t> number(const char* text, int64_t lo, int64_t hi) {
-  char* end = nullptr;
-  errno = 0;
-  long long v = std::strtoll(text, &end, 10);
-  if (errno || !end || *end || end == text || v < lo || v > hi) return std::nullopt;
-  return v;
+std::optional<int64_t> number(std::string_view text, int64_t lo, int64_t hi) {
+  return qv::read_whole_number(text, lo, hi);
 }
 
 // Exit statuses: 1 a file could not be written, 2 bad options or key script, 3 a run-time
@@ -100,8 +97,9 @@ int main(int argc, char** argv) {
       record_path = value;
     } else if (arg == "--shot") {
       const char* colon = std::strchr(value, ':');
-      auto v =
-          colon ? number(std::string(value, colon).c_str(), 0, INT64_C(1) << 40) : std::nullopt;
+      auto v = colon ? number(std::string_view(value, static_cast<size_t>(colon - value)), 0,
+                              INT64_C(1) << 40)
+                     : std::nullopt;
       if (!v || !colon[1]) return fail("--shot takes STEP:FILE.png");
       shots.emplace(*v, colon + 1);
     } else {
