@@ -65,7 +65,7 @@ ReplayViewer::ReplayViewer(Game& game, AudioSink& sink, const KeyScript& recordi
       recording_(recording),
       keys_(recording.lines),
       trace_(game.observer()),
-      length_(recording.last_step().value_or(latest_step(recording))),
+      stop_(recording),
       unseen_steps_(game) {}
 
 void ReplayViewer::start(int64_t from) {
@@ -144,7 +144,7 @@ bool ReplayViewer::scout(const Clock& real, uint64_t budget_us) {
 bool ReplayViewer::scout_step() {
   int64_t last_kept = trail_.latest().step();
   if (last_kept > scout_->current_step()) scout_steps_->restore(trail_.latest());
-  if (scout_->current_step() >= length_ || scout_->ended()) return false;
+  if (!stop_.goes_on(*scout_)) return false;
   int64_t next = scout_->current_step() + 1;
   scout_steps_->step(keys_.at(next));
   trail_.after_step(*scout_steps_);
@@ -177,7 +177,7 @@ void ReplayViewer::step_back() {
 }
 
 void ReplayViewer::jump_to(int64_t step) {
-  step = std::clamp<int64_t>(step, 0, length_);
+  step = std::clamp<int64_t>(step, 0, length());
   if (step != position()) {
     hear(false);
     // A trace gets every step once: past the furthest step traced, none may be skipped by a
@@ -193,7 +193,7 @@ void ReplayViewer::jump_to(int64_t step) {
 
 void ReplayViewer::run_unseen_to(int64_t step) {
   unseen_ = true;
-  while (position() < step && !game_.ended()) run_step();
+  while (position() < step && !at_end()) run_step();
   unseen_steps_.settle();
   unseen_ = false;
 }

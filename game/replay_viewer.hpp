@@ -23,6 +23,7 @@
 
 #include "game/game.hpp"
 #include "game/key_script.hpp"
+#include "game/replay_stop.hpp"
 #include "game/snapshot.hpp"
 #include "game/unseen_steps.hpp"
 
@@ -92,9 +93,9 @@ class ReplayViewer {
   uint64_t next_due_us() const;
 
   int64_t position() const { return game_.current_step(); }
-  int64_t length() const { return length_; }
+  int64_t length() const { return stop_.last_step(); }
   // At the recording's last step, or where the game ended itself.
-  bool at_end() const { return position() >= length_ || game_.ended(); }
+  bool at_end() const { return !stop_.goes_on(game_); }
   int64_t furthest() const { return furthest_; }
 
   double speed() const { return speed_; }
@@ -114,7 +115,7 @@ class ReplayViewer {
   void jump_by(int64_t steps) { jump_to(position() + steps); }
   void jump_to(int64_t step);
   void home() { jump_to(0); }
-  void end() { jump_to(length_); }
+  void end() { jump_to(length()); }
 
   // Told after a jump or a step while paused, with the game at its new step: the host shows
   // the play surface (the game's own refresh does not run while the viewer runs unseen).
@@ -140,7 +141,7 @@ class ReplayViewer {
   RecordedKeys keys_;
   HandlerObserver* trace_;
   SnapshotTrail trail_;
-  int64_t length_;
+  ReplayStop stop_;
   int64_t furthest_ = 0;
   double speed_ = 1;
   bool paused_ = false;

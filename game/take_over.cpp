@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/game_hash.hpp"
+#include "game/replay_stop.hpp"
 #include "game/unseen_steps.hpp"
 #include "stage/stage.hpp"
 #include "system/numbers.hpp"
@@ -15,11 +16,11 @@ namespace {
 template <typename Enough>
 void replay(const KeyScript& recording, Game& game, Enough&& enough) {
   ScriptKeys keys(recording.lines);
-  int64_t last = recording.last_step().value_or(latest_step(recording));
+  ReplayStop stop(recording);
   UnseenSteps unseen(game);
   game.start(recording.seed.value_or(1));
   if (enough(nullptr)) return;
-  while (game.current_step() < last && !game.ended()) {
+  while (stop.goes_on(game)) {
     StepKeys k = keys.next(game.current_step() + 1);
     unseen.step(k);
     if (enough(&k)) break;

@@ -9,6 +9,7 @@
 #include "game/credits.hpp"
 #include "game/game_hash.hpp"
 #include "game/recording_format.hpp"
+#include "game/replay_stop.hpp"
 #include "system/checked_int.hpp"
 #include "system/media.hpp"
 #include "system/media_files.hpp"
@@ -34,22 +35,19 @@ Verdict failed(int64_t step, std::string text) {
 class Replay {
  public:
   Replay(const KeyScript& r, const std::string& data_folder)
-      : r_(r), game_(sink_, KeySource::replay), keys_(r.lines), last_(latest_step(r)) {
+      : r_(r), game_(sink_, KeySource::replay), keys_(r.lines), stop_(r), last_(stop_.last_step()) {
     game_.media().set_folder(data_folder);
     // Nobody sees a verification and no check value covers a pixel: nothing is drawn.
     game_.context().drawing = false;
-    if (r.closed_after) last_ = *r.closed_after;
-    if (r.ended_at) last_ = *r.ended_at;
   }
 
   Verdict run() {
     try {
       game_.start(*r_.seed);
       if (auto wrong = compare()) return *wrong;
-      while (game_.current_step() < last_) {
+      while (stop_.goes_on(game_)) {
         game_.step(keys_.next(game_.current_step() + 1));
         if (auto wrong = compare()) return *wrong;
-        if (game_.ended()) break;
       }
     } catch (const RunTimeError& e) {
       return diverges(std::string(" (the replay stopped: ") + e.what() + ")");
@@ -123,6 +121,7 @@ class Replay {
   Game game_;
   ScriptKeys keys_;
   CreditWatch credits_;
+  ReplayStop stop_;
   int64_t last_;
   size_t next_check_ = 0;
   size_t next_score_ = 0;

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 
+#include "game/replay_stop.hpp"
 #include "game/verify.hpp"
 #include "sim/simulator.hpp"
 #include "system/media_files.hpp"
@@ -31,6 +32,9 @@ std::optional<int64_t> number(std::string_view text, int64_t lo, int64_t hi) {
 // Exit statuses: 1 a file could not be written, 2 bad options or key script, 3 a run-time
 // error of the game.
 constexpr int kWriteFailed = 1;
+
+// How long a plain key script (no recording's seed) plays without --steps.
+constexpr int64_t kPlainScriptSteps = 10000;
 
 // The message names files and options as given: shown with their control characters escaped.
 int fail(const std::string& message, int status = 2) {
@@ -118,7 +122,8 @@ int main(int argc, char** argv) {
   // closing the window if it was closed. Options given on the command line come first.
   const bool close_asked = close_step >= 0;
   if (!seed) seed = script.seed.value_or(1);
-  if (!steps) steps = script.last_step().value_or(10000);
+  const qv::ReplayStop stop(script, steps, kPlainScriptSteps);
+  steps = stop.last_step();
   if (close_step < 0 && script.closed_after) close_step = *script.closed_after;
   // A close or a shot asked for after the last step would never happen.
   if (close_asked && close_step > *steps) {
@@ -159,11 +164,10 @@ int main(int argc, char** argv) {
     if (!take_shots(0)) return fail("cannot write " + unwritten, kWriteFailed);
     bool closed = close_step == 0;
     if (closed) sim.close();
-    while (!closed && sim.current_step() < *steps) {
-      bool going = sim.step();
+    while (!closed && stop.goes_on(sim.game())) {
+      sim.step();
       if (!take_shots(sim.current_step())) return fail("cannot write " + unwritten, kWriteFailed);
-      if (!going) break;
-      if (sim.current_step() == close_step) {
+      if (!sim.ended() && sim.current_step() == close_step) {
         sim.close();
         closed = true;
       }
