@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "audio/soundfont_loader.hpp"
+#include "system/printable.hpp"
 #include "system/regular_file.hpp"
 
 namespace qv {
@@ -52,7 +53,7 @@ std::string soundfont_to_use(const std::string& chosen) {
   if (chosen.empty()) return find_soundfont();
   if (is_soundfont(chosen)) return chosen;
   std::fprintf(stderr, "quelvaris: %s is no SoundFont that can be read, the usual one is used\n",
-               chosen.c_str());
+               printable(chosen).c_str());
   return find_soundfont();
 }
 

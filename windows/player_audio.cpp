@@ -13,6 +13,7 @@
 #include "audio/midi_device_winmm.hpp"
 #include "audio/midi_out_sink.hpp"
 #include "audio/spsc_ring.hpp"
+#include "system/printable.hpp"
 #include "system/steady_clock.hpp"
 
 namespace qv {
@@ -128,7 +129,7 @@ std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices) {
     std::fprintf(stderr,
                  "quelvaris: on Windows the music plays on Windows' own synthesizer; the "
                  "soundfont %s is not used\n",
-                 choices.soundfont.c_str());
+                 printable(choices.soundfont).c_str());
   return std::make_unique<WindowsAudio>(choices);
 }
 
