@@ -66,7 +66,7 @@ struct BestRuns::Keeper {
     credits.clear();
   }
 
-  ScoreFolder scores;  // the thread's alone
+  ScoreFolder scores;  // the thread's alone, but for the name of its folder
   std::atomic<bool> closing = false;
   std::mutex mutex;
   std::condition_variable wake;
@@ -74,7 +74,7 @@ struct BestRuns::Keeper {
   std::deque<EndedCredit> credits;
   // and from it.
   bool loaded = false;
-  ScoreTable table;                    // as far as it has been read
+  ScoreTable table;                    // once read, and after each credit written
   std::vector<std::string> said;       // warnings not yet shown
   std::optional<std::string> failure;  // the first credit that could not be written
   bool failure_said = false;

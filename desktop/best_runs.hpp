@@ -30,7 +30,7 @@ class BestRuns {
   // the keeper; the warnings of recordings left out, failures, and the rank of a credit that
   // entered are shown as the keeper has them.
   void after_step(const Game& game, const Recorder* recorder, uint64_t now_us);
-  // Tab or a pad's Back: the table as far as it has been read.
+  // Tab or a pad's Back: the table once the keeper has read it, an empty one before.
   void toggle(const Game& game);
 
   struct Keeper;  // what the window and the keeper's thread share

@@ -301,7 +301,8 @@ TEST(RecordedTable, TwoRunsOfOneNameKeepTheirOwnRecordings) {
 }
 
 // A close while the table is being read does not wait for the recording being verified: here
-// one of 150,000 steps, a good part of a second to verify (longer under the sanitizers).
+// one of 150,000 steps, a good part of a second to verify (longer under the sanitizers). A
+// credit that ended meanwhile is written all the same, to be ranked at the next reading.
 TEST_F(ScoreFolderTest, ACloseNeverWaitsForTheTableBeingRead) {
   SilentSink sink;
   Game game(sink, KeySource::keyboard);
@@ -331,6 +332,19 @@ TEST_F(ScoreFolderTest, ACloseNeverWaitsForTheTableBeingRead) {
   Screen screen;
   auto runs = std::make_unique<BestRuns>(screen);
   runs->load("");
+  // Meanwhile a game is over (Space on the title, the ship left where it is: 2200 at step
+  // 824): its credit is handed over, and is in the folder once the window has closed.
+  Game over(sink, KeySource::keyboard);
+  Recorder credit;
+  credit.begin(2);
+  over.start(2);
+  ScriptKeys space({{150, kSimSpace}});
+  while (!credit.news().ended) {
+    StepKeys k = space.next(over.current_step() + 1);
+    over.step(k);
+    credit.after_step(over, k);
+  }
+  runs->after_step(over, &credit, 0);
   std::this_thread::sleep_for(verified / 4);  // well into the verifying
   auto closing = std::chrono::steady_clock::now();
   runs.reset();
@@ -338,6 +352,12 @@ TEST_F(ScoreFolderTest, ACloseNeverWaitsForTheTableBeingRead) {
   data_home ? setenv("XDG_DATA_HOME", saved.c_str(), 1) : unsetenv("XDG_DATA_HOME");
   EXPECT_LT(closed * 4, verified) << "the close took "
                                   << std::chrono::duration<double>(closed).count() << " s";
+  std::vector<std::string> kept;
+  for (const fs::directory_entry& e : fs::directory_iterator(scores))
+    if (e.path().filename() != "long.keys") kept.push_back(read(e.path()));
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0], credit.text());
+  EXPECT_EQ(verify_text(kept[0]).text, "verified, 824 steps, scores 2200 (over)");
 }
 
 }  // namespace
