@@ -202,7 +202,13 @@ bool cut_file(const std::string& name, uint64_t size) {
 FileRead read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
   out.clear();
   std::unique_ptr<void, HandleCloser> file = open_existing(name, GENERIC_READ);
-  if (!file) return {FileRead::unopened, errno_of(GetLastError())};
+  if (!file) {
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesW(path_from_utf8(name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return {FileRead::not_regular, 0};  // a folder, which CreateFileW refuses as denied
+    return {FileRead::unopened, errno_of(error)};
+  }
   LARGE_INTEGER size;
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return {FileRead::not_regular, 0};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
