@@ -256,7 +256,7 @@ class DesktopHost {
     game_.media().resync_sink();
     viewer_.reset();
     cut_trace_back(game_.current_step());
-    recording_.take_over(taken, settings_.settings.replays_kept);
+    recording_.take_over(taken, settings_.settings.replays_kept, practice_.has_value());
     pacer_.start_at(game_.current_step());
     show_frame();
   }

@@ -29,22 +29,24 @@ void GameRecording::start(int keep_automatic, uint32_t seed) {
   open_files(keep_automatic);
 }
 
-void GameRecording::take_over(const TakeOver& taken, int keep_automatic) {
+void GameRecording::take_over(const TakeOver& taken, int keep_automatic, bool practice) {
   if (recorder_.begun()) finish(taken.step);
   taken_over_ = true;
   named_reported_ = automatic_reported_ = false;
   recorder_.take_over(taken);
-  open_files(keep_automatic);
+  open_files(keep_automatic, practice);
   named_.catch_up(recorder_.text(), taken.step, true);
   automatic_.catch_up(recorder_.text(), taken.step, true);
   report_failures();
 }
 
-void GameRecording::open_files(int keep_automatic) {
+void GameRecording::open_files(int keep_automatic, bool practice) {
   std::string error;  // reported with the failures of the writes
   // The player named the file, so it may replace one that is there.
   if (!named_path_.empty()) named_.open(named_path_, true, error);
-  std::string folder = keep_automatic > 0 ? replay_folder() : std::string();
+  std::string folder = keep_automatic <= 0 ? std::string()
+                       : practice          ? practice_folder()
+                                           : replay_folder();
   if (!folder.empty()) {
     automatic_.open(new_replay_path(folder), false, error);
     prune_replays(folder, keep_automatic);

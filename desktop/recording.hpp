@@ -31,15 +31,15 @@ class GameRecording {
   const Recorder& recorder() const { return recorder_; }
   // From here on the game is one taken over from a replay (or a practice, started anew): its
   // recording holds the lines `taken` made up to the handover and then the player's, in the
-  // named file and a new one in the replay folder. A practice recorded before is left where
-  // it stands.
-  void take_over(const TakeOver& taken, int keep_automatic);
+  // named file and a new one in the replay folder, or in the practice folder for a `practice`.
+  // A practice recorded before is left where it stands.
+  void take_over(const TakeOver& taken, int keep_automatic, bool practice = false);
   bool taken_over() const { return taken_over_; }
 
  private:
   void catch_up(int64_t step);
   void finish(int64_t step);
-  void open_files(int keep_automatic);
+  void open_files(int keep_automatic, bool practice = false);
   void report_failures();
 
   std::string named_path_;

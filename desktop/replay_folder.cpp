@@ -30,6 +30,11 @@ std::string replay_folder() {
   return made(replay_folder_place());
 }
 
+std::string practice_folder() {
+  fs::path replays = replay_folder_place();
+  return made(replays.empty() ? replays : replays / "practice");
+}
+
 std::string scores_folder() {
   return made(scores_folder_place());
 }

@@ -1,6 +1,6 @@
 // The folder every game is recorded to on its own: $XDG_STATE_HOME/quelvaris/replays/ (by
 // default ~/.local/state/quelvaris/replays/), one file a game named by its date and time, the
-// newest few kept.
+// newest few kept; practice games in a folder of their own inside it.
 #pragma once
 
 #include <compare>
@@ -12,6 +12,11 @@ namespace qv {
 // The folder, made if missing; empty when there is no home to put it in or it cannot be made
 // (a home nobody may write keeps no recordings, and is not nagged about it).
 std::string replay_folder();
+// The folder practice games are recorded to, apart from the games played: replays/practice/,
+// made if missing, kept to the same number of games, so that practising (R starts a new
+// practice game each time) never pushes a real game out of the replay folder. Empty as
+// replay_folder() is.
+std::string practice_folder();
 // The folder of the table of best runs: $XDG_DATA_HOME/quelvaris/scores/ (by default
 // ~/.local/share/quelvaris/scores/), made if missing; empty as replay_folder() is.
 std::string scores_folder();

@@ -6,9 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "desktop/replay_folder.hpp"
 #include "game/game_hash.hpp"
@@ -23,13 +21,8 @@ namespace fs = std::filesystem;
 constexpr const char* kIndexName = "index";
 constexpr const char* kIndexHead =
     "# quelvaris scores index 1: a listing, made again from the recordings";
-constexpr size_t kLargestRecording = 16 << 20;
-
-uint64_t hash_of(const std::string& bytes) {
-  Fnv1a64 h;
-  for (char c : bytes) h.byte(static_cast<uint8_t>(c));
-  return h.value();
-}
+// Twenty lines of about a hundred characters; anything far past that is no index of ours.
+constexpr size_t kLargestIndex = 64 << 10;
 
 std::string format_date(std::time_t when) {
   std::tm local{};
@@ -58,46 +51,10 @@ std::string date_of(const fs::path& file) {
 
 // NAME HASH two|ten SCORE over|ending FRAME DATE TIME, one line a recording.
 std::string index_line(const ScoreEntry& e, uint64_t hash) {
-  char hex[17];
-  for (int i = 0; i < 16; ++i) hex[i] = "0123456789abcdef"[(hash >> (60 - 4 * i)) & 15];
-  hex[16] = 0;
-  return e.recording + " " + hex + (e.start == CreditStart::title ? " two " : " ten ") +
-         std::to_string(e.score) + " " + credit_end_name(e.how) + " " +
-         std::to_string(e.stage_count) + " " + e.date + "\n";
-}
-
-// The index as it was written, to be written again only when the table differs from it.
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// What the recording proves: the last credit in it, begun on the title.
-std::optional<ScoreEntry> proven_entry(const std::string& bytes, const std::string& data_folder,
-                                       std::string& why) {
-  std::istringstream in(bytes);
-  Verdict verdict = verify_text(in, data_folder);
-  if (verdict.status != 0) {
-    why = verdict.text;
-    return std::nullopt;
-  }
-  if (verdict.taken_over_at) {
-    why = "a game taken over from a replay, or practised, never enters it";
-    return std::nullopt;
-  }
-  if (verdict.credits.empty() || !verdict.credits.back().game_start) {
-    why = "it proves no credit of a game begun on the title";
-    return std::nullopt;
-  }
-  const ProvenCredit& c = verdict.credits.back();
-  ScoreEntry e;
-  e.start = *c.game_start;
-  e.score = c.line.score;
-  e.how = c.line.how;
-  e.stage_count = c.stage_count;
-  return e;
+  std::string line = e.recording + " ";
+  append_hex(line, hash);
+  return line + (e.start == CreditStart::title ? " two " : " ten ") + std::to_string(e.score) +
+         " " + credit_end_name(e.how) + " " + std::to_string(e.stage_count) + " " + e.date + "\n";
 }
 
 }  // namespace
@@ -106,8 +63,12 @@ std::vector<std::string> ScoreFolder::load(const std::atomic<bool>* stop) {
   std::vector<std::string> warnings;
   table_ = ScoreTable();
   hashes_.clear();
+  remove_stale_temporaries(folder_);
   fs::path folder = path_from_utf8(folder_);
-  std::string indexed_text = read_text(folder / kIndexName);
+  // Read only to tell whether it must be written again: a pipe, a device or a huge file there
+  // reads as no index, and is replaced.
+  std::string indexed_text;
+  read_regular_file(utf8_from_path(folder / kIndexName), kLargestIndex, indexed_text);
   std::vector<ScoreEntry> entries;
   std::map<std::string, uint64_t> hashes;
   std::error_code ec;
@@ -118,15 +79,9 @@ std::vector<std::string> ScoreFolder::load(const std::atomic<bool>* stop) {
     }
     std::string name = utf8_from_path(file.path().filename());
     if (!name.ends_with(".keys") || name.find_first_of(" \t\n") != std::string::npos) continue;
-    std::vector<uint8_t> raw;
-    std::string why = "it cannot be read";
-    std::optional<ScoreEntry> entry;
-    uint64_t hash = 0;
-    if (read_regular_file(utf8_from_path(file.path()), kLargestRecording, raw)) {
-      std::string bytes(raw.begin(), raw.end());
-      hash = hash_of(bytes);
-      entry = proven_entry(bytes, data_folder_, why);
-    }
+    std::string bytes, why;
+    std::optional<ScoreEntry> entry =
+        proven_entry(verify_file(utf8_from_path(file.path()), data_folder_, &bytes), why);
     if (!entry) {
       warnings.push_back("the recording " + utf8_from_path(file.path()) +
                          " is left out of the table of best runs: " + why);
@@ -135,7 +90,7 @@ std::vector<std::string> ScoreFolder::load(const std::atomic<bool>* stop) {
     entry->recording = name;
     entry->date = date_of(file.path());
     entries.push_back(*entry);
-    hashes[name] = hash;
+    hashes[name] = hash_of_bytes(bytes);
   }
   hashes_ = std::move(hashes);
   std::vector<ScoreEntry> left;
@@ -165,7 +120,7 @@ std::optional<int> ScoreFolder::add(CreditStart start, const CreditNews& news,
   entry.date = date_of(path);
   std::vector<ScoreEntry> left;
   std::optional<int> place = table_.offer(entry, &left);
-  hashes_[entry.recording] = hash_of(recording);
+  hashes_[entry.recording] = hash_of_bytes(recording);
   remove_left(left);
   write_index();
   return place;

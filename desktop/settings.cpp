@@ -3,12 +3,12 @@
 #include <SDL.h>
 #include <ini.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "front/input.hpp"
@@ -62,12 +62,14 @@ bool parse_keys(const char* text, std::vector<std::string>& out, std::string& pa
 // The longest line read; a longer one is a fault of its own. inih's own buffer is far shorter
 // (200 bytes) unless told otherwise, and it would cut a line and read the rest as the next.
 constexpr size_t kLongestLine = 4096;
+// A file of settings is a few hundred bytes; one past this is no settings file of ours.
+constexpr size_t kLargestSettings = 1 << 20;
 
 // The reader hands inih one whole line of the file at a time, counting them, so that a value
 // found bad can be named by its line (the packaged inih does not pass line numbers to the
 // handler) and a line too long is named and left out rather than cut.
 struct Reading {
-  FILE* file = nullptr;
+  std::string_view rest;  // of the file, read whole
   std::string path;
   int line = 0;
   Settings settings;
@@ -75,23 +77,22 @@ struct Reading {
   std::string text;  // the line being read
 };
 
-// The next line of the file with its newline, and its length without it; false at the end or
-// on a read fault. Of a line too long to use only the start is kept, however long it runs.
-bool next_line(FILE* file, std::string& text, size_t& length) {
-  text.clear();
-  length = 0;
-  int c;
-  while ((c = std::getc(file)) != EOF && c != '\n') {
-    if (++length <= kLongestLine + 1) text.push_back(static_cast<char>(c));
-  }
-  if (c == '\n') text.push_back('\n');
-  return c != EOF || length > 0;
+// The next line of the file with its newline, and its length without it; false at the end.
+// Of a line too long to use only the start is kept.
+bool next_line(std::string_view& rest, std::string& text, size_t& length) {
+  if (rest.empty()) return false;
+  size_t end = rest.find('\n');
+  length = end == std::string_view::npos ? rest.size() : end;
+  text.assign(rest.substr(0, std::min(length, kLongestLine + 1)));
+  if (end != std::string_view::npos) text.push_back('\n');
+  rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+  return true;
 }
 
 char* read_line(char* str, int num, void* stream) {
   auto* r = static_cast<Reading*>(stream);
   size_t length = 0;
-  if (!next_line(r->file, r->text, length)) return nullptr;
+  if (!next_line(r->rest, r->text, length)) return nullptr;
   ++r->line;
   if (length > kLongestLine || r->text.size() + 1 > static_cast<size_t>(num)) {
     std::fprintf(stderr,
@@ -216,29 +217,26 @@ bool write_atomically(const std::string& path, const std::string& text) {
 
 LoadedSettings load_settings(const std::string& path) {
   LoadedSettings loaded;
-  FILE* file = open_file(path, "r");
-  if (!file) {
-    if (errno == ENOENT) return loaded;  // nothing saved yet: the defaults
+  std::string text;
+  FileRead got = read_regular_file(path, kLargestSettings, text);
+  if (!got.ok()) {
+    if (got.outcome == FileRead::unopened && got.error == ENOENT)
+      return loaded;  // nothing saved yet: the defaults
     std::fprintf(stderr, "quelvaris: %s: cannot read the settings (%s), the defaults are used\n",
-                 printable(path).c_str(), std::strerror(errno));
+                 printable(path).c_str(), got.why(kLargestSettings).c_str());
     loaded.writable = false;
     return loaded;
   }
   Reading r;
-  r.file = file;
+  r.rest = text;
   r.path = path;
   let_inih_read_long_lines();
   int error = ini_parse_stream(read_line, &r, on_value, &r);
-  bool read_fault = std::ferror(file) != 0;
-  std::fclose(file);
   if (error > 0)  // a line that is no setting at all
     std::fprintf(stderr, "quelvaris: %s:%d: not a setting, the line is left out\n",
                  printable(path).c_str(), error);
-  if (read_fault)
-    std::fprintf(stderr, "quelvaris: %s: cannot read the settings to the end\n",
-                 printable(path).c_str());
   loaded.settings = r.settings;
-  loaded.writable = error == 0 && !r.faulty && !read_fault;
+  loaded.writable = error == 0 && !r.faulty;
   return loaded;
 }
 
@@ -260,8 +258,15 @@ bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
                  printable(file).c_str());
     return false;
   }
+  std::string old_text;
+  FileRead got = read_regular_file(file, kLargestSettings, old_text);
+  if (!got.ok() && !(got.outcome == FileRead::unopened && got.error == ENOENT)) {
+    std::fprintf(stderr, "quelvaris: %s: cannot read the settings (%s), they are not saved\n",
+                 printable(file).c_str(), got.why(kLargestSettings).c_str());
+    return false;
+  }
   std::vector<std::string> lines;
-  std::ifstream in(path_from_utf8(file));
+  std::istringstream in(old_text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   std::string text;
   for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))

@@ -29,6 +29,28 @@ std::string entry_line(int place, const ScoreEntry& e, bool with_recording) {
 
 }  // namespace
 
+std::optional<ScoreEntry> proven_entry(const Verdict& verdict, std::string& why) {
+  if (verdict.status != 0) {
+    why = verdict.text;
+    return std::nullopt;
+  }
+  if (verdict.taken_over_at) {
+    why = "a game taken over from a replay, or practised, never enters it";
+    return std::nullopt;
+  }
+  if (verdict.credits.empty() || !verdict.credits.back().game_start) {
+    why = "it proves no credit of a game begun on the title";
+    return std::nullopt;
+  }
+  const ProvenCredit& c = verdict.credits.back();
+  ScoreEntry e;
+  e.start = *c.game_start;
+  e.score = c.line.score;
+  e.how = c.line.how;
+  e.stage_count = c.stage_count;
+  return e;
+}
+
 std::optional<int> score_list_of(CreditStart start) {
   if (start == CreditStart::title) return 0;
   if (start == CreditStart::title_ten_ships) return 1;
@@ -57,6 +79,17 @@ std::optional<int> ScoreTable::offer(const ScoreEntry& entry, std::vector<ScoreE
     if (left) left->push_back(list.back());
     list.pop_back();
   }
+  return place;
+}
+
+std::optional<int> RecordedTable::offer(ScoreEntry entry, std::string recording) {
+  const std::string stem = entry.recording;
+  for (int n = 2; recordings_.count(entry.recording); ++n)
+    entry.recording = stem + "-" + std::to_string(n);
+  std::vector<ScoreEntry> left;
+  std::optional<int> place = table_.offer(entry, &left);
+  if (place) recordings_[entry.recording] = std::move(recording);
+  for (const ScoreEntry& gone : left) recordings_.erase(gone.recording);
   return place;
 }
 

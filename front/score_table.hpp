@@ -6,11 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "game/credits.hpp"
+#include "game/verify.hpp"
 
 namespace qv {
 
@@ -22,6 +24,12 @@ struct ScoreEntry {
   std::string date;         // "2026-12-08 14:03:55", local time
   std::string recording;    // the name of its recording
 };
+
+// What a verdict puts in the table: the last credit the recording proves, when its game began on
+// the title. Nothing, with the reason in `why`, for a recording that does not verify, a game
+// taken over from a replay or practised, or one that proves no such credit. Its date and the
+// name of its recording are the keeper's to give.
+std::optional<ScoreEntry> proven_entry(const Verdict& verdict, std::string& why);
 
 // Which list a start's credits go to: 0 for Space, 1 for Left with ten ships; nothing for a
 // continue or a restart, whose credits belong to the list of their game's start.
@@ -43,6 +51,23 @@ class ScoreTable {
 
  private:
   std::vector<ScoreEntry> lists_[2];
+};
+
+// A table that holds the text of each entry's recording (the page keeps both in the browser's
+// storage). Every entry is kept under a name of its own: an entry offered under a name the
+// table holds already (two runs that ended within one second, a name stored twice) gets the
+// next free "NAME-2", "NAME-3"..., so that no run takes another's recording.
+class RecordedTable {
+ public:
+  // Its place when it enters, its recording kept under its name (`entry.recording`, made free);
+  // the recordings of the entries it pushes out go.
+  std::optional<int> offer(ScoreEntry entry, std::string recording);
+  const ScoreTable& table() const { return table_; }
+  const std::string& recording_of(const std::string& name) const { return recordings_.at(name); }
+
+ private:
+  ScoreTable table_;
+  std::map<std::string, std::string> recordings_;  // of the entries, by name
 };
 
 // The table as lines of text, both lists with their headings: for `quelvaris --scores` and,

@@ -48,4 +48,14 @@ uint64_t check_value(const Game& game) {
   return h.value();
 }
 
+uint64_t hash_of_bytes(std::string_view bytes) {
+  Fnv1a64 h;
+  for (char c : bytes) h.byte(static_cast<uint8_t>(c));
+  return h.value();
+}
+
+void append_hex(std::string& out, uint64_t value) {
+  for (int shift = 60; shift >= 0; shift -= 4) out += "0123456789abcdef"[(value >> shift) & 15];
+}
+
 }  // namespace qv

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace qv {
@@ -33,6 +34,11 @@ class Fnv1a64 {
   static constexpr uint64_t kPrime = 0x100000001b3u;
   uint64_t value_ = kOffsetBasis;
 };
+
+// The hash of a run of bytes (a recording's, in the table's index).
+uint64_t hash_of_bytes(std::string_view bytes);
+// A hash as the recordings and the index write it: 16 lowercase hexadecimal digits.
+void append_hex(std::string& out, uint64_t value);
 
 // The hash of the whole game as it stands: the step and whether the program has ended, every
 // key the game was given on its way, the state record, the score label, the three timers, the

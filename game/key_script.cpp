@@ -1,7 +1,5 @@
 #include "game/key_script.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <istream>
 #include <sstream>
 
@@ -148,23 +146,19 @@ bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& 
 }
 
 bool read_key_script(const std::string& path, KeyScript& out, std::string& error) {
-  std::error_code ec;
-  std::ifstream in;
-  const std::filesystem::path native = path_from_utf8(path);
-  if (std::filesystem::is_regular_file(native, ec)) in.open(native, std::ios::binary);
-  if (!in.is_open() || !in) {
-    error = path + ": cannot read it";
+  std::string bytes;
+  FileRead got = read_regular_file(path, kLargestKeyScript, bytes);
+  if (!got.ok()) {
+    out = KeyScript{};
+    error = path + ": cannot read it (" + got.why(kLargestKeyScript) + ")";
     return false;
   }
+  std::istringstream in(std::move(bytes));
   if (!parse_key_script(in, out, error)) {
     error = path + ": " + error;
     return false;
   }
   if (!out.cut_line.empty()) out.cut_line = path + ": " + out.cut_line;
-  if (in.bad()) {
-    error = path + ": cannot read it";
-    return false;
-  }
   return true;
 }
 

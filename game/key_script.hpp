@@ -3,6 +3,7 @@
 // were tapped within one step, and where the game stopped.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -74,9 +75,13 @@ struct KeyScript {
 // last line, when no newline ends it, may be incomplete: it is left out and named in cut_line.
 bool parse_key_script(std::istream& in, KeyScript& out, std::string& error);
 bool parse_key_script(std::istream& in, std::vector<KeyLine>& out, std::string& error);
-// Reads a key script from a file: false with one line naming the file (and the line) when it
-// cannot be read or is malformed.
+// Reads a key script from a file of at most kLargestKeyScript bytes, a regular file read
+// whole through the system's bounded reader: false with one line naming the file (and the line,
+// or why it could not be read) when it cannot be read or is malformed.
 bool read_key_script(const std::string& path, KeyScript& out, std::string& error);
+// A recording of a game continued for days (five million steps) takes under 3 MiB; a script
+// past this is no recording of ours, and would cost memory for nothing.
+constexpr size_t kLargestKeyScript = 64u << 20;
 
 // Plays a script's keys step by step, as the game takes them.
 class ScriptKeys {

@@ -167,9 +167,7 @@ void append_score_line(std::string& out, const ScoreLine& score) {
 void append_check_line(std::string& out, const CheckLine& check) {
   append_step(out, "check", check.step);
   out += ' ';
-  char hex[17];
-  for (int i = 0; i < 16; ++i) hex[i] = "0123456789abcdef"[(check.value >> (60 - 4 * i)) & 15];
-  out.append(hex, 16);
+  append_hex(out, check.value);
   out += '\n';
 }
 

@@ -5,6 +5,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "game/credits.hpp"
 #include "game/game_hash.hpp"
@@ -14,6 +15,7 @@
 #include "system/media.hpp"
 #include "system/media_files.hpp"
 #include "system/printable.hpp"
+#include "system/platform.hpp"
 
 namespace qv {
 namespace {
@@ -133,6 +135,8 @@ class Replay {
 }  // namespace
 
 Verdict verify_recording(const KeyScript& r, const std::string& data_folder) {
+  if (r.last_step().value_or(0) > kLongestVerifiedSteps)
+    return failed(0, "longer than two hours: not verified");
   if (r.checks.empty()) {
     return failed(0, r.format < 2 ? "format 1, no check values: it replays, but proves nothing"
                                   : "no check values: it replays, but proves nothing");
@@ -145,7 +149,7 @@ namespace {
 
 // A recording the reader refused: of a newer format, tampered with (a line moved out of the
 // order of the steps), or malformed.
-Verdict refused(const KeyScript& r, std::string error, const std::string& path) {
+Verdict refused(const KeyScript& r, std::string error) {
   if (r.format > kNewestRecordingFormat)
     return Verdict{2,  0,  "made by a newer Quelvaris: format " + std::to_string(r.format),
                    {}, {}, std::nullopt};
@@ -153,23 +157,40 @@ Verdict refused(const KeyScript& r, std::string error, const std::string& path) 
     return failed(*r.out_of_order_at,
                   "diverges at " + step_text(*r.out_of_order_at) + " (a line out of order)");
   }
-  if (!path.empty() && error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
   return Verdict{2, 0, error, {}, {}, std::nullopt};
+}
+
+Verdict too_large() {
+  return failed(0, "larger than " + size_text(kLargestVerifiedRecording) + ": not verified");
 }
 
 }  // namespace
 
-Verdict verify_file(const std::string& path, const std::string& data_folder) {
-  KeyScript r;
-  std::string error;
-  if (!read_key_script(path, r, error)) return refused(r, error, path);
-  return verify_recording(r, data_folder);
+Verdict verify_file(const std::string& path, const std::string& data_folder, std::string* read) {
+  std::string own;
+  std::string& bytes = read ? *read : own;
+  FileRead got = read_regular_file(path, kLargestVerifiedRecording, bytes);
+  if (got.outcome == FileRead::too_large) return too_large();
+  if (!got.ok())
+    return Verdict{2,  0,  "cannot read it (" + got.why(kLargestVerifiedRecording) + ")",
+                   {}, {}, std::nullopt};
+  return verify_text(bytes, data_folder);
 }
 
 Verdict verify_text(std::istream& in, const std::string& data_folder) {
+  std::string text;
+  char buffer[4096];
+  while (text.size() <= kLargestVerifiedRecording && in.read(buffer, sizeof buffer).gcount() > 0)
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+  return verify_text(text, data_folder);
+}
+
+Verdict verify_text(std::string_view text, const std::string& data_folder) {
+  if (text.size() > kLargestVerifiedRecording) return too_large();
   KeyScript r;
   std::string error;
-  if (!parse_key_script(in, r, error)) return refused(r, error, "");
+  std::istringstream in{std::string(text)};
+  if (!parse_key_script(in, r, error)) return refused(r, error);
   return verify_recording(r, data_folder);
 }
 

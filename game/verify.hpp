@@ -3,10 +3,12 @@
 // does the recording prove its scores.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/credits.hpp"
@@ -23,6 +25,14 @@ struct ProvenCredit {
   std::optional<CreditStart> game_start;
 };
 
+// What a verifier takes on, here and wherever recordings are verified (an online board of
+// best runs takes the same): two hours of play, and a file of at most 1 MiB. A real game takes
+// from half a byte to a byte and a half a step (its check lines alone a third of a byte), so two
+// hours of it fit. A recording past either is not verified, at once, before any replaying,
+// which would cost about 5 µs a step; it still replays, and can be watched.
+constexpr int64_t kLongestVerifiedSteps = 720000;  // two hours at 100 steps a second
+constexpr size_t kLargestVerifiedRecording = 1u << 20;
+
 struct Verdict {
   // 0: verified. 1: it does not prove what it claims (it diverges, a score is not reached,
   // a check value is missing, or it has none). 2: it cannot be read, is malformed or is of a
@@ -37,12 +47,17 @@ struct Verdict {
   std::optional<int64_t> taken_over_at;
 };
 
-// Replays a recording read with read_key_script().
+// Replays a recording read with read_key_script(); one that goes on past
+// kLongestVerifiedSteps is refused first.
 // The music is found in `data_folder` (the folder that holds `bgm&se`; empty for the working
 // folder), as the game that recorded it found its own: the tune is part of every check value.
 Verdict verify_recording(const KeyScript& recording, const std::string& data_folder = {});
-// Reads the file, or the text, and verifies it.
-Verdict verify_file(const std::string& path, const std::string& data_folder = {});
+// Reads the file, or the text, and verifies it; one of over kLargestVerifiedRecording bytes is
+// refused unread. The file is read once, through the system's bounded reader, and what was
+// read is left in `bytes` when asked for.
+Verdict verify_file(const std::string& path, const std::string& data_folder = {},
+                    std::string* bytes = nullptr);
+Verdict verify_text(std::string_view text, const std::string& data_folder = {});
 Verdict verify_text(std::istream& in, const std::string& data_folder = {});
 
 // `PROGRAM --verify FILE...`: one line a file on `out` ("FILE: verified, ..."), a warning on

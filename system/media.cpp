@@ -159,8 +159,10 @@ const Media::Files::value_type& Media::load(std::string_view name) {
   if (it != files_.end()) return *it;
   Loaded f;
   std::vector<uint8_t> bytes;
-  f.found = read_regular_file(
-      folder_.empty() ? std::string(path) : folder_ + "/" + std::string(path), kLargestFile, bytes);
+  f.found =
+      read_regular_file(folder_.empty() ? std::string(path) : folder_ + "/" + std::string(path),
+                        kLargestFile, bytes)
+          .ok();
   if (f.found) {
     if (auto song = parse_midi(bytes.data(), bytes.size()))
       f.song = std::make_unique<MidiSong>(std::move(*song));

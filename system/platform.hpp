@@ -42,8 +42,20 @@ bool can_write_file(const std::string& name, std::string& why);
 
 // Writes `bytes` to a new file beside `name` and puts it in its place once it is whole on the
 // disk, so that the old file stays whole if anything fails; the new file keeps the old one's
-// permissions (a new one is the user's alone). False with errno set.
+// permissions (a new one is the user's alone). False with errno set to the cause of the failure
+// (a full disk, a file too large), never to what an earlier call left there.
+// The new file is named `name` + kTemporaryMark + six letters; a program killed while writing
+// leaves it behind, and the next replace_file of `name` removes such stale ones.
 bool replace_file(const std::string& name, const std::string& bytes);
+
+// What names the temporaries of replace_file, and how old one is before it is taken for a
+// leftover of a program killed while writing (a write takes milliseconds; another game running
+// beside this one may be writing a fresh one).
+constexpr std::string_view kTemporaryMark = ".quelvaris-new-";
+constexpr int kStaleTemporarySeconds = 600;
+// Deletes the stale temporaries of replace_file in `folder`: of the file `of` only, or of any
+// file when `of` is empty. Only regular files named as replace_file names them are touched.
+void remove_stale_temporaries(const std::string& folder, std::string_view of = {});
 
 // The file a name stands for, through its symbolic links: a file kept as a link (into a folder
 // of dotfiles) is the link's target, and the link stays. A link to nowhere names the file it
@@ -53,9 +65,26 @@ std::string file_behind_links(std::string name);
 // True when the file is there and marked as not to be written (or this user may not write it).
 bool read_only_file(const std::string& name);
 
-// Reads a regular file of at most `most` bytes, whole. False for anything else: missing, a
-// folder, a pipe or a device (opening one never waits), larger, or cut short while read.
-bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out);
+// What came of reading a file by its name.
+struct FileRead {
+  enum Outcome { read, unopened, not_regular, too_large, short_read };
+  Outcome outcome = read;
+  int error = 0;  // errno of `unopened` and `short_read`
+  bool ok() const { return outcome == read; }
+  // Why it was not read, for a message: "No such file or directory", "not a regular file",
+  // "larger than 1 MiB"; `most` is the bound it was read with.
+  std::string why(size_t most) const;
+};
+
+// The one reader of every file a player or a stranger hands the program (recordings, key
+// scripts, the table's index, the music): a regular file of at most `most` bytes, read whole
+// from the handle opened once, whose kind and size are checked on that handle, never on the
+// name again. Anything else is refused without waiting: missing, a folder, a pipe or a device
+// (opening one never waits), larger, or cut short while read.
+FileRead read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out);
+FileRead read_regular_file(const std::string& name, size_t most, std::string& out);
+// "1 MiB", "64 KiB" or "1000 bytes".
+std::string size_text(size_t bytes);
 
 // The folder the running program lies in, in UTF-8, or "" when the system cannot tell.
 std::string program_folder();

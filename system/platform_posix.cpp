@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -54,19 +56,46 @@ bool can_write_file(const std::string& name, std::string& why) {
   return false;
 }
 
+namespace {
+
+// Every byte, or false with errno saying why: a short write is followed by another, which
+// names the cause (ENOSPC, EFBIG); a write that takes nothing at all is an I/O error.
+bool write_all(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool replace_file(const std::string& name, const std::string& bytes) {
+  std::filesystem::path path(name);
+  remove_stale_temporaries(path.parent_path().string(), path.filename().string());
   struct stat st;
   mode_t mode = ::stat(name.c_str(), &st) == 0 ? st.st_mode & 07777 : S_IRUSR | S_IWUSR;
-  std::string temp = name + ".XXXXXX";
+  std::string temp = name + std::string(kTemporaryMark) + "XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = fchmod(fd, mode) == 0;
-  ok = ok && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), name.c_str()) == 0;
+  bool ok = fchmod(fd, mode) == 0 && write_all(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+  int error = errno;  // of the first failure; the calls after it may set their own
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && std::rename(temp.c_str(), name.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
-    int error = errno;
     unlink(temp.c_str());
     errno = error;
   }
@@ -94,20 +123,27 @@ bool read_only_file(const std::string& name) {
   return !(st.st_mode & S_IWUSR) || ::access(name.c_str(), W_OK) != 0;
 }
 
-bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
+FileRead read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
   int64_t size = 0;
-  int fd = open_regular_file(name, static_cast<int64_t>(most), &size);
-  if (fd < 0) return false;
+  FileRead outcome;
+  out.clear();
+  int fd = open_regular_file(name, static_cast<int64_t>(std::min<size_t>(most, INT64_MAX)), &size,
+                             &outcome);
+  if (fd < 0) return outcome;
   out.resize(static_cast<size_t>(size));
   size_t got = 0;
   while (got < out.size()) {
     ssize_t n = ::read(fd, out.data() + got, out.size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n <= 0) {
+      outcome = {FileRead::short_read, n < 0 ? errno : 0};
+      break;
+    }
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  return got == out.size();  // a file cut short while it was read is no file of ours
+  if (!outcome.ok()) out.clear();  // a file cut short while it was read is no file of ours
+  return outcome;
 }
 
 std::string program_folder() {

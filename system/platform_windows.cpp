@@ -7,6 +7,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -103,27 +104,76 @@ bool read_only_file(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+namespace {
+
+// The errno of a Windows error, so that a failure names its own cause.
+int errno_of(DWORD error) {
+  switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_TOO_LARGE:
+      return EFBIG;
+    default:
+      return EIO;
+  }
+}
+
+}  // namespace
+
 bool replace_file(const std::string& name, const std::string& bytes) {
   std::filesystem::path path = path_from_utf8(name);
-  std::filesystem::path temp = path;
-  temp += L".new";
-  std::unique_ptr<void, HandleCloser> file(CreateFileW(
-      temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    errno = EACCES;
+  remove_stale_temporaries(utf8_from_path(path.parent_path()), utf8_from_path(path.filename()));
+  // NAME.quelvaris-new-XXXXXX, new each time: another game writing beside this one keeps its own.
+  std::filesystem::path temp;
+  HANDLE made = INVALID_HANDLE_VALUE;
+  unsigned long long stamp =
+      GetTickCount64() ^ (static_cast<unsigned long long>(GetCurrentProcessId()) << 20);
+  for (int attempt = 0; attempt < 16 && made == INVALID_HANDLE_VALUE; ++attempt) {
+    char letters[7];
+    for (int i = 0; i < 6; ++i)
+      letters[i] = "abcdefghijklmnopqrstuvwxyz0123456789"[(stamp >> (5 * i)) % 36];
+    letters[6] = 0;
+    temp = path;
+    temp += path_from_utf8(std::string(kTemporaryMark) + letters);
+    made = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (made == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    stamp = stamp * 6364136223846793005ull + 1442695040888963407ull;
+  }
+  if (made == INVALID_HANDLE_VALUE) {
+    errno = errno_of(GetLastError());
     return false;
   }
-  DWORD written = 0;
-  bool ok =
-      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-      written == bytes.size() && FlushFileBuffers(file.get());
+  std::unique_ptr<void, HandleCloser> file(made);
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    DWORD written = 0;
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    ok = WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written > 0;
+    done += written;
+  }
+  ok = ok && FlushFileBuffers(file.get());
+  DWORD error = ok ? 0 : GetLastError();
   file.reset();
-  ok = ok &&
-       MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (ok && !MoveFileExW(temp.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = GetLastError();
+  }
   if (!ok) {
     DeleteFileW(temp.c_str());
-    errno = EIO;
+    errno = errno_of(error);
   }
   return ok;
 }
@@ -149,24 +199,37 @@ bool cut_file(const std::string& name, uint64_t size) {
 
 // What was opened is what is checked: a disk file (not a pipe, a console or a device), and not
 // a folder, which CreateFileW does not open without being asked to.
-bool read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
+FileRead read_regular_file(const std::string& name, size_t most, std::vector<uint8_t>& out) {
+  out.clear();
   std::unique_ptr<void, HandleCloser> file = open_existing(name, GENERIC_READ);
-  if (!file) return false;
+  if (!file) {
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesW(path_from_utf8(name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return {FileRead::not_regular, 0};  // a folder, which CreateFileW refuses as denied
+    return {FileRead::unopened, errno_of(error)};
+  }
   LARGE_INTEGER size;
-  if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
-      size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > most)
-    return false;
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return {FileRead::not_regular, 0};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0)
+    return {FileRead::short_read, errno_of(GetLastError())};
+  if (static_cast<uint64_t>(size.QuadPart) > most) return {FileRead::too_large, 0};
   out.resize(static_cast<size_t>(size.QuadPart));
   size_t got = 0;
   while (got < out.size()) {
     DWORD n = 0;
-    if (!ReadFile(file.get(), out.data() + got, static_cast<DWORD>(out.size() - got), &n,
-                  nullptr) ||
-        n == 0)
-      break;
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(out.size() - got, 1u << 30));
+    if (!ReadFile(file.get(), out.data() + got, chunk, &n, nullptr)) {
+      out.clear();
+      return {FileRead::short_read, errno_of(GetLastError())};
+    }
+    if (n == 0) {  // cut short while it was read
+      out.clear();
+      return {FileRead::short_read, 0};
+    }
     got += n;
   }
-  return got == out.size();
+  return {};
 }
 
 std::string program_folder() {

@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <string>
 
+#include "system/platform.hpp"
+
 namespace qv {
 
 // The open descriptor (the caller closes it) and, in `size`, the file's size; -1 for a file
-// that is missing, cannot be read, is no regular file or is too large.
-int open_regular_file(const std::string& path, int64_t largest, int64_t* size = nullptr);
+// that is missing, cannot be read, is no regular file or is too large, as `why` says.
+int open_regular_file(const std::string& path, int64_t largest, int64_t* size = nullptr,
+                      FileRead* why = nullptr);
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 // have been without it.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -144,6 +145,15 @@ TEST_F(SettingsFile, AMissingFileGivesTheDefaultsAndAnUnreadableOneAWarning) {
   LoadedSettings unreadable = load(warnings);
   EXPECT_FALSE(unreadable.writable);
   EXPECT_NE(warnings.find(path_), std::string::npos);
+  // A pipe nobody writes to, and an endless device: neither holds the start nor fills memory.
+  std::filesystem::remove(path_);
+  ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+  EXPECT_FALSE(load(warnings).writable);
+  EXPECT_NE(warnings.find("not a regular file"), std::string::npos) << warnings;
+  std::filesystem::remove(path_);
+  std::filesystem::create_symlink("/dev/zero", path_);
+  EXPECT_FALSE(load(warnings).writable);
+  EXPECT_NE(warnings.find("not a regular file"), std::string::npos) << warnings;
 }
 
 TEST_F(SettingsFile, SavingRewritesOnlyTheWindowLinesAndKeepsThePlayers) {

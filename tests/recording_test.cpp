@@ -22,6 +22,7 @@
 #include "desktop/replay_folder.hpp"
 #include "front/recorder.hpp"
 #include "game/key_script.hpp"
+#include "game/take_over.hpp"
 #include "game/verify.hpp"
 
 namespace qv {
@@ -235,6 +236,34 @@ TEST_F(Recordings, PruningKeepsTheGamesThatBeganLastAndLeavesOtherFilesAlone) {
             (std::set<std::string>{"2026-12-08_14-03-55-9.keys", "2026-12-08_14-03-55-10.keys",
                                    "2026-12-09_00-00-00.keys", "mine.keys",
                                    "2026-12-08_14-03-5x.keys", "2026-12-08_14-03-55-2.txt"}));
+}
+
+// R in practice starts a new practice game, recorded anew, each time: those recordings are
+// kept apart, to the same number, so that practising never pushes a played game out.
+TEST_F(Recordings, PracticeGamesAreKeptApartAndNeverPushOutAPlayedGame) {
+  const char* state_before = std::getenv("XDG_STATE_HOME");
+  std::string saved_state = state_before ? state_before : "";
+  setenv("XDG_STATE_HOME", path("state").c_str(), 1);
+  const fs::path replays = folder_ / "state" / "quelvaris" / "replays";
+  GameRecording played;
+  play(played, 3, 5);
+  const std::set<std::string> played_names = names(replays);
+  ASSERT_EQ(played_names.size(), 1u);
+
+  KeyScript route;
+  std::string error;
+  ASSERT_TRUE(read_key_script(std::string(QV_SOURCE_DIR) + "/" + kPracticeRoute, route, error))
+      << error;
+  std::optional<TakeOver> from = practice(route, 300);
+  ASSERT_TRUE(from);
+  GameRecording practising;
+  for (int again = 0; again < 5; ++again) practising.take_over(*from, 3, true);
+  EXPECT_EQ(names(replays), (std::set<std::string>{*played_names.begin(), "practice"}));
+  EXPECT_EQ(names(replays / "practice").size(), 3u);
+  if (state_before)
+    setenv("XDG_STATE_HOME", saved_state.c_str(), 1);
+  else
+    unsetenv("XDG_STATE_HOME");
 }
 
 // Only a recording's last line, with no newline after it, may be cut off: it is left out and

@@ -71,8 +71,9 @@ saved=("$replays"/*.keys)
 [ ${#saved[@]} = 1 ] && cmp -s "${saved[0]}" "$work/taken.keys" || fail "the replay folder holds no copy of it"
 
 # Practice from the boss: handed over where the boss arrives, its frames in the first steps
-# played; R starts the same practice again, recorded anew.
+# played; R starts the same practice again, recorded anew, apart from the games played.
 rm -f "$replays"/*.keys
+practices="$replays/practice"
 began=$(date +%s%N)
 launch_game "$work/practice.err" "$game" --practice boss --record "$work/practice.keys" \
   --trace "$work/practice.jsonl"
@@ -84,7 +85,7 @@ sleep 1
 xdotool keyup space
 xdotool key r
 for _ in $(seq 600); do
-  [ "$(ls "$replays" | wc -l)" -ge 2 ] && break
+  [ "$(ls "$practices" 2>/dev/null | wc -l)" -ge 2 ] && break
   sleep 0.05
 done
 xdotool keydown Left space
@@ -93,7 +94,8 @@ xdotool keyup Left space
 close_window "$xs_wid"
 wait_gone "$xs_game_pid" 60
 [ "$xs_exit" = 0 ] || fail "practice exited with $xs_exit: $(head -c 600 "$work/practice.err")"
-saved=("$replays"/*.keys)
+[ -z "$(ls "$replays"/*.keys 2>/dev/null)" ] || fail "practice was recorded among the games played"
+saved=("$practices"/*.keys)
 [ ${#saved[@]} = 2 ] || fail "R did not start a practice recorded anew: ${saved[*]}"
 for f in "${saved[@]}"; do
   grep -qx "takeover $at" "$f" || fail "$f is not the practice taken over at step $at"

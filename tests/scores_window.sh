@@ -3,7 +3,8 @@
 # format 2; quelvaris --verify and quelvaris-sim --verify (no display) say it verifies, and the
 # simulator records the same file from its keys; its credit enters the table of best runs; a
 # copy with its score raised is left out of the table with one warning, load after load; a
-# spoilt index is made again from the recordings.
+# spoilt index is made again from the recordings; a recording longer than the verifier takes
+# on is refused at once and never holds the window's close.
 set -euo pipefail
 build=$1
 . tests/lib/xsession.sh
@@ -66,4 +67,24 @@ for spoil in 'garbage' ''; do
   [ ! -s "$work/scores.err" ] || fail "with the index spoilt: $(cat "$work/scores.err")"
   [ "$(cat "$scores/index")" = "$index" ] || fail "the index was not made again"
 done
-echo "a window's game of $score verified by both, entered the table; a raised copy left out with one warning; a spoilt index made again"
+# A recording that claims five million steps (a game continued all night) is refused at once,
+# unreplayed, by --scores and by the window, which closes as soon as asked; so is a pipe put
+# where the index goes, which is replaced by the index.
+printf 'format 2\ngame quelvaris 1.1.0\nseed 1\ncheck 100 0123456789abcdef\n150 space\n5000000 close\n' >"$scores/long.keys"
+rm "$scores/index" && mkfifo "$scores/index"
+start=$SECONDS
+[ "$(timeout 60 "$game" --scores 2>"$work/scores.err")" = "$out" ] || fail "the table changed with the long recording"
+[ $((SECONDS - start)) -lt 20 ] || fail "--scores took $((SECONDS - start)) s with the long recording"
+grep -q "long.keys is left out of the table of best runs: longer than two hours: not verified" "$work/scores.err" ||
+  fail "the long recording was not refused as too long: $(cat "$work/scores.err")"
+[ -f "$scores/index" ] && [ ! -p "$scores/index" ] || fail "the pipe under the index's name is still there"
+err="$work/long.err"
+launch_game "$err" "$build/quelvaris-timing"
+for _ in $(seq 600); do grep -q "long.keys" "$err" && break; sleep 0.05; done
+grep -q "long.keys is left out of the table of best runs: longer than two hours" "$err" ||
+  fail "the window did not refuse the long recording: $(foreign_lines "$err" | head -c 600)"
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 10
+[ "$xs_exit" = 0 ] || fail "the window with the long recording in the table's folder: exit $xs_exit"
+
+echo "a window's game of $score verified by both, entered the table; a raised copy left out with one warning; a spoilt index made again; a recording of five million steps refused at once, and the window closed at once"

@@ -32,7 +32,7 @@ status=$?
 expected="$work/a.keys: verified, 1500 steps, scores 1400 (over)
 tests/data/whole_game.keys: format 1, no check values: it replays, but proves nothing
 $work/newer.keys: made by a newer Quelvaris: format 4
-$work/none.keys: cannot read it"
+$work/none.keys: cannot read it (No such file or directory)"
 [ "$(cat "$work/out")" = "$expected" ] || fail "mixed files said: $(cat "$work/out")"
 "$sim" --verify tests/data/whole_game.keys >/dev/null
 [ $? -eq 1 ] || fail "a format 1 recording does not exit with 1"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "game/credits.hpp"
@@ -97,8 +98,20 @@ std::string line_of(const std::string& text, const std::string& head) {
   return text.substr(at, text.find('\n', at) + 1 - at);
 }
 
+// `text` with comment lines before it, to `size` bytes in all.
+std::string padded(const std::string& text, size_t size) {
+  std::string padding;
+  while (padding.size() + text.size() < size) {
+    size_t line = std::min<size_t>(4000, size - text.size() - padding.size());
+    if (line > 1) padding.append(1, '#').append(line - 2, '-');
+    padding += '\n';
+  }
+  return padding + text;
+}
+
 TEST(Verify, CatchesEveryTamperingAtItsStep) {
   const std::string original = short_recording();
+  const std::string head = "format 2\ngame quelvaris 1.1.0\nseed 2\ncheck 100 0123456789abcdef\n";
   const std::string check500 = line_of(original, "check 500 ");
   const std::string keys150 = line_of(original, "150 ");
   const std::string check200 = line_of(original, "check 200 ");
@@ -133,10 +146,20 @@ TEST(Verify, CatchesEveryTamperingAtItsStep) {
        "format 1, no check values: it replays, but proves nothing"},
       {"a newer format", replaced(original, "format 2\n", "format 4\n"), 2, 0,
        "made by a newer Quelvaris: format 4"},
+      // The limits, looked at before any step is replayed: a made-up recording of two hours
+      // and a step is refused at once, one of two hours to the step is replayed.
+      {"longer than two hours", head + "720001 close\n", 1, 0,
+       "longer than two hours: not verified"},
+      {"longer than two hours, cut short", head + "720001 space\n", 1, 0,
+       "longer than two hours: not verified"},
+      {"two hours to the step", head + "720000 close\n", 1, 100, "diverges at step 100"},
+      {"1 MiB to the byte", padded(original, 1 << 20), 0, 1000,
+       "verified, 1000 steps, scores 2200 (over)"},
+      {"a byte over 1 MiB", padded(original, (1 << 20) + 1), 1, 0,
+       "larger than 1 MiB: not verified"},
   };
   for (const Case& c : cases) {
-    std::istringstream in(c.text);
-    Verdict v = verify_text(in);
+    Verdict v = verify_text(c.text);
     EXPECT_EQ(v.status, c.status) << c.what << ": " << v.text;
     EXPECT_EQ(v.step, c.step) << c.what << ": " << v.text;
     EXPECT_EQ(v.text, c.says) << c.what;

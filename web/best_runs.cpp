@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <sstream>
 #include <vector>
 
 #include "game/verify.hpp"
@@ -60,26 +59,17 @@ void WebBestRuns::verify_next() {
 }
 
 void WebBestRuns::verify_stored(int index) {
-  ScoreEntry e;
-  // What the storage holds is shown on the page: the name and the date as plain text.
-  e.recording = printable(stored(index, kName));
-  e.date = printable(stored(index, kDate));
-  std::string text = stored(index, kRecording);
-  std::istringstream in(text);
-  Verdict verdict = verify_text(in);
-  if (verdict.status != 0 || verdict.taken_over_at || verdict.credits.empty() ||
-      !verdict.credits.back().game_start) {
+  std::string name = stored(index, kName), text = stored(index, kRecording), why;
+  std::optional<ScoreEntry> e = proven_entry(verify_text(text), why);
+  if (!e) {
     std::fprintf(stderr, "quelvaris: the stored run %s is left out of the table of best runs: %s\n",
-                 printable(e.recording).c_str(),
-                 verdict.status ? printable(verdict.text).c_str() : "it proves no credit");
+                 printable(name).c_str(), printable(why).c_str());
     return;
   }
-  const ProvenCredit& c = verdict.credits.back();
-  e.start = *c.game_start;
-  e.score = c.line.score;
-  e.how = c.line.how;
-  e.stage_count = c.stage_count;
-  if (table_.offer(e)) recordings_[e.recording] = std::move(text);
+  // What the storage holds is shown on the page: the name and the date as plain text.
+  e->recording = printable(name);
+  e->date = printable(stored(index, kDate));
+  table_.offer(*e, std::move(text));
 }
 
 void WebBestRuns::after_step(const Game& game, const Recorder& recorder, uint64_t now_us) {
@@ -95,32 +85,27 @@ void WebBestRuns::after_step(const Game& game, const Recorder& recorder, uint64_
   e.stage_count = news.stage_count;
   e.date = now_text("%Y-%m-%d %H:%M:%S");
   e.recording = now_text("%Y-%m-%d_%H-%M-%S");
-  for (int n = 2; recordings_.count(e.recording); ++n)
-    e.recording = now_text("%Y-%m-%d_%H-%M-%S") + "-" + std::to_string(n);
-  std::vector<ScoreEntry> left;
-  std::optional<int> place = table_.offer(e, &left);
+  std::optional<int> place = table_.offer(e, recorder.text());
   if (!place) return;
-  recordings_[e.recording] = recorder.text();
-  for (const ScoreEntry& gone : left) recordings_.erase(gone.recording);
   store();
   overlay_.show_rank(e.start, *place, now_us);
 }
 
 void WebBestRuns::toggle(const Game& game) {
-  overlay_.toggle(game, table_);
+  overlay_.toggle(game, table_.table());
 }
 
 void WebBestRuns::store() const {
   qv_js_store_begin();
   for (int which = 0; which < 2; ++which) {
-    const std::vector<ScoreEntry>& list = table_.list(which);
+    const std::vector<ScoreEntry>& list = table_.table().list(which);
     for (size_t i = 0; i < list.size(); ++i) {
       const ScoreEntry& e = list[i];
       std::string line = (which ? "Ten ships: " : "Two ships: ") + std::to_string(i + 1) + ". " +
                          std::to_string(e.score) + " (" + credit_end_name(e.how) + ", frame " +
                          std::to_string(e.stage_count) + "), " + e.date.substr(0, 16);
       qv_js_store_run(e.recording.c_str(), e.date.c_str(), line.c_str(),
-                      recordings_.at(e.recording).c_str());
+                      table_.recording_of(e.recording).c_str());
     }
   }
   qv_js_store_end();

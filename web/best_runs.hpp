@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "front/recorder.hpp"
@@ -28,8 +27,7 @@ class WebBestRuns {
   void store() const;
 
   ScoreOverlay overlay_;
-  ScoreTable table_;
-  std::map<std::string, std::string> recordings_;  // of the entries, by name
+  RecordedTable table_;
   int next_stored_ = 0, stored_count_ = -1;
 };
 
