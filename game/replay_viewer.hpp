@@ -1,8 +1,9 @@
 // Watching a recording with the controls players ask of a replay: pause, a step forward or
 // back, slower and faster, jumps anywhere, and where it stands. Every step the viewer shows is
-// the game's own step with the recording's keys; a jump puts back the nearest snapshot taken
-// before the target and runs on from it unseen, unheard and undrawn (game/unseen_steps.hpp),
-// so the game at any step is exactly the game a straight replay reaches there.
+// the game's own step with the recording's keys; a jump puts back the nearest snapshot at or
+// before the target (when the game does not stand nearer already) and runs on from it unseen,
+// unheard and undrawn (game/unseen_steps.hpp), so the game at any step is exactly the game a
+// straight replay reaches there.
 //
 // A jump runs in slices the host asks for (run_jump), never in one call: a recording may claim
 // to close after a trillion steps while its game stays on the title, and the window's events
@@ -13,15 +14,18 @@
 // Snapshots come from the game being watched as it goes and from a scout: a game of the
 // viewer's own that the host runs ahead in the time it waits for the next step, so that soon
 // after a replay starts every jump, forward as well as back, runs at most the spacing of the
-// snapshots from the nearest one. Their number is bounded however long the recording.
+// snapshots from the nearest one (save that, with a trace, a jump past the furthest step
+// traced runs every step from there, to trace each once). Their number is bounded however long
+// the recording.
 //
 // The viewer paces itself on the real clock the host hands it, at its speed. Its trace (when
 // the game has an observer) gets every step once, in order, up to the furthest step reached:
 // steps run again after a jump back are not traced again, and a replay closed behind its
 // furthest step has what was traced past it cut off before the close is traced (close()).
-// Sound goes to the host's sink only at 1x, while the replay plays on from where it was heard;
-// after a jump, a step while paused or another speed the sink is told where the music stands
-// and plays on from there.
+// Sound goes to the host's sink only while the replay plays on at 1x from where it was last
+// heard (the host holds the sink while paused): a jump, a step while paused or another speed
+// silences it, and once the replay plays on at 1x again the sink is told where the music
+// stands and plays from there.
 #pragma once
 
 #include <cstdint>
@@ -50,16 +54,17 @@ class RecordedKeys {
   const std::vector<KeyLine>& lines_;
 };
 
-// Snapshots every `every` steps, at most kMost of them: when full, every other goes and the
-// spacing doubles, so a long game costs no more memory than a short one, only longer runs
-// from a snapshot to the step jumped to.
+// Snapshots at every multiple of a spacing (kFirstSpacing steps at first), at most kMost of
+// them: when full, every other goes and the spacing doubles, so a long game costs no more
+// memory than a short one, only longer runs from a snapshot to the step jumped to.
 class SnapshotTrail {
  public:
   static constexpr size_t kMost = 48;
   static constexpr int64_t kFirstSpacing = 100;
 
-  // After the game ran a step: a snapshot when one is due there and none is kept there yet,
-  // with the picture the steps run undrawn left to draw.
+  // After the game ran a step: a snapshot when one is due there and the step is past the
+  // latest kept (the scout may be further on), with the picture the steps run undrawn left to
+  // draw first.
   void after_step(UnseenSteps& steps);
   bool empty() const { return kept_.empty(); }
   // The latest snapshot at or before `step` (there is always the one of step 0).
@@ -93,8 +98,8 @@ class ReplayViewer {
   // is the trace. `recording` must outlive the viewer.
   ReplayViewer(Game& game, AudioSink& sink, const KeyScript& recording);
 
-  // The trace the game's observer writes, kept so that it can be cut back (close(), and the
-  // host's take-over): where the records of every step of the recording end are kept.
+  // The trace, made the game's observer and kept so that it can be cut back (close(), and the
+  // host's take-over): it keeps where the records of each step of the recording end.
   void keep_trace(TraceWriter& trace);
 
   // Start-up, then a jump to `from` (clamped to the recording), run by run_jump as any jump.
@@ -128,14 +133,15 @@ class ReplayViewer {
   bool paused() const { return paused_; }
   void set_paused(bool paused);
   void toggle_pause() { set_paused(!paused_); }
-  // While paused: one step on (a jump under way stops first), or back (a jump of one step).
+  // What the host offers while paused: one step on, drawn (a jump under way stops first), or
+  // back (a jump of one step).
   void step_forward();
   void step_back();
 
   // Jumps, clamped to the recording: by so many steps from where the replay stands (in the
   // middle of a jump too), to a step, to the start or the end. A jump puts back a snapshot at
-  // once when one is nearer than where the game stands, and runs no step itself: run_jump runs
-  // them. One that has nothing to run lands at once.
+  // once when one is nearer than where the game stands, and runs none of its steps itself:
+  // run_jump runs them. One that has nothing to run lands at once.
   void jump_by(int64_t steps) { jump_to(position() + steps); }
   void jump_to(int64_t step);
   void home() { jump_to(0); }
@@ -158,9 +164,9 @@ class ReplayViewer {
   // the steps past here before the close).
   bool close();
 
-  // Told with the game at its new step after a jump (each slice of it) or a step while paused:
-  // the host shows the play surface (the game's own refresh does not run while the viewer runs
-  // unseen).
+  // Told with the game at its new step after each slice of a jump and where it lands, and after
+  // a step forward: the host shows the play surface (the game's own refresh does not run while
+  // the viewer runs unseen).
   void on_moved(std::function<void()> moved) { moved_ = std::move(moved); }
   // False while steps run unseen (a jump, --from): the host's refresh shows nothing then.
   bool seen() const { return !unseen_; }
