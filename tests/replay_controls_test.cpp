@@ -70,6 +70,39 @@ TEST(ReplayKeys, EachKeyMovesTheReplayAsItSays) {
   }
 }
 
+// While a jump goes (here End, a slice of 100 steps in from the nearest snapshot): a pause key
+// stops it where it stands, a jump key sends it elsewhere from there, Enter stops it there for
+// the host to take over.
+TEST(ReplayKeys, DuringAJumpThePauseStopsItAndJumpsGoElsewhere) {
+  SilentSink sink;
+  Game game(sink, KeySource::replay);
+  ReplayViewer viewer(game, sink, recording());
+  StepClock stopped;
+  viewer.start();
+  int64_t stood = 0;
+  auto under_way = [&] {
+    viewer.home();
+    viewer.end();
+    viewer.run_jump(stopped, 1, 100);
+    ASSERT_TRUE(viewer.jumping());
+    stood = viewer.position();
+    ASSERT_GE(stood, 100);
+  };
+  under_way();
+  EXPECT_TRUE(pause_stops_jump(ReplayCommand::pause, viewer));
+  EXPECT_FALSE(viewer.jumping());
+  EXPECT_EQ(viewer.position(), stood);
+  EXPECT_FALSE(pause_stops_jump(ReplayCommand::pause, viewer));  // the host's pause, as always
+  under_way();
+  EXPECT_FALSE(pause_stops_jump(ReplayCommand::home, viewer));
+  EXPECT_EQ(carry_out(replay_command_of_key(SDLK_RIGHT), viewer), ReplayCommand::none);
+  EXPECT_EQ(viewer.jump_target(), stood + ReplayViewer::kShortJump);
+  under_way();
+  EXPECT_EQ(carry_out(replay_command_of_key(SDLK_RETURN), viewer), ReplayCommand::take_over);
+  EXPECT_FALSE(viewer.jumping());
+  EXPECT_EQ(viewer.position(), stood);
+}
+
 TEST(ReplayKeys, SpeedsStayWithinAQuarterAndEight) {
   SilentSink sink;
   Game game(sink, KeySource::replay);
