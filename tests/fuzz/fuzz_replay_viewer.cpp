@@ -49,7 +49,8 @@ void check_straight(const KeyScript& script, const Game& watched) {
   Game game(sink, KeySource::replay);
   game.start(script.seed.value_or(1));
   RecordedKeys keys(script.lines);
-  while (game.current_step() < watched.current_step() && game.step(keys.at(game.current_step() + 1))) {
+  while (game.current_step() < watched.current_step() &&
+         game.step(keys.at(game.current_step() + 1))) {
   }
   check(game.current_step() == watched.current_step());
   check(check_value(game) == check_value(watched));
@@ -63,6 +64,7 @@ class Watching {
       : script_(script), trace_(&discard_), writer_(trace_), viewer_(game_, sink_, script) {
     writer_.cut_with([](uint64_t) { return true; });
     viewer_.keep_trace(writer_);
+    viewer_.start();  // --from is a jump as any other
   }
 
   // One control; false once the input's steps are spent or the window closed.
@@ -71,7 +73,8 @@ class Watching {
     int64_t left = kMostSteps - spent_;
     switch (what % 10) {
       case 0:
-        spent_ += viewer_.run_due(now_ += arg * 1000ull, static_cast<int>(std::min<int64_t>(left, 100)));
+        spent_ +=
+            viewer_.run_due(now_ += arg * 1000ull, static_cast<int>(std::min<int64_t>(left, 100)));
         break;
       case 1:
         viewer_.jump_to(static_cast<int64_t>(static_cast<double>(length) * arg / 255));
@@ -149,7 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* controls = data + std::min(cut + 1, size);
     size_t count = (size - std::min(cut + 1, size)) / 2;
     bool open = true;
-    for (size_t i = 0; i < count && open; ++i) open = watching.play(controls[2 * i], controls[2 * i + 1]);
+    for (size_t i = 0; i < count && open; ++i)
+      open = watching.play(controls[2 * i], controls[2 * i + 1]);
     if (open) watching.finish();
   } catch (const RunTimeError&) {
     // The game's own report of a run-time error: it ends the program, as it would in the window.
