@@ -43,6 +43,9 @@ namespace {
 
 // Where the installed game's music lies, relative to the program (packaging/install.cmake).
 constexpr const char* kInstalledDataFolder = QV_DATA_FOLDER;
+// A slice of a jump, and how often a jump shows where it stands.
+constexpr uint64_t kJumpSliceUs = 8000;
+constexpr uint64_t kJumpShownUs = 33000;
 
 class DesktopHost {
  public:
@@ -92,6 +95,7 @@ class DesktopHost {
       trace_file_.open(path_from_utf8(options_.trace), std::ios::binary | std::ios::trunc);
       if (!trace_file_) return refuse("cannot write the trace " + options_.trace);
       trace_ = std::make_unique<TraceWriter>(trace_file_);
+      trace_->cut_with([this](uint64_t bytes) { return cut_trace_file(bytes); });
       game_.keep_audio_calls(true);
       game_.set_observer(trace_.get());
     }
@@ -124,7 +128,6 @@ class DesktopHost {
         start_watching();
       else
         game_.start(seed_);
-      if (practice_) hand_over(*practice_);
       loop();
       probe::at_exit(win);
     } catch (const RunTimeError& e) {
@@ -181,7 +184,8 @@ class DesktopHost {
   }
 
   // The practice route, found with the music, taken over where the stage clock reaches
-  // `frame`; watched unseen up to there, so that a trace holds every step of the game.
+  // `frame`; watched unseen up to there (a jump, as --from), so that a trace holds every step
+  // of the game.
   int prepare_practice(int32_t frame) {
     std::string error;
     std::string path = data_folder_.empty() ? kPracticeRoute : data_folder_ + "/" + kPracticeRoute;
@@ -193,20 +197,24 @@ class DesktopHost {
     return 0;
   }
 
+  // --from (and practice) jump as the keys do: a slice at a time, the window's events between.
   void start_watching() {
     viewer_ = std::make_unique<ReplayViewer>(game_, *audio_, *watched_);
-    viewer_->on_moved([this] { show_frame(); });
+    viewer_->on_moved([this] { show_moved(); });
     viewer_->set_speed(options_.speed);
     int64_t from = practice_ ? practice_->step : options_.from.value_or(0);
     if (options_.take_over) from = std::min(from, *options_.take_over);
     bar_.touched(clock_.now_us());
-    if (trace_) trace_->keep_step_ends(viewer_->length());
+    if (trace_) viewer_->keep_trace(*trace_);
     viewer_->start(from);
     show_frame();
   }
 
-  // A replay being watched: its steps when due, its keys, and the scout in the time between.
+  // A replay being watched: a jump's slices, its steps when due, its keys, and the scout in the
+  // time between.
   void watch(SDL_Event& event) {
+    if (viewer_->jumping()) return jump_on(event);
+    if (practice_ && viewer_->position() >= practice_->step) return hand_over(*practice_);
     if (options_.take_over && !game_.ended() &&
         viewer_->position() >= std::min(*options_.take_over, viewer_->length()))
       return take_over_now();
@@ -218,26 +226,42 @@ class DesktopHost {
     viewer_->run_due(clock_.now_us(), 1);
   }
 
+  // One slice of a jump, about half a frame of the clock, then every event that came meanwhile:
+  // a close or a signal ends the program within a slice, and a key sends the jump elsewhere.
+  void jump_on(SDL_Event& event) {
+    viewer_->run_jump(clock_, kJumpSliceUs);
+    while (running_ && viewer_ && SDL_PollEvent(&event)) handle(event);
+  }
+
+  // The game moved by a jump or a step while paused: shown, but during a jump no more often
+  // than a display would, so that the jump's time goes to its steps.
+  void show_moved() {
+    if (viewer_->jumping() && clock_.now_us() - shown_us_ < kJumpShownUs) return;
+    show_frame();
+  }
+
   // What the window shows: the frame, with the replay's bar over it while it shows.
   void show_frame() {
     const Window& win = game_.win();
+    shown_us_ = clock_.now_us();
     screen_.compose(win.onPB, win.score1);
-    if (viewer_ && bar_.shown(clock_.now_us(), viewer_->paused()))
-      screen_.show_with_bar(replay_bar_text(viewer_->position(), viewer_->length(),
-                                            viewer_->speed(), viewer_->paused()),
-                            viewer_->position(), viewer_->length());
+    if (viewer_ && bar_.shown(shown_us_, *viewer_))
+      screen_.show_with_bar(replay_bar_text(*viewer_), viewer_->position(), viewer_->length());
     else
       screen_.show_composed();
   }
 
   // A replay key or pad button: true when it was one.
   bool replay_command(ReplayCommand command) {
+    if (pause_stops_jump(command, *viewer_)) {
+      bar_.touched(clock_.now_us());
+      pause_.set(true);
+      show_frame();
+      return true;
+    }
     if (command == ReplayCommand::none || command == ReplayCommand::pause) return false;
     bar_.touched(clock_.now_us());
     switch (carry_out(command, *viewer_)) {
-      case ReplayCommand::end:
-        end_of_replay();
-        break;
       case ReplayCommand::take_over:
         take_over_now();
         break;
@@ -273,30 +297,37 @@ class DesktopHost {
     running_ = false;
   }
 
+  // A replay closed behind the furthest step it reached (after a jump back) closes where it
+  // stands, its trace cut back to there first, as the simulator traces the recording closed
+  // at that step.
   void close_window() {
     recording_.closing(game_);
-    game_.close();
+    if (!viewer_)
+      game_.close();
+    else if (!viewer_->close())
+      cannot_cut_trace(game_.current_step());
     running_ = false;
   }
 
   // The trace is the recording's: when the game handed over had gone further (a replay taken
-  // over after a jump back, a practice started again), what it traced past `step` goes. A pipe
-  // or a device keeps what it was sent: said once, and the trace goes on.
+  // over after a jump back, a practice started again), what it traced past `step` goes.
   void cut_trace_back(int64_t step) {
-    if (!trace_) return;
-    std::optional<uint64_t> end = trace_->end_of(step);
-    if (end && *end == trace_->written()) return;
-    trace_file_.flush();
-    if (!end || !cut_file(options_.trace, *end)) {
-      std::fprintf(stderr,
-                   "quelvaris: cannot cut the trace %s back to step %lld (%s): the steps traced "
-                   "past it stay, and the game's follow them\n",
-                   printable(options_.trace).c_str(), static_cast<long long>(step),
-                   end ? std::strerror(errno) : "not kept");
-      return;
-    }
-    trace_file_.seekp(static_cast<std::streamoff>(*end));
-    trace_->cut_back_to(step);
+    if (trace_ && !trace_->cut_back_to(step)) cannot_cut_trace(step);
+  }
+
+  bool cut_trace_file(uint64_t bytes) {
+    if (!cut_file(options_.trace, bytes)) return false;
+    trace_file_.seekp(static_cast<std::streamoff>(bytes));
+    return true;
+  }
+
+  // A pipe or a device keeps what it was sent: said once, and the trace goes on.
+  void cannot_cut_trace(int64_t step) {
+    std::fprintf(stderr,
+                 "quelvaris: cannot cut the trace %s back to step %lld (%s): the steps traced "
+                 "past it stay, and the game's follow them\n",
+                 printable(options_.trace).c_str(), static_cast<long long>(step),
+                 trace_->end_of(step) ? std::strerror(errno) : "not kept");
   }
 
   int finish_trace() {
@@ -323,7 +354,8 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
-    if (viewer_ && replay_command(replay_command_of(e))) return;
+    // A practice's way to its step is no replay to steer.
+    if (viewer_ && !practice_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
     bool paused = pause_.on();
     handle_window_event(e);
@@ -405,6 +437,7 @@ class DesktopHost {
   std::optional<KeyScript> watched_;  // the recording watched, or the practice route
   std::unique_ptr<ReplayViewer> viewer_;
   ReplayBarShowing bar_;
+  uint64_t shown_us_ = 0;                // when the window last showed a frame
   std::optional<TakeOver> practice_;     // as handed over, for starting the practice again
   std::optional<int64_t> closed_after_;  // the step after which its player closed the window
   std::ofstream trace_file_;

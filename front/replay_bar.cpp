@@ -14,7 +14,8 @@ constexpr int kBarHeight = 7 + 2 * kPad;
 constexpr uint32_t kStrip = 0x202040, kPlayed = 0xE0C040, kText = 0xFFFFFF;
 
 std::string time_text(int64_t step) {
-  int64_t hundredths = step * kStepMs / 10;
+  static_assert(kStepMs == 10, "a step is a hundredth of a second");
+  int64_t hundredths = step;
   char text[32];
   std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", static_cast<long long>(hundredths / 6000),
                 static_cast<long long>(hundredths / 100 % 60),
@@ -29,11 +30,17 @@ std::string speed_text(double speed) {
 
 }  // namespace
 
-std::string replay_bar_text(int64_t position, int64_t length, double speed, bool paused) {
-  std::string text =
-      "REPLAY " + time_text(position) + " / " + time_text(length) + " " + speed_text(speed);
+std::string replay_bar_text(int64_t position, int64_t length, double speed, bool paused,
+                            std::optional<int64_t> jumping_to) {
+  std::string text = "REPLAY " + time_text(position) + " / " + time_text(length) + " " +
+                     (jumping_to ? "JUMPING TO " + time_text(*jumping_to) : speed_text(speed));
   if (paused) text += " PAUSED";
   return text;
+}
+
+std::string replay_bar_text(const ReplayViewer& viewer) {
+  return replay_bar_text(viewer.position(), viewer.length(), viewer.speed(), viewer.paused(),
+                         viewer.jumping() ? std::optional(viewer.jump_target()) : std::nullopt);
 }
 
 void draw_replay_bar(const std::string& text, int64_t position, int64_t length, uint32_t* pixels,

@@ -102,13 +102,21 @@ ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer) {
       break;
     case ReplayCommand::end:
       viewer.end();
+      break;
+    case ReplayCommand::take_over:
+      viewer.stop_jump();
       return command;
     case ReplayCommand::pause:
-    case ReplayCommand::take_over:
     case ReplayCommand::none:
       return command;
   }
   return ReplayCommand::none;
+}
+
+bool pause_stops_jump(ReplayCommand command, ReplayViewer& viewer) {
+  if (command != ReplayCommand::pause || !viewer.jumping()) return false;
+  viewer.stop_jump();
+  return true;
 }
 
 }  // namespace qv

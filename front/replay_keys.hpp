@@ -2,7 +2,9 @@
 // replay, so they are free): P, Pause or Esc pause and go on; "." one step forward while paused
 // and "," one step back; "-" and "+" (or "=") halve and double the speed, "0" back to 1; Left
 // and Right jump 5 s, Down and Up 30 s; Home to the start, End to the end; Enter takes over.
-// A pad: the shoulder buttons jump 5 s, Start pauses, South takes over.
+// A pad: the shoulder buttons jump 5 s, Start pauses, South takes over. While a jump goes (it
+// runs a slice a frame), a jump key sends it elsewhere from where it stands, the pause keys
+// stop it there, paused, and Enter takes over there.
 #pragma once
 
 #include <SDL.h>
@@ -39,8 +41,13 @@ ReplayCommand replay_command_of(const SDL_Event& e);
 bool is_practise_again(const SDL_Event& e);
 
 // Carries out what the viewer does itself. The pause (the host shows its notice and holds the
-// sound), the end (the replay ends there) and taking over are the host's: those commands come
-// back for it to carry out, every other comes back as none.
+// sound) and taking over (where the replay stands, a jump under way stopped there) are the
+// host's: those commands come back for it to carry out, every other comes back as none. End
+// is a jump to the end: the host ends the replay when it lands there.
 ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer);
+
+// A pause key while a jump goes: the jump stops where it stands. True when it did: the host
+// then sets its pause on rather than toggling it.
+bool pause_stops_jump(ReplayCommand command, ReplayViewer& viewer);
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/recording_format.hpp"
+#include "game/trace.hpp"
 
 namespace qv {
 
@@ -68,12 +69,18 @@ ReplayViewer::ReplayViewer(Game& game, AudioSink& sink, const KeyScript& recordi
       stop_(recording),
       unseen_steps_(game) {}
 
+void ReplayViewer::keep_trace(TraceWriter& trace) {
+  trace_ = kept_trace_ = &trace;
+  game_.set_observer(&trace);
+  trace.keep_step_ends(length());
+}
+
 void ReplayViewer::start(int64_t from) {
   hear(false);
   unseen_ = from > 0;
   game_.start(recording_.seed.value_or(1));
   trail_.after_step(unseen_steps_);
-  run_unseen_to(from);
+  if (from > 0) jump_to(from);
 }
 
 void ReplayViewer::run_step() {
@@ -89,7 +96,7 @@ void ReplayViewer::run_step() {
 }
 
 int ReplayViewer::run_due(uint64_t now_us, int most) {
-  if (paused_ || at_end()) {
+  if (paused_ || jumping_ || at_end()) {
     anchored_ = false;
     return 0;
   }
@@ -144,7 +151,7 @@ bool ReplayViewer::scout(const Clock& real, uint64_t budget_us) {
 bool ReplayViewer::scout_step() {
   int64_t last_kept = trail_.latest().step();
   if (last_kept > scout_->current_step()) scout_steps_->restore(trail_.latest());
-  if (!stop_.goes_on(*scout_)) return false;
+  if (scout_->current_step() >= kScoutHorizon || !stop_.goes_on(*scout_)) return false;
   int64_t next = scout_->current_step() + 1;
   scout_steps_->step(keys_.at(next));
   trail_.after_step(*scout_steps_);
@@ -165,6 +172,7 @@ void ReplayViewer::set_paused(bool paused) {
 }
 
 void ReplayViewer::step_forward() {
+  stop_jump();
   if (at_end()) return;
   hear(false);
   run_step();
@@ -185,17 +193,47 @@ void ReplayViewer::jump_to(int64_t step) {
     int64_t from = trace_ ? std::min(step, furthest_) : step;
     const GameSnapshot& base = trail_.at_or_before(from);
     if (step < position() || base.step() > position()) unseen_steps_.restore(base);
-    run_unseen_to(step);
   }
+  jumping_ = true;
+  target_ = step;
+  unseen_ = true;
+  anchored_ = false;
+  if (position() >= target_ || game_.ended()) land();
+}
+
+bool ReplayViewer::run_jump(const Clock& real, uint64_t budget_us, int64_t most) {
+  if (!jumping_) return false;
+  uint64_t until = real.now_us() + budget_us;
+  for (int64_t ran = 0; ran < most && position() < target_ && !game_.ended(); ++ran) {
+    run_step();
+    if (real.now_us() >= until) break;
+  }
+  if (position() >= target_ || game_.ended()) {
+    land();
+  } else {
+    unseen_steps_.settle();
+    moved();
+  }
+  return jumping_;
+}
+
+void ReplayViewer::stop_jump() {
+  if (jumping_) land();
+}
+
+void ReplayViewer::land() {
+  jumping_ = false;
+  unseen_steps_.settle();
+  unseen_ = false;
   anchored_ = false;
   moved();
 }
 
-void ReplayViewer::run_unseen_to(int64_t step) {
-  unseen_ = true;
-  while (position() < step && !at_end()) run_step();
-  unseen_steps_.settle();
-  unseen_ = false;
+bool ReplayViewer::close() {
+  stop_jump();
+  bool cut = !kept_trace_ || kept_trace_->cut_back_to(position());
+  game_.close();
+  return cut;
 }
 
 void ReplayViewer::hear(bool on) {

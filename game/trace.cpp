@@ -110,7 +110,8 @@ void TraceWriter::handler_ran(const Game& game, const char* handler, bool ended)
 }
 
 // A step without records of its own ends where the next record begins; a record past the
-// steps kept closes them all.
+// steps kept closes them all. The steps come one by one as a game runs, so the vector grows
+// by one step at a time (doubling its room now and then), never by a number a file claims.
 void TraceWriter::mark_end(int64_t step, uint64_t before) {
   if (last_kept_ < 0) return;
   if (step > last_kept_) {
@@ -123,7 +124,7 @@ void TraceWriter::mark_end(int64_t step, uint64_t before) {
 
 void TraceWriter::keep_step_ends(int64_t last) {
   last_kept_ = std::max<int64_t>(last, 0);
-  ends_.reserve(static_cast<size_t>(last_kept_) + 1);
+  ends_.reserve(std::min(static_cast<size_t>(last_kept_) + 1, kFirstRoom));
 }
 
 std::optional<uint64_t> TraceWriter::end_of(int64_t step) const {
@@ -132,11 +133,26 @@ std::optional<uint64_t> TraceWriter::end_of(int64_t step) const {
   return written_;  // nothing written after the step yet
 }
 
-void TraceWriter::cut_back_to(int64_t step) {
+bool TraceWriter::cut_back_to(int64_t step) {
   std::optional<uint64_t> end = end_of(step);
-  if (!end) return;
-  written_ = *end;
+  if (!end) return false;
+  if (*end != written_) {
+    out_.flush();
+    if (!cut_ || !cut_(*end)) return false;
+    written_ = *end;
+  }
   ends_.resize(std::min(ends_.size(), static_cast<size_t>(step) + 1));
+  return true;
+}
+
+TraceWriter::Cutter string_cutter(std::ostringstream& out) {
+  return [&out](uint64_t bytes) {
+    std::string kept = out.str();
+    kept.resize(std::min<uint64_t>(bytes, kept.size()));
+    out.str(kept);
+    out.seekp(0, std::ios::end);
+    return true;
+  };
 }
 
 bool TraceWriter::failed() const {

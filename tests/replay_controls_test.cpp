@@ -42,7 +42,7 @@ TEST(ReplayKeys, EachKeyMovesTheReplayAsItSays) {
       {SDLK_DOWN, false, 0, 1, ReplayCommand::none},   // not before the start
       {SDLK_UP, false, 3783, 1, ReplayCommand::none},  // nor after the end
       {SDLK_HOME, false, 0, 1, ReplayCommand::none},
-      {SDLK_END, false, 3783, 1, ReplayCommand::end},
+      {SDLK_END, false, 3783, 1, ReplayCommand::none},  // the host ends where it lands
       {SDLK_p, false, 1000, 1, ReplayCommand::pause},
       {SDLK_ESCAPE, false, 1000, 1, ReplayCommand::pause},
       {SDLK_RETURN, false, 1000, 1, ReplayCommand::take_over},
@@ -51,16 +51,56 @@ TEST(ReplayKeys, EachKeyMovesTheReplayAsItSays) {
   SilentSink sink;
   Game game(sink, KeySource::replay);
   ReplayViewer viewer(game, sink, recording());
+  StepClock stopped;  // a slice of a jump runs its most steps
+  auto land = [&] {
+    while (viewer.run_jump(stopped, 1)) {
+    }
+  };
   viewer.start(1000);
   for (const Case& c : cases) {
     SCOPED_TRACE(SDL_GetKeyName(c.key));
     viewer.normal_speed();
     viewer.jump_to(1000);
+    land();
     viewer.set_paused(c.paused);
     EXPECT_EQ(carry_out(replay_command_of_key(c.key), viewer), c.for_host);
+    land();
     EXPECT_EQ(viewer.position(), c.position);
     EXPECT_EQ(viewer.speed(), c.speed);
   }
+}
+
+// While a jump goes (here End, a slice of 100 steps in from the nearest snapshot): a pause key
+// stops it where it stands, a jump key sends it elsewhere from there, Enter stops it there for
+// the host to take over.
+TEST(ReplayKeys, DuringAJumpThePauseStopsItAndJumpsGoElsewhere) {
+  SilentSink sink;
+  Game game(sink, KeySource::replay);
+  ReplayViewer viewer(game, sink, recording());
+  StepClock stopped;
+  viewer.start();
+  int64_t stood = 0;
+  auto under_way = [&] {
+    viewer.home();
+    viewer.end();
+    viewer.run_jump(stopped, 1, 100);
+    ASSERT_TRUE(viewer.jumping());
+    stood = viewer.position();
+    ASSERT_GE(stood, 100);
+  };
+  under_way();
+  EXPECT_TRUE(pause_stops_jump(ReplayCommand::pause, viewer));
+  EXPECT_FALSE(viewer.jumping());
+  EXPECT_EQ(viewer.position(), stood);
+  EXPECT_FALSE(pause_stops_jump(ReplayCommand::pause, viewer));  // the host's pause, as always
+  under_way();
+  EXPECT_FALSE(pause_stops_jump(ReplayCommand::home, viewer));
+  EXPECT_EQ(carry_out(replay_command_of_key(SDLK_RIGHT), viewer), ReplayCommand::none);
+  EXPECT_EQ(viewer.jump_target(), stood + ReplayViewer::kShortJump);
+  under_way();
+  EXPECT_EQ(carry_out(replay_command_of_key(SDLK_RETURN), viewer), ReplayCommand::take_over);
+  EXPECT_FALSE(viewer.jumping());
+  EXPECT_EQ(viewer.position(), stood);
 }
 
 TEST(ReplayKeys, SpeedsStayWithinAQuarterAndEight) {

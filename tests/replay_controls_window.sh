@@ -2,8 +2,12 @@
 # Replays watched in the window with their controls: jumps and speeds change nothing in the
 # trace, which is the simulator's; a replay taken over with Enter after a jump back is recorded as
 # format 3, verifies, holds the original's lines up to its step, and its trace is the simulator's
-# of that recording (the steps watched past the handover are gone); practice from the boss hands
-# over at the boss's arrival and R starts it again, traced as the new practice's recording.
+# of that recording (the steps watched past the handover are gone); a replay closed after a jump
+# back is traced as the simulator traces the recording closed there; --from past the end lands
+# at the end, and a recording that claims a trillion steps (a jump to it never lands) leaves the
+# window free: a close or SIGTERM in the middle of its jump ends the program; practice from the
+# boss hands over at the boss's arrival and R starts it again, traced as the new practice's
+# recording.
 set -euo pipefail
 build=$1
 . tests/lib/xsession.sh
@@ -42,11 +46,56 @@ wait_gone "$xs_game_pid" 120
 same_trace "$work/watch.jsonl" "$work/sim.jsonl" "watching with jumps and speeds"
 [ ! -d "$replays" ] || [ -z "$(ls -A "$replays")" ] || fail "a replay watched was recorded again"
 
+# Closed after a jump back: the trace ends where the replay stood, as the simulator's does when
+# the recording is closed at that step, never with the steps watched further before the close.
+launch_game "$work/back.err" "$game" --replay "$route" --from 891 --trace "$work/back.jsonl"
+wait_line "$work/back.jsonl" '"step":88[0-9],' 60 || fail "--from 891 did not get there: $(head -c 600 "$work/back.err")"
+xdotool key Left
+sleep 0.5
+close_window "$xs_wid"
+wait_gone "$xs_game_pid" 60
+[ "$xs_exit" = 0 ] || fail "closed after a jump back: exit $xs_exit: $(head -c 600 "$work/back.err")"
+closed_at=$(tail -n 1 "$work/back.jsonl" | jq -r 'select(.handler == "Form_Unload") | .step')
+[ -n "$closed_at" ] && [ "$closed_at" -lt 891 ] || fail "closed after a jump back: the trace ends $(tail -n 1 "$work/back.jsonl" | head -c 200)"
+"$sim" --keys "$route" --close "$closed_at" --trace "$work/back-sim.jsonl"
+same_trace "$work/back.jsonl" "$work/back-sim.jsonl" "closed at step $closed_at after a jump back"
+
+# --from past the end lands where the replay stops, and it ends there (exit 0), traced whole.
+taps=tests/data/replays/taps.keys
+launch_game "$work/past.err" "$game" --replay "$taps" --from 100000000 --trace "$work/past.jsonl"
+wait_gone "$xs_game_pid" 60
+[ "$xs_exit" = 0 ] || fail "--from past the end: exit $xs_exit: $(head -c 600 "$work/past.err")"
+"$sim" --keys "$taps" --trace "$work/past-sim.jsonl"
+same_trace "$work/past.jsonl" "$work/past-sim.jsonl" "--from past the end"
+
+# A recording whose close claims a trillion steps of a game left on the title: --from far on,
+# and End, jump a slice at a time (the trace, to /dev/null, keeps no room for the claim); the
+# window's close and SIGTERM in the middle of the jump end the program.
+printf 'seed 1\n999999999999 close\n' >"$work/claims.keys"
+closes_mid_jump() {
+  local how=$1 began ms
+  shift
+  launch_game "$work/claims-$how.err" "$game" --replay "$work/claims.keys" --trace /dev/null "$@"
+  [ $# -gt 0 ] || xdotool key End
+  sleep 1
+  kill -0 "$xs_game_pid" 2>/dev/null || fail "$how: the game did not stay: $(head -c 600 "$work/claims-$how.err")"
+  began=$(date +%s%N)
+  if [ "$how" = close ]; then close_window "$xs_wid"; else kill -TERM "$xs_game_pid"; fi
+  wait_gone "$xs_game_pid" 30
+  ms=$((($(date +%s%N) - began) / 1000000))
+  [ "$xs_exit" = 0 ] || fail "$how in the middle of a jump: exit $xs_exit after $ms ms: $(head -c 600 "$work/claims-$how.err")"
+  echo "$how in the middle of a jump to a claimed step ($*): the program ended in $ms ms"
+}
+closes_mid_jump close --from 100000000
+closes_mid_jump TERM
+
 # Taking over with Enter, 5 s on and back again: the player's game goes on from the replay's
 # state there and is recorded.
 launch_game "$work/take.err" "$game" --replay "$route" --from 1500 --record "$work/taken.keys" \
   --trace "$work/taken.jsonl"
-xdotool key --delay 150 Right Left Return
+# A jump key sends a jump under way on from where it stands: each lands before the next.
+wait_line "$work/taken.jsonl" '"step":1510,' 60 || fail "--from 1500 did not get there: $(head -c 600 "$work/take.err")"
+xdotool key --delay 1500 Right Left Return
 wait_line "$work/taken.keys" '^takeover ' 60 || fail "no takeover line: $(head -c 600 "$work/take.err")"
 xdotool keydown Left space
 sleep 1

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "front/replay_bar.hpp"
 #include "game/game_hash.hpp"
 #include "game/take_over.hpp"
 #include "game/trace.hpp"
@@ -64,6 +65,17 @@ const Straight& straight() {
   return s;
 }
 
+// A jump run to where it lands, slice after slice, as a host runs it.
+void land(ReplayViewer& viewer) {
+  StepClock stopped;  // a slice runs its most steps
+  while (viewer.run_jump(stopped, 1)) {
+  }
+}
+void jump(ReplayViewer& viewer, int64_t step) {
+  viewer.jump_to(step);
+  land(viewer);
+}
+
 // A sink that keeps what it was told last.
 struct ListeningSink : AudioSink {
   void music_play(const MidiSong* song, uint64_t from_us) override {
@@ -86,6 +98,7 @@ TEST(ReplayViewer, EveryJumpReachesTheGameAStraightReplayReaches) {
   ReplayViewer viewer(game, sink, whole_game());
   ASSERT_EQ(viewer.length() + 1, static_cast<int64_t>(s.check.size()));
   viewer.start(1500);
+  land(viewer);
   VirtualClock idle;  // the scout runs ahead of the game being watched, to the end
   while (viewer.scout(idle, 1000000)) {
   }
@@ -94,21 +107,25 @@ TEST(ReplayViewer, EveryJumpReachesTheGameAStraightReplayReaches) {
   for (int i = 0; i < 30; ++i)
     targets.push_back(std::uniform_int_distribution<int64_t>(0, viewer.length())(random));
   for (int64_t target : targets) {
-    if (target != 1500) viewer.jump_to(target);
+    if (target != 1500) jump(viewer, target);
     SCOPED_TRACE("step " + std::to_string(target));
     ASSERT_EQ(viewer.position(), target);
     EXPECT_EQ(check_value(game), s.check[static_cast<size_t>(target)]);
     EXPECT_EQ(pixels_hash(game), s.picture[static_cast<size_t>(target)]);
   }
   viewer.set_paused(true);
-  viewer.jump_to(2000);
+  jump(viewer, 2000);
   viewer.step_back();
+  land(viewer);
   viewer.step_back();
+  land(viewer);
   viewer.step_forward();
   EXPECT_EQ(check_value(game), s.check[1999]);
   viewer.jump_by(-ReplayViewer::kLongJump);
+  land(viewer);
   EXPECT_EQ(viewer.position(), 0);
   viewer.end();
+  land(viewer);
   EXPECT_TRUE(viewer.at_end());
   EXPECT_TRUE(game.ended());
   EXPECT_LE(viewer.trail().count(), SnapshotTrail::kMost);
@@ -131,16 +148,19 @@ TEST(ReplayViewer, JumpsAndSpeedsChangeNothingInTheTrace) {
   game.set_observer(&trace);
   ReplayViewer viewer(game, sink, whole_game());
   viewer.start(700);
+  land(viewer);
   StepClock stopped;  // a clock that stands still: the scout runs through the whole game
   viewer.scout(stopped, 1);
-  viewer.jump_to(100);
+  jump(viewer, 100);
   uint64_t now = 0;
   for (double speed : {0.25, 8.0, 1.0, 2.0, 0.5, 4.0}) {
     viewer.set_speed(speed);
     for (int i = 0; i < 100; ++i) viewer.run_due(now += 10000);
   }
   viewer.jump_by(ReplayViewer::kLongJump);
+  land(viewer);
   viewer.jump_by(-ReplayViewer::kShortJump);
+  land(viewer);
   viewer.set_speed(8);
   while (!viewer.at_end()) viewer.run_due(now += 10000);
   EXPECT_EQ(viewer.furthest(), viewer.length());
@@ -164,14 +184,6 @@ std::string straight_trace_to(int64_t step) {
     if (std::stoll(whole.substr(at, 20)) > step) break;
   }
   return whole.substr(0, end);
-}
-
-void cut_back(std::ostringstream& out, TraceWriter& trace, int64_t step) {
-  std::string kept = out.str();
-  kept.resize(*trace.end_of(step));
-  out.str(kept);
-  out.seekp(0, std::ios::end);
-  trace.cut_back_to(step);
 }
 
 // Watched with jumps and cut back to a step the game reached (a replay taken over, a practice
@@ -198,13 +210,15 @@ TEST(TraceWriter, CutBackToAStepItIsTheStraightTraceUpToThere) {
     SilentSink sink;
     Game game(sink, KeySource::replay);
     TraceWriter trace(out);
+    trace.cut_with(string_cutter(out));
     trace.keep_step_ends(last);
     game.keep_audio_calls(true);
     game.set_observer(&trace);
     ReplayViewer viewer(game, sink, whole_game());
     viewer.start(c.from);
-    for (int64_t step : c.jumps) viewer.jump_to(step);
-    cut_back(out, trace, c.cut);
+    land(viewer);
+    for (int64_t step : c.jumps) jump(viewer, step);
+    EXPECT_TRUE(trace.cut_back_to(c.cut));
     EXPECT_TRUE(out.str() == straight_trace_to(c.cut)) << "the cut trace differs";
     TakeOver taken = take_over(whole_game(), c.cut, game);
     RecordedKeys keys(whole_game().lines);
@@ -215,12 +229,136 @@ TEST(TraceWriter, CutBackToAStepItIsTheStraightTraceUpToThere) {
     taken.handed_over.restore(game);
     play_on();
     int64_t played = std::min(c.cut + 10, game.current_step());
-    cut_back(out, trace, played);
+    EXPECT_TRUE(trace.cut_back_to(played));
     EXPECT_TRUE(out.str() == straight_trace_to(played)) << "cut back within what was played on";
     taken.handed_over.restore(game);
-    cut_back(out, trace, c.cut);
+    EXPECT_TRUE(trace.cut_back_to(c.cut));
     EXPECT_TRUE(out.str() == straight_trace_to(c.cut)) << "cut back again";
     play_on();
+  }
+}
+
+// A recording may claim any step for its close: here a trillion steps, for the whole game (which
+// ends itself at its step 3783) and for a game left on the title (which never ends). Neither
+// --from nor End runs a step in the call that asks for it, each slice of the jump runs at most
+// its most steps, the bar says where the jump stands and goes, nothing is kept in proportion to
+// the claim (the trace's room), and where the game ends itself the jump lands on the game a
+// straight replay reaches; Home and the pause stop a jump that would never land.
+TEST(ReplayViewer, AJumpToAStepAFileClaimsRunsInSlices) {
+  constexpr int64_t kClaimed = 999999999999;
+  KeyScript long_game = whole_game();
+  long_game.ended_at.reset();
+  long_game.closed_after = kClaimed;
+  KeyScript title;
+  title.seed = 1;
+  title.closed_after = kClaimed;
+  StepClock stopped;  // a slice runs its most steps
+  for (const KeyScript* script : {&long_game, &title}) {
+    SCOPED_TRACE(script == &title ? "on the title" : "the whole game");
+    std::ostringstream out;
+    SilentSink sink;
+    Game game(sink, KeySource::replay);
+    game.keep_audio_calls(true);
+    TraceWriter trace(out);
+    trace.cut_with(string_cutter(out));
+    ReplayViewer viewer(game, sink, *script);
+    viewer.keep_trace(trace);
+    int moved = 0;
+    viewer.on_moved([&] { ++moved; });
+    ASSERT_EQ(viewer.length(), kClaimed);
+    viewer.start(100000000);
+    EXPECT_EQ(viewer.position(), 0);
+    ASSERT_TRUE(viewer.jumping());
+    EXPECT_EQ(viewer.jump_target(), 100000000);
+    EXPECT_FALSE(viewer.at_end());
+    EXPECT_EQ(replay_bar_text(viewer), "REPLAY 0:00.00 / 166666666:39.99 JUMPING TO 16666:40.00");
+    // Slices of a jump that stops where the game ends itself, or goes on.
+    auto slices = [&](int most) {
+      for (int slice = 0; slice < most && viewer.jumping(); ++slice) {
+        int64_t before = viewer.position();
+        int told = moved;
+        viewer.run_jump(stopped, 1);
+        EXPECT_GT(viewer.position(), before);
+        EXPECT_LE(viewer.position() - before, ReplayViewer::kMostJumpSteps);
+        EXPECT_EQ(moved, told + 1);
+      }
+    };
+    slices(3);
+    if (script == &long_game) {
+      for (int again = 0; again < 2; ++again) {
+        EXPECT_FALSE(viewer.jumping());
+        EXPECT_TRUE(viewer.at_end());
+        EXPECT_TRUE(game.ended());
+        EXPECT_EQ(check_value(game), straight().check.back());
+        EXPECT_EQ(pixels_hash(game), straight().picture.back());
+        EXPECT_TRUE(out.str() == straight_trace_to(viewer.position())) << "the trace differs";
+        viewer.home();
+        viewer.end();  // from the snapshot nearest the game's end
+        slices(1);
+      }
+      continue;
+    }
+    EXPECT_EQ(viewer.position(), 3 * ReplayViewer::kMostJumpSteps);
+    viewer.end();
+    EXPECT_EQ(viewer.jump_target(), kClaimed);
+    slices(10);
+    EXPECT_TRUE(viewer.jumping());
+    int64_t reached = viewer.position();
+    EXPECT_EQ(reached, 13 * ReplayViewer::kMostJumpSteps);
+    EXPECT_EQ(replay_bar_text(viewer),
+              "REPLAY 10:50.00 / 166666666:39.99 JUMPING TO 166666666:39.99");
+    viewer.stop_jump();
+    EXPECT_FALSE(viewer.jumping());
+    EXPECT_EQ(viewer.position(), reached);
+    EXPECT_EQ(trace.end_of(reached), out.str().size());
+    viewer.end();
+    slices(1);
+    viewer.home();  // the snapshot of the start, put back at once
+    EXPECT_FALSE(viewer.jumping());
+    EXPECT_EQ(viewer.position(), 0);
+    EXPECT_LE(viewer.trail().count(), SnapshotTrail::kMost);
+  }
+}
+
+// A replay closed after a jump back closes where it stands: its trace is the simulator's trace
+// of the recording closed there (--close), every step once and in order, whether the jump back
+// landed or was still under way.
+TEST(ReplayViewer, ClosedAfterAJumpBackTheTraceIsTheSimulatorsClosedThere) {
+  struct Case {
+    int64_t from, back;
+    bool landed;
+  };
+  for (const Case& c : {Case{891, 792, true}, Case{3000, 1234, false}, Case{700, 700, true}}) {
+    SCOPED_TRACE("closed at " + std::to_string(c.back));
+    std::ostringstream expected, out;
+    {
+      Simulator sim(*whole_game().seed, whole_game().lines);
+      sim.set_trace(&expected);
+      sim.start();
+      while (sim.current_step() < c.back) sim.step();
+      sim.close();
+    }
+    SilentSink sink;
+    Game game(sink, KeySource::replay);
+    game.keep_audio_calls(true);
+    TraceWriter trace(out);
+    trace.cut_with(string_cutter(out));
+    ReplayViewer viewer(game, sink, whole_game());
+    viewer.keep_trace(trace);
+    viewer.start(c.from);
+    land(viewer);
+    if (c.landed) {
+      jump(viewer, c.back);
+    } else {  // under way, from the snapshot before the step: it stops where it stands
+      viewer.jump_to(c.back + 50);
+      ASSERT_LT(viewer.position(), c.back);
+      StepClock stopped;
+      viewer.run_jump(stopped, 1, c.back - viewer.position());
+      ASSERT_TRUE(viewer.jumping());
+      ASSERT_EQ(viewer.position(), c.back);
+    }
+    EXPECT_TRUE(viewer.close());
+    EXPECT_TRUE(out.str() == expected.str()) << "the traces differ";
   }
 }
 
@@ -239,7 +377,7 @@ TEST(ReplayViewer, TheMusicComesBackWhereTheGameIs) {
   EXPECT_EQ(sink.playing, nullptr);
   viewer.run_due(now += 10000);
   viewer.normal_speed();
-  viewer.jump_to(1000);
+  jump(viewer, 1000);
   EXPECT_FALSE(viewer.heard());
   viewer.run_due(now += 10000);
   ASSERT_TRUE(viewer.heard());
@@ -257,6 +395,7 @@ TEST(TakeOver, TheRecordingVerifiesAndEqualsTheOriginalUpToItsStep) {
   Game game(sink, KeySource::replay);
   ReplayViewer viewer(game, sink, whole_game());
   viewer.start(kAt);
+  land(viewer);
   TakeOver t = take_over(whole_game(), kAt, game);
   ASSERT_EQ(t.step, kAt);
   {
@@ -338,7 +477,7 @@ TEST_F(MusicElsewhere, CopiesOfTheGameFindItsMusic) {
   VirtualClock idle;
   while (viewer.scout(idle, 1000000)) {
   }
-  viewer.jump_to(3000);  // onto the scout's snapshot
+  jump(viewer, 3000);  // onto the scout's snapshot
   EXPECT_EQ(check_value(game), s.check[3000]);
   EXPECT_TRUE(game.media().music().playing);
 

@@ -55,6 +55,7 @@ class WebHost {
     });
     if (options.trace) {
       trace_ = std::make_unique<TraceWriter>(trace_text_);
+      trace_->cut_with(string_cutter(trace_text_));
       game_.keep_audio_calls(true);
       game_.set_observer(trace_.get());
     }
@@ -101,7 +102,6 @@ class WebHost {
       recorder_.begin(seed_);
       game_.start(seed_);
     }
-    if (practice_) hand_over(*practice_);
     return true;
   }
 
@@ -159,17 +159,24 @@ class WebHost {
     return running_;
   }
 
+  // A practice goes to its step as a jump does, a slice a display frame.
   void start_watching() {
     viewer_ = std::make_unique<ReplayViewer>(game_, sink_, *watched_);
     viewer_->on_moved([this] { compose(); });
     bar_.touched(clock_.now_us());
-    if (trace_) trace_->keep_step_ends(viewer_->length());
+    if (trace_) viewer_->keep_trace(*trace_);
     viewer_->start(practice_ ? practice_->step : 0);
     compose();
   }
 
-  // A replay being watched: its steps when due, and the scout in the time left of the frame.
+  // A replay being watched: a slice of a jump (half a display frame), or its steps when due
+  // and the scout in the time left of the frame.
   void watch() {
+    if (viewer_->jumping()) {
+      viewer_->run_jump(clock_, 8000);
+      return;
+    }
+    if (practice_) return hand_over(*practice_);
     viewer_->run_due(clock_.now_us());
     if (viewer_->at_end()) return end_of_replay();
     if (!viewer_->paused()) viewer_->scout(clock_, 4000);
@@ -185,12 +192,14 @@ class WebHost {
 
   // A replay key or pad button: true when it was one.
   bool replay_command(ReplayCommand command) {
+    if (pause_stops_jump(command, *viewer_)) {
+      bar_.touched(clock_.now_us());
+      pause_.set(true);
+      return true;
+    }
     if (command == ReplayCommand::none || command == ReplayCommand::pause) return false;
     bar_.touched(clock_.now_us());
     switch (carry_out(command, *viewer_)) {
-      case ReplayCommand::end:
-        end_of_replay();
-        break;
       case ReplayCommand::take_over:
         hand_over(take_over(*watched_, viewer_->position(), game_));
         break;
@@ -222,18 +231,13 @@ class WebHost {
   // The trace is the recording's: when the game handed over had gone further (a replay taken
   // over after a jump back, a practice started again), what it traced past `step` goes.
   void cut_trace_back(int64_t step) {
-    std::optional<uint64_t> end = trace_ ? trace_->end_of(step) : std::nullopt;
-    if (!end || *end == trace_->written()) return;
-    std::string kept = trace_text_.str();
-    kept.resize(*end);
-    trace_text_.str(kept);
-    trace_text_.seekp(0, std::ios::end);
-    trace_->cut_back_to(step);
+    if (trace_) trace_->cut_back_to(step);
   }
 
   void handle(const SDL_Event& e) {
     // A replay that has ended stays where it ended, as the window closes there.
-    if (viewer_ && running_ && replay_command(replay_command_of(e))) return;
+    // A practice's way to its step is no replay to steer.
+    if (viewer_ && running_ && !practice_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
     if (Gamepads::is_pad_event(e)) {
       Gamepads::Action action = pads_.handle(e);
@@ -272,10 +276,8 @@ class WebHost {
   // (so every display frame, as the bar comes and goes on the real clock).
   void show() {
     if (viewer_) {
-      if (bar_.shown(clock_.now_us(), viewer_->paused()))
-        screen_.show_with_bar(replay_bar_text(viewer_->position(), viewer_->length(),
-                                              viewer_->speed(), viewer_->paused()),
-                              viewer_->position(), viewer_->length());
+      if (bar_.shown(clock_.now_us(), *viewer_))
+        screen_.show_with_bar(replay_bar_text(*viewer_), viewer_->position(), viewer_->length());
       else
         screen_.show_composed();
       composed_ = false;

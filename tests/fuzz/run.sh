@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes what the game reads from outside (MIDI and WAVE files, media command strings,
-# soundfonts) and the simulator's key scripts with libFuzzer, each for a bounded time, from a
-# seed corpus of our own files. Any crash, sanitizer report or hang (an input that takes over
+# soundfonts), the simulator's key scripts and the replay viewer (a recording, then the controls
+# played on it) with libFuzzer, each for a bounded time, from a seed corpus of our own files. Any crash, sanitizer report or hang (an input that takes over
 # 10 s) fails the test. QV_FUZZ_SECONDS sets the time per target (default 25). Not a CTest test:
 # it takes both cores for minutes, so test.sh runs it on its own, after the release build's
 # tests. Builds in BUILD_DIR/fuzz; run from the source folder.
@@ -19,7 +19,7 @@ CC=clang CXX=clang++ cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQ
   -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_TOOLS=OFF -DQV_SANITIZE=OFF -DQV_WERROR=OFF \
   >"$work/configure.log" 2>&1 ||
   fail "configure: $(tail -5 "$work/configure.log")"
-targets=(midi wav media key_script soundfont)
+targets=(midi wav media key_script soundfont replay_viewer)
 cmake --build "$fuzz" -j2 --target "${targets[@]/#/fuzz_}" >"$work/build.log" 2>&1 ||
   fail "build: $(grep -m5 -A3 error "$work/build.log")"
 
@@ -30,6 +30,7 @@ for t in "${targets[@]}"; do
   case $t in
     midi) cp bgm\&se/*.mid "$corpus"/ 2>/dev/null ;;
     wav) cp bgm\&se/*.wav "$corpus"/ 2>/dev/null ;;
+    replay_viewer) cp tests/data/replays/*.keys "$corpus"/ ;;
   esac
   options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
            -artifact_prefix="$work/$t-")
