@@ -93,6 +93,9 @@ closes_mid_jump TERM
 # state there and is recorded.
 launch_game "$work/take.err" "$game" --replay "$route" --from 1500 --record "$work/taken.keys" \
   --trace "$work/taken.jsonl"
+# --from is a jump, run a slice at a time, and keys during it act from where it stands: they
+# wait for its landing (slow under the sanitizers).
+wait_line "$work/taken.jsonl" '"step":1500,' 60 || fail "--from 1500 did not get there: $(head -c 600 "$work/take.err")"
 xdotool key --delay 150 Right Left Return
 wait_line "$work/taken.keys" '^takeover ' 60 || fail "no takeover line: $(head -c 600 "$work/take.err")"
 xdotool keydown Left space
