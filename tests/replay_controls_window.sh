@@ -93,7 +93,8 @@ closes_mid_jump TERM
 # state there and is recorded.
 launch_game "$work/take.err" "$game" --replay "$route" --from 1500 --record "$work/taken.keys" \
   --trace "$work/taken.jsonl"
-# A jump key sends a jump under way on from where it stands: each lands before the next.
+# --from is a jump, run a slice at a time, and keys during it act from where it stands: each
+# waits for the jump before it to land (slow under the sanitizers).
 wait_line "$work/taken.jsonl" '"step":1510,' 60 || fail "--from 1500 did not get there: $(head -c 600 "$work/take.err")"
 xdotool key --delay 1500 Right Left Return
 wait_line "$work/taken.keys" '^takeover ' 60 || fail "no takeover line: $(head -c 600 "$work/take.err")"
