@@ -101,7 +101,7 @@ int verify_child_main(const std::string& data_folder) {
     if (!parse_key_script(in, script, error)) {
       std::istringstream again(recording);
       v = run_verdict(verify_text(again, data_folder));
-    } else if (latest_step(script) > kLongestRun) {
+    } else if (steps_claimed(script) > kLongestRun) {
       v.reason = "longer than two hours: not verified";
     } else {
       v = run_verdict(verify_recording(script, data_folder));

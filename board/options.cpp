@@ -39,6 +39,9 @@ std::optional<Options> parse_options(int argc, char** argv, int& status) {
       ->check(CLI::Range(64, 65536));
   app.add_flag("--verify-child", o.verify_child)
       ->group("");  // the verifying child: stdin to stdout
+  // A later option overrides an earlier one, as wrappers expect (run-board.sh, the tests).
+  for (CLI::Option* option : app.get_options())
+    option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

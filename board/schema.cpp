@@ -25,7 +25,7 @@ CREATE TABLE runs (
   id bigserial PRIMARY KEY,
   player_id bigint NOT NULL REFERENCES players ON DELETE CASCADE,
   recording bytea NOT NULL,
-  game_digest bytea NOT NULL UNIQUE,      -- sha256 of its seed and keys: one game, one run
+  game_digest bytea NOT NULL,             -- sha256 of its seed and keys: one game, one run
   seed bigint NOT NULL,
   game_version text NOT NULL,
   status text NOT NULL DEFAULT 'pending' CHECK (status IN ('pending', 'verified', 'rejected')),
@@ -42,6 +42,8 @@ CREATE TABLE runs (
   stale_reason text,                      -- set by --reverify when this build no longer verifies it
   stale_version text
 );
+-- A rejected run does not hold its game: whoever has the true recording may still submit it.
+CREATE UNIQUE INDEX runs_one_a_game ON runs (game_digest) WHERE status <> 'rejected';
 CREATE INDEX runs_pending ON runs (id) WHERE status = 'pending';
 CREATE INDEX runs_board ON runs (start, player_id, score DESC, submitted, id)
   WHERE status = 'verified' AND stale_reason IS NULL;

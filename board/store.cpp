@@ -63,7 +63,7 @@ std::optional<int64_t> add_run(Connection& db, int64_t player, const std::string
     Rows r = db.exec(
         "INSERT INTO runs (player_id, recording, game_digest, seed, game_version) "
         "VALUES ($1, $2, sha256(convert_to($3, 'UTF8')), $4, $5) "
-        "ON CONFLICT (game_digest) DO NOTHING RETURNING id",
+        "ON CONFLICT (game_digest) WHERE status <> 'rejected' DO NOTHING RETURNING id",
         {Param(player), Param::bytes(recording), s.game,
          Param(static_cast<int64_t>(*s.script.seed)), s.script.game_version});
     if (!r.size()) return std::nullopt;

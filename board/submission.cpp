@@ -29,6 +29,10 @@ bool practised(const KeyScript& s, const Route& route) {
 
 }  // namespace
 
+int64_t steps_claimed(const KeyScript& script) {
+  return std::max(latest_step(script), script.last_step().value_or(0));
+}
+
 std::optional<Submission> read_submission(const std::string& bytes, const Route& route,
                                           std::string& why) {
   if (bytes.size() > kLargestRecording) {
@@ -38,8 +42,12 @@ std::optional<Submission> read_submission(const std::string& bytes, const Route&
   Submission out;
   std::istringstream in(bytes);
   if (!parse_key_script(in, out.script, why)) {
+    // Said as the verifier says it.
     if (out.script.format > kNewestRecordingFormat)
       why = "made by a newer Quelvaris: format " + std::to_string(out.script.format);
+    else if (out.script.format >= 2 && out.script.out_of_order_at)
+      why = "diverges at step " + std::to_string(*out.script.out_of_order_at) +
+            " (a line out of order)";
     return std::nullopt;
   }
   const KeyScript& s = out.script;
@@ -56,7 +64,7 @@ std::optional<Submission> read_submission(const std::string& bytes, const Route&
                               : "a game taken over from a replay (format 3) never enters the board";
     return std::nullopt;
   }
-  if (latest_step(s) > kLongestRun) {
+  if (steps_claimed(s) > kLongestRun) {
     why = "longer than two hours: not verified";
     return std::nullopt;
   }

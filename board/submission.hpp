@@ -29,6 +29,9 @@ struct Route {
   std::vector<CheckLine> checks;
 };
 
+// The furthest step any line of the recording names, its close or end line included.
+int64_t steps_claimed(const KeyScript& script);
+
 // The submission, or nothing with the reason it cannot be a run.
 std::optional<Submission> read_submission(const std::string& bytes, const Route& route,
                                           std::string& why);
