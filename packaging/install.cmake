@@ -46,7 +46,7 @@ qv_relative(QV_BIN_TO_GAME ${QV_LAUNCHER_DIR} ${QV_GAME_DIR})
 # The program finds its music the same way, from its own folder, and so leaves the working
 # folder to the player. In a build folder nothing lies there and it reads the working folder's.
 qv_relative(QV_GAME_TO_DATA ${QV_GAME_DIR} ${QV_DATA_DIR})
-foreach(program quelvaris quelvaris-timing quelvaris-board)
+foreach(program quelvaris quelvaris-timing)
   if(TARGET ${program})
     target_compile_definitions(${program} PRIVATE QV_DATA_FOLDER="${QV_GAME_TO_DATA}")
   endif()

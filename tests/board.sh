@@ -222,6 +222,17 @@ submit "$eve" "$work/route_run.keys"
 [ "$(verdict "$(jq -r .id <<<"$body")")" = "rejected: the same game as the practice route up to step 1400" ] ||
   fail "a copy of the route: $(verdict "$(jq -r .id <<<"$body")")"
 
+# --- --reverify: a run this build no longer verifies is marked, never deleted ----------------
+short_run=$(sql "SELECT r.id FROM runs r JOIN players p ON p.id = r.player_id WHERE p.name = 'Tam' AND r.status = 'verified'")
+sql "UPDATE runs SET recording = convert_to(replace(convert_from(recording, 'UTF8'), '$check500', '$flipped'), 'UTF8') WHERE id = $short_run"
+out=$("$board" --database "postgresql:///$db" --reverify 2>&1)
+[ "$out" = "run $short_run: no longer verifies: diverges at step 500
+1 runs no longer verify with this build" ] || fail "--reverify said: $out"
+call GET "/api/runs/$short_run"
+[ "$(jq -r .no_longer_verifies <<<"$body")" = "diverges at step 500" ] || fail "the run --reverify marked: $body"
+curl -s "127.0.0.1:$port/api/board?start=two" | jq -e ".runs | map(.id) | index($short_run) == null" >/dev/null ||
+  fail "a run that no longer verifies is still on the board"
+
 # --- Hostile clients: sixteen that send nothing and one a byte a second ----------------------
 start_board slow.log 18573 --verifiers 0 --timeout 3
 python3 - 18573 <<'EOF' || fail "slow clients kept others from being served"
