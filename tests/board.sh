@@ -76,6 +76,7 @@ record() {  # record SEED KEYS STEPS OUT: a recording made by the simulator
 }
 
 # --- The API, one table of cases -----------------------------------------------------------
+echo "[${SECONDS} s] The API, one table of cases"
 db=board_api
 createdb "$db"
 port=18571
@@ -152,6 +153,7 @@ call GET "/api/runs/$bob_run"
 [ -n "$(register bob)" ] || fail "the name of a deleted player is not free"
 
 # --- Tampered recordings are rejected with the verifier's reasons ----------------------------
+echo "[${SECONDS} s] Tampered recordings are rejected with the verifier's reasons"
 printf '150 space\n' >"$work/space.keys"
 record 2 "$work/space.keys" 1000 "$work/short.keys"
 check500=$(grep '^check 500 ' "$work/short.keys")
@@ -182,6 +184,7 @@ submit "$tam" "$work/short.keys"
   fail "the untouched recording after its tampered copies: $code $body"
 
 # --- The corpus: every run verified, ranked as the game's own table ranks the files ----------
+echo "[${SECONDS} s] The corpus: every run verified, ranked as the game's own table ranks the files"
 scores=$work/home/share/quelvaris/scores
 mkdir -p "$scores"
 n=10
@@ -208,6 +211,7 @@ for start in two ten; do
 done
 
 # --- Copies: of another player's run, and of the practice route -----------------------------
+echo "[${SECONDS} s] Copies: of another player's run, and of the practice route"
 awk '$1 ~ /^[0-9]+$/ && $1 < 2000' tests/data/whole_game.keys >"$work/copy.keys"
 echo "2000 left" >>"$work/copy.keys"
 record 1 "$work/copy.keys" 2500 "$work/copy_run.keys"
@@ -223,6 +227,7 @@ submit "$eve" "$work/route_run.keys"
   fail "a copy of the route: $(verdict "$(jq -r .id <<<"$body")")"
 
 # --- --reverify: a run this build no longer verifies is marked, never deleted ----------------
+echo "[${SECONDS} s] --reverify: a run this build no longer verifies is marked, never deleted"
 short_run=$(sql "SELECT r.id FROM runs r JOIN players p ON p.id = r.player_id WHERE p.name = 'Tam' AND r.status = 'verified'")
 sql "UPDATE runs SET recording = convert_to(replace(convert_from(recording, 'UTF8'), '$check500', '$flipped'), 'UTF8') WHERE id = $short_run"
 out=$("$board" --database "postgresql:///$db" --reverify 2>&1)
@@ -234,6 +239,7 @@ curl -s "127.0.0.1:$port/api/board?start=two" | jq -e ".runs | map(.id) | index(
   fail "a run that no longer verifies is still on the board"
 
 # --- Hostile clients: sixteen that send nothing and one a byte a second ----------------------
+echo "[${SECONDS} s] Hostile clients: sixteen that send nothing and one a byte a second"
 start_board slow.log 18573 --verifiers 0 --timeout 3
 python3 - 18573 <<'EOF' || fail "slow clients kept others from being served"
 import socket, sys, time, urllib.request
@@ -261,6 +267,7 @@ sys.exit(0 if closed_at and 2.5 <= closed_at <= 6 and served >= 3 else 1)
 EOF
 
 # --- An instance killed while it holds leases: another verifies its runs ---------------------
+echo "[${SECONDS} s] An instance killed while it holds leases: another verifies its runs"
 db=board_kill
 createdb "$db"
 port=18574
@@ -307,6 +314,7 @@ done
 [ -n "$child" ] && kill -9 "$child"
 
 # --- Two instances, four clients submitting 200 runs at once --------------------------------
+echo "[${SECONDS} s] Two instances, four clients submitting 200 runs at once"
 db=board_load
 createdb "$db"
 start_board one.log 18575 --verifiers 2 --lease 5
@@ -351,6 +359,45 @@ expected=$(for c in 0 1 2 3; do
 done | sort -rn)
 got=$(curl -s "127.0.0.1:18575/api/board?start=two" | jq -r '.runs[] | "\(.score) \(.ending)"')
 [ "$got" = "$expected" ] || fail "the board under load: $(echo $got), not $(echo $expected)"
+
+
+# --- PostgreSQL restarted under load: 503 meanwhile, every run taken ends judged once --------
+echo "[${SECONDS} s] PostgreSQL restarted under load: 503 meanwhile, every run taken ends judged once"
+db=board_restart
+createdb "$db"
+start_board restart.log 18577 --verifiers 2 --lease 3
+port=18577
+restarted=$started
+cluster=$(pg_lsclusters -h | awk -v p="${PGPORT:-5432}" '$3 == p {print $2}')
+clients=()
+for c in 0 1; do
+  token=$(register "restart $c")
+  (for seed in $(seq $((1000 + c * 40)) $((1039 + c * 40))); do
+    curl -s -w '\n%{http_code}\n' -H "Authorization: Bearer $token" \
+      --data-binary "@$work/load/$seed.keys" "127.0.0.1:$port/api/runs"
+    sleep 0.05
+  done >"$work/restart$c.out") &
+  clients+=($!)
+done
+sleep 0.5
+pg_ctlcluster "${PGVERSION:-15}" "$cluster" stop -m fast
+down=$(curl -s -o /dev/null -w '%{http_code}' "127.0.0.1:$port/healthz")
+sleep 1
+pg_ctlcluster "${PGVERSION:-15}" "$cluster" start
+wait "${clients[@]}"
+[ "$down" = 503 ] || fail "/healthz while the database is down: $down, not 503"
+grep -q '^503$' "$work"/restart*.out || fail "no submission was answered 503 while the database was down"
+taken=$(grep -h '"status":"pending"' "$work"/restart*.out | jq -r .id | sort -n)
+[ -n "$taken" ] || fail "no submission was taken around the restart"
+for _ in $(seq 300); do
+  [ "$(sql "SELECT count(*) FROM runs WHERE status = 'pending'")" = 0 ] && break
+  sleep 0.2
+done
+judged=$(sql "SELECT id FROM runs WHERE status IN ('verified', 'rejected') ORDER BY id")
+missing=$(comm -23 <(echo "$taken") <(echo "$judged"))
+[ -z "$missing" ] || fail "runs answered 202 but not judged: $(echo $missing)"
+kill -0 "$restarted" 2>/dev/null && curl -sf "127.0.0.1:$port/healthz" >/dev/null ||
+  fail "the board did not come back after the database did"
 
 [ $failed = 0 ] && echo "PASS: the board"
 exit $failed
