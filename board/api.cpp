@@ -74,7 +74,7 @@ HttpResponse Api::handle(const HttpRequest& request) {
 
 HttpResponse Api::route(const HttpRequest& r) {
   const std::string& p = r.path;
-  bool get = r.method == "GET" || r.method == "HEAD";
+  bool get = r.method == "GET";
   if (p == "/api/runs") return r.method == "POST" ? submit(r) : error(405, "POST a recording");
   if (r.too_large) return error(413, "too large");
   if (p == "/api/players" && r.method == "POST") return add_player(r);

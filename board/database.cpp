@@ -39,7 +39,8 @@ void Connection::connect() {
     throw DatabaseDown("cannot reach the database: " + why);
   }
   // The server's notices ("already exists, skipping") are not for the board's log.
-  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
 }
 
 void Connection::exec_script(const std::string& sql) {

@@ -1,7 +1,6 @@
 #include "board/verifier.hpp"
 
 #include <chrono>
-#include <condition_variable>
 #include <future>
 #include <iostream>
 
@@ -9,9 +8,6 @@
 
 namespace qv::board {
 namespace {
-
-std::mutex wake_mutex;
-std::condition_variable wake_up;
 
 std::string from_hex(const std::string& hex) {
   auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
@@ -91,13 +87,13 @@ Verifiers::Verifiers(VerifierSettings settings, int threads, VerifierCounts& cou
 
 Verifiers::~Verifiers() {
   stop_ = true;
-  wake_up.notify_all();
+  wake_up_.notify_all();
   for (std::thread& t : threads_) t.join();
 }
 
 void Verifiers::wake() {
   ++wakes_;
-  wake_up.notify_one();
+  wake_up_.notify_one();
 }
 
 void Verifiers::run() {
@@ -112,9 +108,9 @@ void Verifiers::run() {
     }
     if (busy) continue;
     // Idle: runs submitted to other instances are found within a second.
-    std::unique_lock lock(wake_mutex);
+    std::unique_lock lock(wake_mutex_);
     int64_t seen = wakes_;
-    wake_up.wait_for(lock, std::chrono::seconds(1), [&] { return stop_ || wakes_ != seen; });
+    wake_up_.wait_for(lock, std::chrono::seconds(1), [&] { return stop_ || wakes_ != seen; });
   }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -50,6 +51,8 @@ class Verifiers {
   VerifierCounts& counts_;
   std::atomic<bool> stop_{false};
   std::atomic<int64_t> wakes_{0};
+  std::mutex wake_mutex_;
+  std::condition_variable wake_up_;
   std::vector<std::thread> threads_;
 };
 

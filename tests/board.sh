@@ -16,7 +16,9 @@ if [ -z "${QV_BOARD_IN_PG:-}" ]; then
   QV_BOARD_IN_PG=1 exec pg_virtualenv bash "$0" "$@"
 fi
 
-work=$(mktemp -d)
+# The simulator syncs its recordings as the game does: a folder in memory, where there is one,
+# keeps the 200 of them quick.
+work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
@@ -81,6 +83,9 @@ db=board_api
 createdb "$db"
 port=18571
 start_board api.log $port --verifiers 2 --lease 5
+# Without the music no run can verify: the board does not start.
+out=$(timeout 10 "$board" --database "postgresql:///$db" --data "$work" --listen none --verifiers 0 2>&1)
+[ $? = 1 ] && grep -q "no music in" <<<"$out" || fail "the board started without bgm&se: $out"
 ana=$(register Ana)
 [ ${#ana} -eq 64 ] || fail "no token for Ana"
 
@@ -311,7 +316,7 @@ for id in "${runs[@]}"; do
 done
 [ -z "$leased" ] || [ "$(sql "SELECT tries FROM runs WHERE id = $leased")" = 2 ] ||
   fail "the run leased by the killed instance was not tried again"
-[ -n "$child" ] && kill -9 "$child"
+[ -n "$child" ] && kill -9 "$child" 2>/dev/null  # a stopped orphan may have had its SIGHUP already
 
 # --- Two instances, four clients submitting 200 runs at once --------------------------------
 echo "[${SECONDS} s] Two instances, four clients submitting 200 runs at once"
@@ -321,10 +326,12 @@ start_board one.log 18575 --verifiers 2 --lease 5
 start_board two.log 18576 --verifiers 2 --lease 5
 mkdir -p "$work/load"
 for seed in $(seq 1000 1199); do
-  printf '150 space\n%d right\n%d none\n' $((300 + seed % 97)) $((400 + seed % 89)) >"$work/load/$seed.script"
+  # A moment to the left, so that games of several scores end, and some with none.
+  printf '150 space\n%d left\n%d none\n%d space\n' $((200 + seed % 97)) $((205 + seed % 97 + seed % 13)) \
+    $((210 + seed % 97 + seed % 13)) >"$work/load/$seed.script"
 done
 export sim
-seq 1000 1199 | xargs -P 2 -I{} sh -c '"$sim" --seed {} --keys "$0/{}.script" --steps 900 --close 900 --record "$0/{}.keys" >/dev/null' "$work/load"
+seq 1000 1199 | xargs -P 2 -I{} sh -c '"$sim" --seed {} --keys "$0/{}.script" --steps 1100 --close 1100 --record "$0/{}.keys" >/dev/null' "$work/load"
 clients=()
 for c in 0 1 2 3; do
   port=$((18575 + c % 2))
@@ -358,7 +365,7 @@ expected=$(for c in 0 1 2 3; do
     awk '/^Two ships/ {getline; print $2, $3}'
 done | sort -rn)
 got=$(curl -s "127.0.0.1:18575/api/board?start=two" | jq -r '.runs[] | "\(.score) \(.ending)"')
-[ "$got" = "$expected" ] || fail "the board under load: $(echo $got), not $(echo $expected)"
+[ -n "$got" ] && [ "$got" = "$expected" ] || fail "the board under load: $(echo $got), not $(echo $expected)"
 
 
 # --- PostgreSQL restarted under load: 503 meanwhile, every run taken ends judged once --------
