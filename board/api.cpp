@@ -178,7 +178,7 @@ HttpResponse Api::board(const HttpRequest& r) {
     return error(400, "limit is 1 to 1000, offset 0 or more");
   json runs = json::array();
   for (const BoardRow& b : qv::board::board(*pool_.take(), start, limit, offset))
-    runs.push_back({{"rank", b.rank + offset},
+    runs.push_back({{"rank", b.rank},
                     {"id", b.id},
                     {"player", b.player},
                     {"score", b.score},

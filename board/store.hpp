@@ -43,7 +43,8 @@ struct BoardRow {
   std::string player, ending, submitted;
 };
 // Each player's best verified run of the start, ranked as the game's table ranks: higher
-// scores first, of equal scores the older.
+// scores first, of equal scores the older. The ranks are of the whole board, whatever the
+// offset.
 std::vector<BoardRow> board(Connection& db, const std::string& start, int64_t limit,
                             int64_t offset);
 

@@ -98,6 +98,7 @@ printf 'seed 2\n150 space\n1000 close\n' >"$work/format1.keys"
 printf '\x01\x02junk\n' >"$work/junk.keys"
 rlo=$(printf 'Ana\xe2\x80\xaeevil')
 long=$(printf 'x%.0s' $(seq 25))
+cjk24=$(printf '弐%.0s' $(seq 24))
 
 while IFS='|' read -r method path expect says args; do
   [ -z "$method" ] && continue
@@ -108,6 +109,13 @@ while IFS='|' read -r method path expect says args; do
 done <<EOF
 POST|/api/players|201|"Zoë 山田"|--data-binary '{"name": "Zoë 山田"}'
 POST|/api/players|409|taken|--data-binary '{"name": "ANA"}'
+POST|/api/players|201|"नमस्ते"|--data-binary '{"name": "नमस्ते"}'
+POST|/api/players|201||--data-binary '{"name": "$cjk24"}'
+POST|/api/players|409||--data-binary '{"name": "Zoe\u0308 山田"}'
+POST|/api/players|400||--data-binary '{"name": " Ana2"}'
+POST|/api/players|400||--data-binary '{"name": "Ana  3"}'
+POST|/api/players|400||--data-binary '{"name": "Ana\u0000"}'
+
 POST|/api/players|400||--data-binary '{"name": ""}'
 POST|/api/players|400||--data-binary '{"name": "$long"}'
 POST|/api/players|400||--data-binary '{"name": "$rlo"}'
@@ -215,6 +223,10 @@ for start in two ten; do
   [ "$got" = "$expected" ] || fail "the board of $start is not the game's table: $(echo $got) / $(echo $expected)"
 done
 
+page=$(curl -s "127.0.0.1:$port/api/board?start=two&limit=2&offset=1" | jq -c '[.runs[] | [.rank, .score]]')
+[ "$page" = "$(curl -s "127.0.0.1:$port/api/board?start=two" | jq -c '[.runs[1:3][] | [.rank, .score]]')" ] ||
+  fail "the second page of two: $page"
+
 # --- Copies: of another player's run, and of the practice route -----------------------------
 echo "[${SECONDS} s] Copies: of another player's run, and of the practice route"
 awk '$1 ~ /^[0-9]+$/ && $1 < 2000' tests/data/whole_game.keys >"$work/copy.keys"
@@ -278,6 +290,10 @@ createdb "$db"
 port=18574
 start_board front.log $port --verifiers 0
 kim=$(register Kim)
+# A run three verifiers took and died with, as the database has it once their leases ran out.
+submit "$kim" tests/data/replays/taps.keys
+abandoned=$(jq -r .id <<<"$body")
+sql "UPDATE runs SET tries = 3, lease_until = now() - interval '1 second' WHERE id = $abandoned"
 start_board doomed.log none --verifiers 1 --lease 3
 doomed=$started
 # Caught the moment it verifies: its child is stopped, and it is killed holding the lease.
@@ -314,6 +330,7 @@ start_board heir.log none --verifiers 2 --lease 3
 for id in "${runs[@]}"; do
   [ "$(verdict "$id" | cut -d, -f1)" = "verified: verified" ] || fail "run $id after its verifier was killed: $(verdict "$id")"
 done
+[ "$(verdict "$abandoned")" = "rejected: the verifier gave up" ] || fail "a run tried three times: $(verdict "$abandoned")"
 [ -z "$leased" ] || [ "$(sql "SELECT tries FROM runs WHERE id = $leased")" = 2 ] ||
   fail "the run leased by the killed instance was not tried again"
 [ -n "$child" ] && kill -9 "$child" 2>/dev/null  # a stopped orphan may have had its SIGHUP already
@@ -332,6 +349,7 @@ for seed in $(seq 1000 1199); do
 done
 export sim
 seq 1000 1199 | xargs -P 2 -I{} sh -c '"$sim" --seed {} --keys "$0/{}.script" --steps 1100 --close 1100 --record "$0/{}.keys" >/dev/null' "$work/load"
+echo "[${SECONDS} s] ... recorded"
 clients=()
 for c in 0 1 2 3; do
   port=$((18575 + c % 2))
@@ -343,6 +361,7 @@ for c in 0 1 2 3; do
   clients+=($!)
 done
 wait "${clients[@]}"
+echo "[${SECONDS} s] ... submitted"
 [ "$(cat "$work"/load/client*.codes | grep -c '^202$')" = 200 ] || fail "not every submission was taken"
 for _ in $(seq 600); do
   [ "$(sql "SELECT count(*) FROM runs WHERE status = 'pending'")" = 0 ] && break
