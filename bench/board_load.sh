@@ -20,13 +20,14 @@ trap 'kill $board; rm -rf "$work"' EXIT
 until curl -sf 127.0.0.1:18590/healthz >/dev/null; do sleep 0.1; done
 
 echo "machine: $(nproc) cores; $(lscpu | sed -n 's/^Model name: *//p')"
-echo "recording $((clients * runs)) games of 900 steps with the simulator..."
+echo "recording $((clients * runs)) games of 1100 steps with the simulator..."
 for i in $(seq 1 $((clients * runs))); do
-  printf '150 space\n%d right\n%d none\n' $((300 + i % 97)) $((400 + i % 89)) >"$work/$i.script"
+  printf '150 space\n%d left\n%d none\n%d space\n' $((200 + i % 97)) $((205 + i % 97 + i % 13)) \
+    $((210 + i % 97 + i % 13)) >"$work/$i.script"
 done
 export sim="$build/quelvaris-sim"
 seq 1 $((clients * runs)) | xargs -P "$(nproc)" -I{} sh -c \
-  '"$sim" --seed $((5000 + {})) --keys "$0/{}.script" --steps 900 --close 900 --record "$0/{}.keys" >/dev/null' "$work"
+  '"$sim" --seed $((5000 + {})) --keys "$0/{}.script" --steps 1100 --close 1100 --record "$0/{}.keys" >/dev/null' "$work"
 
 began=$(date +%s.%N)
 for c in $(seq 0 $((clients - 1))); do

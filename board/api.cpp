@@ -17,7 +17,7 @@ using json = nlohmann::ordered_json;
 
 // The page's own scripts and styles only; the web build, framed by nothing, needs WebAssembly.
 constexpr const char* kPagePolicy =
-    "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
+    "default-src 'self'; script-src 'self'; style-src 'self'; "
     "img-src 'self' data:; connect-src 'self'; object-src 'none'; base-uri 'none'; "
     "frame-ancestors 'none'; form-action 'self'";
 

@@ -14,8 +14,10 @@ build=${QV_BOARD_BUILD:-$root/build-board}
 
 if [ -z "${QV_BOARD_IN_PG:-}" ]; then
   "$root/scripts/install-deps.sh" board
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=OFF \
-    -DQV_TOOLS=OFF >/dev/null
+  # A build folder made before (QV_BOARD_BUILD may name any) keeps its settings.
+  [ -f "$build/CMakeCache.txt" ] ||
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=OFF \
+      -DQV_TOOLS=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)" --target quelvaris-board
   site=""
   if [ $web = 1 ]; then
