@@ -10,7 +10,7 @@ clients=${2:-4}
 runs=${3:-100}
 cd "$(dirname "$0")/.."
 if [ -z "${QV_BOARD_IN_PG:-}" ]; then
-  QV_BOARD_IN_PG=1 exec pg_virtualenv bash "$0" "$@"
+  QV_BOARD_IN_PG=1 exec pg_virtualenv -t bash "$0" "$@"
 fi
 work=$(mktemp -d)
 "$build/quelvaris-board" --database postgresql:///postgres --listen 127.0.0.1:18590 \

@@ -24,7 +24,7 @@ if [ -z "${QV_BOARD_IN_PG:-}" ]; then
     [ -f "$build/site/index.html" ] || "$root/scripts/build-web.sh" "$build/site"
     site=$build/site
   fi
-  QV_BOARD_IN_PG=1 QV_BOARD_SITE=$site exec pg_virtualenv bash "$0" "$@"
+  QV_BOARD_IN_PG=1 QV_BOARD_SITE=$site exec pg_virtualenv -t bash "$0" "$@"
 fi
 
 cd "$root"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The online board against a real PostgreSQL, a throwaway cluster of pg_virtualenv: the API's
+# The online board against a real PostgreSQL, a throwaway cluster of pg_virtualenv in a
+# temporary folder (-t: even as root, nothing of it goes to /etc or /var): the API's
 # answers, one table of cases; the corpus submitted, verified and ranked as `quelvaris --scores`
 # ranks the same files; tampered recordings rejected with the verifier's reasons; copies of
 # another's run and of the practice route; hostile clients; an instance killed while it holds
@@ -12,8 +13,8 @@ for tool in pg_virtualenv curl jq python3 psql; do
   command -v $tool >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh board)"; exit 77; }
 done
 if [ -z "${QV_BOARD_IN_PG:-}" ]; then
-  pg_virtualenv true >/dev/null 2>&1 || { echo "SKIP: no PostgreSQL cluster can start here"; exit 77; }
-  QV_BOARD_IN_PG=1 exec pg_virtualenv bash "$0" "$@"
+  pg_virtualenv -t true >/dev/null 2>&1 || { echo "SKIP: no PostgreSQL cluster can start here"; exit 77; }
+  QV_BOARD_IN_PG=1 exec pg_virtualenv -t bash "$0" "$@"
 fi
 
 # The simulator syncs its recordings as the game does: a folder in memory, where there is one,
