@@ -40,7 +40,12 @@ start_board() {
   started=$!
   disown
   pids+=("$started")
+  [ -n "${no_wait:-}" ] && return
   [ "$port" = none ] && { sleep 1; return; }
+  wait_for "$port" "$log"
+}
+wait_for() {  # wait_for PORT LOG: until the board there answers
+  local port=$1 log=$2
   for _ in $(seq 100); do
     curl -sf "127.0.0.1:$port/healthz" >/dev/null && return
     sleep 0.1
@@ -340,8 +345,11 @@ done
 echo "[${SECONDS} s] Two instances, four clients submitting 200 runs at once"
 db=board_load
 createdb "$db"
-start_board one.log 18575 --verifiers 2 --lease 5
-start_board two.log 18576 --verifiers 2 --lease 5
+# Started together on a database with no tables: one makes them, the other waits for it.
+no_wait=1 start_board one.log 18575 --verifiers 2 --lease 5
+no_wait=1 start_board two.log 18576 --verifiers 2 --lease 5
+wait_for 18575 one.log
+wait_for 18576 two.log
 mkdir -p "$work/load"
 for seed in $(seq 1000 1199); do
   # A moment to the left, so that games of several scores end, and some with none.
