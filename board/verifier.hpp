@@ -56,7 +56,9 @@ class Verifiers {
   std::vector<std::thread> threads_;
 };
 
-// Gives the verdict on one run, outside the lease machinery (--reverify and the workers).
+// A run whose check values past its first kOwnSteps steps are those of an earlier run by
+// another player (not rejected), or of the practice route: which, and up to which step. The
+// check values carry a digest of every key given, so equal values are the same game so far.
 struct CopyFound {
   int64_t run = 0;  // 0: the practice route
   int64_t step = 0;
