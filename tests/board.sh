@@ -3,8 +3,9 @@
 # temporary folder (-t: even as root, nothing of it goes to /etc or /var): the API's
 # answers, one table of cases; the corpus submitted, verified and ranked as `quelvaris --scores`
 # ranks the same files; tampered recordings rejected with the verifier's reasons; copies of
-# another's run and of the practice route; hostile clients; an instance killed while it holds
-# leases; two instances under four clients submitting 200 runs at once.
+# another's run and of the practice route; --reverify; hostile clients; an instance killed
+# while it holds leases, and a run tried three times; two instances under four clients
+# submitting 200 runs at once; PostgreSQL stopped and started under submissions.
 set -u
 build=$(cd "$1" && pwd)
 board="$build/quelvaris-board" sim="$build/quelvaris-sim" game="$build/quelvaris"
