@@ -24,7 +24,7 @@ board=(libpq-dev postgresql postgresql-common libboost-dev nlohmann-json3-dev li
 windows=(cmake g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev nsis zip wine wine64)
 
 case "$need" in
-  package) packages=("${build[@]}" "${package[@]}") ;;
+  package) packages=("${build[@]}" "${package[@]}" libpq-dev libboost-dev nlohmann-json3-dev libicu-dev) ;;
   web) packages=("${web[@]}") ;;
   windows) packages=("${windows[@]}") ;;
   board) packages=("${build[@]}" "${board[@]}") ;;
