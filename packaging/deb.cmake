@@ -17,9 +17,34 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quelvaris)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quelvaris)
+if(TARGET quelvaris-board)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quelvaris-board COMPONENT board)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/board/lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quelvaris-board
+          COMPONENT board)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quelvaris)
+# One package a component: the game, and the online board where it is built.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL game)
+if(TARGET quelvaris-board)
+  list(APPEND CPACK_COMPONENTS_ALL board)
+endif()
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME quelvaris)
+set(CPACK_DEBIAN_BOARD_PACKAGE_NAME quelvaris-board)
+set(CPACK_DEBIAN_BOARD_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_BOARD_PACKAGE_DEPENDS "quelvaris (= ${QV_DEB_VERSION})")
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fluid-soundfont-gm | sf2-soundfont-gm")
+set(CPACK_COMPONENT_BOARD_DESCRIPTION "online board of Quelvaris runs, each replayed to prove its score
+A server that stores the recordings Quelvaris players submit in PostgreSQL,
+replays each one in a child process under limits, and ranks those that verify
+as the game ranks its own table of best runs. It serves a JSON API, a page with
+both tables and the web build of the game. Any number of instances may run
+over one database.")
+set(CPACK_DEBIAN_BOARD_DESCRIPTION "${CPACK_COMPONENT_BOARD_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # Installed as into DESTDIR, so that the menu entry and the manual page name the final places.
 set(CPACK_SET_DESTDIR ON)

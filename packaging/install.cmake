@@ -7,6 +7,8 @@
 # games (games, lib/games/quelvaris, share/games/quelvaris) and adds what a Debian package
 # needs, built with cpack (packaging/deb.cmake; scripts/build-deb.sh does it all).
 include(GNUInstallDirs)
+# Everything below is the game's (the Debian package quelvaris) unless it says otherwise.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME game)
 set(QV_INSTALL_LAYOUT default CACHE STRING "Folders cmake --install uses: default or debian")
 set_property(CACHE QV_INSTALL_LAYOUT PROPERTY STRINGS default debian)
 if(QV_INSTALL_LAYOUT STREQUAL "default")
@@ -79,6 +81,23 @@ install(CODE "
 install(FILES ${CMAKE_BINARY_DIR}/packaging/quelvaris.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications RENAME ${QV_APP_ID}.desktop)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/quelvaris.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The online board, where it is built: in the Debian layout a package of its own,
+# quelvaris-board, reading the music of the game's package.
+if(TARGET quelvaris-board AND QV_INSTALL_LAYOUT STREQUAL "debian")
+  qv_relative(QV_BOARD_TO_DATA ${CMAKE_INSTALL_BINDIR} ${QV_DATA_DIR})
+  target_compile_definitions(quelvaris-board PRIVATE QV_DATA_FOLDER="${QV_BOARD_TO_DATA}")
+  install(TARGETS quelvaris-board RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT board)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/board/quelvaris-board.service
+          DESTINATION lib/systemd/system COMPONENT board)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/board/nginx-quelvaris-board.conf
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quelvaris-board/examples COMPONENT board)
+  install(CODE "execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/board/quelvaris-board.1
+                                OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/quelvaris-board.1.gz)"
+          COMPONENT board)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/quelvaris-board.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT board)
+endif()
 
 if(QV_INSTALL_LAYOUT STREQUAL "debian")
   include(${CMAKE_CURRENT_LIST_DIR}/deb.cmake)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package OUTDIR/quelvaris_<version>-<revision>_<arch>.deb from a clean build:
-# installs what is missing, builds the game alone with Debian's hardening flags in a fresh
-# folder (the simulator and the tools stay out), and lets cpack make the package (packaging/deb.cmake). Prints the package's path.
+# Builds the Debian package OUTDIR/quelvaris_<version>-<revision>_<arch>.deb from a clean build
+# (and OUTDIR/quelvaris-board_..., the online board, where its libraries are):
+# installs what is missing, builds the game (and the board) with Debian's hardening flags in a fresh
+# folder (the simulator and the tools stay out), and lets cpack make the package (packaging/deb.cmake). Prints the packages' paths, the game's last.
 set -euo pipefail
 out=${1:?usage: scripts/build-deb.sh OUTDIR}
 cd "$(dirname "$0")/.."
@@ -19,8 +20,14 @@ CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_INSTALL_LAYOUT=debian -DCMAKE_INSTALL_PREFIX=/usr -DQV_TESTS=OFF \
   -DQV_BENCH=OFF -DQV_TOOLS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >"$build/configure.log" ||
   { cat "$build/configure.log"; exit 1; }
-cmake --build "$build" -j"$(nproc)" --target quelvaris
+targets=(quelvaris)
+# The board's package too, where its libraries are (scripts/install-deps.sh package has them).
+grep -q quelvaris-board <<<"$(cmake --build "$build" --target help)" && targets+=(quelvaris-board)
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 (cd "$build" && cpack -B "$build/cpack" >"$build/cpack.log") || { cat "$build/cpack.log"; exit 1; }
-deb=$(basename "$build"/cpack/quelvaris_*.deb)
-mv "$build/cpack/$deb" "$out/"
-echo "$out/$deb"
+# The board's package first, the game's last: the last line names the game's.
+for deb in "$build"/cpack/quelvaris-board_*.deb "$build"/cpack/quelvaris_*.deb; do
+  [ -f "$deb" ] || continue
+  mv "$deb" "$out/"
+  echo "$out/$(basename "$deb")"
+done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for playing (play), for building the Debian
 # package (package), for the web build (web), for the Windows build (windows) or for the tests
-# (test, which include the package's, the web build's and the Windows build's). Asks nothing when everything is there already.
+# (test, which include the package's, the web build's and the Windows build's), or for the online
+# board (board). Asks nothing when everything is there already.
 set -euo pipefail
 need=${1:-play}
 
@@ -14,16 +15,20 @@ tests=(libgtest-dev libbenchmark-dev fonts-noto-cjk fonts-dejavu-core fonts-deja
 # The web build: Emscripten, the tools to fetch and unpack Debian's sources of SDL2, zlib and
 # libpng, the soundfont the page serves, and the browser its test drives.
 web=(emscripten dpkg-dev timgm6mb-soundfont chromium python3)
+# The online board (board/): PostgreSQL's client library and server (pg_virtualenv for its
+# tests), Boost.Beast for HTTP, nlohmann's JSON, ICU for players' names; curl for its tests.
+board=(libpq-dev postgresql postgresql-common libboost-dev nlohmann-json3-dev libicu-dev curl)
 # The Windows build: MinGW-w64 (its posix flavour, for threads) with zlib, the tools to fetch and
 # unpack Debian's sources of SDL2 and libpng, the installer's and the zip's makers, and Wine,
 # which runs the Windows programs in the tests.
 windows=(cmake g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev nsis zip wine wine64)
 
 case "$need" in
-  package) packages=("${build[@]}" "${package[@]}") ;;
+  package) packages=("${build[@]}" "${package[@]}" libpq-dev libboost-dev nlohmann-json3-dev libicu-dev) ;;
   web) packages=("${web[@]}") ;;
   windows) packages=("${windows[@]}") ;;
-  test) packages=("${build[@]}" "${package[@]}" "${tests[@]}" "${web[@]}" "${windows[@]}") ;;
+  board) packages=("${build[@]}" "${board[@]}") ;;
+  test) packages=("${build[@]}" "${package[@]}" "${tests[@]}" "${web[@]}" "${windows[@]}" "${board[@]}") ;;
   *) packages=("${build[@]}") ;;
 esac
 

@@ -66,6 +66,28 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man6/
 [ ! -s "$work/man.err" ] || fail "man --warnings: $(cat "$work/man.err")"
 grep -q '/usr/share/games/quelvaris/bgm&se/' "$work/man.txt" || fail "the manual page names another music folder"
 
+# The board's package, where the board is built: lintian clean, its program reading the game's
+# music, its service and manual page where Debian wants them.
+board_deb=$work/quelvaris-board_${version}-1_${arch}.deb
+if [ -f "$board_deb" ]; then
+  lintian --fail-on error,warning "$board_deb" >"$work/lintian-board.log" 2>&1 ||
+    fail "lintian (board): $(grep -v 'root privileges' "$work/lintian-board.log")"
+  dpkg-deb -x "$board_deb" "$work/board"
+  for f in usr/bin/quelvaris-board usr/lib/systemd/system/quelvaris-board.service \
+    usr/share/man/man1/quelvaris-board.1.gz usr/share/doc/quelvaris-board/copyright \
+    usr/share/doc/quelvaris-board/examples/nginx-quelvaris-board.conf; do
+    [ -f "$work/board/$f" ] || fail "the board's package has no /$f"
+  done
+  grep -q "quelvaris (= ${version}-1)" <<<"$(dpkg-deb -f "$board_deb" Depends)" ||
+    fail "the board's package does not depend on the game's: $(dpkg-deb -f "$board_deb" Depends)"
+  # It finds the game's music where the game's package puts it.
+  mkdir -p "$work/board/usr/share/games"
+  cp -r "$root/usr/share/games/quelvaris" "$work/board/usr/share/games/"
+  out=$("$work/board/usr/bin/quelvaris-board" --database postgresql://127.0.0.1:1/x 2>&1)
+  grep -q 'no music' <<<"$out" && fail "the board's package does not find the game's music: $out"
+  echo "$(basename "$board_deb"): lintian clean"
+fi
+
 # The launcher and program as unpacked, from a folder of the player's.
 source tests/lib/xsession.sh
 source tests/lib/installed_game.sh

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes what the game reads from outside (MIDI and WAVE files, media command strings,
-# soundfonts), the simulator's key scripts and the replay viewer (a recording, then the controls
-# played on it) with libFuzzer, each for a bounded time, from a seed corpus of our own files. Any crash, sanitizer report or hang (an input that takes over
+# soundfonts), the simulator's key scripts, the replay viewer (a recording, then the controls
+# played on it) and what the board is sent (recordings and names) with libFuzzer, each for a
+# bounded time, from a seed corpus of our own files. Any crash, sanitizer report or hang (an input that takes over
 # 10 s) fails the test. QV_FUZZ_SECONDS sets the time per target (default 25). Not a CTest test:
 # it takes both cores for minutes, so test.sh runs it on its own, after the release build's
 # tests. Builds in BUILD_DIR/fuzz; run from the source folder.
@@ -20,6 +21,8 @@ CC=clang CXX=clang++ cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQ
   >"$work/configure.log" 2>&1 ||
   fail "configure: $(tail -5 "$work/configure.log")"
 targets=(midi wav media key_script soundfont replay_viewer)
+# The board's readers, where the board is built (its libraries installed).
+cmake --build "$fuzz" --target help | grep -q fuzz_submission && targets+=(submission)
 cmake --build "$fuzz" -j2 --target "${targets[@]/#/fuzz_}" >"$work/build.log" 2>&1 ||
   fail "build: $(grep -m5 -A3 error "$work/build.log")"
 
