@@ -1,6 +1,6 @@
 #include "board/api.hpp"
 
-#include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -9,6 +9,7 @@
 #include "board/names.hpp"
 #include "board/page.hpp"
 #include "board/store.hpp"
+#include "system/numbers.hpp"
 
 namespace qv::board {
 namespace {
@@ -28,13 +29,6 @@ HttpResponse reply(int status, const json& body) {
 
 HttpResponse error(int status, const std::string& why) {
   return reply(status, {{"error", why}});
-}
-
-std::optional<int64_t> number_of(const std::string& text) {
-  int64_t n = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return n;
 }
 
 std::string bearer(const HttpRequest& r) {
@@ -84,7 +78,7 @@ HttpResponse Api::route(const HttpRequest& r) {
     std::string rest = p.substr(10);
     bool bytes = rest.size() > 10 && rest.ends_with("/recording");
     if (bytes) rest.resize(rest.size() - 10);
-    std::optional<int64_t> id = number_of(rest);
+    std::optional<int64_t> id = read_whole_number(rest, 1, INT64_MAX);
     if (!id) return error(404, "no such run");
     return bytes ? recording(*id) : run(r, *id);
   }
@@ -172,12 +166,13 @@ HttpResponse Api::board(const HttpRequest& r) {
   std::string start = r.param("start");
   if (start.empty()) start = "two";
   if (start != "two" && start != "ten") return error(400, "start is two or ten");
-  int64_t limit = number_of(r.param("limit")).value_or(100);
-  int64_t offset = number_of(r.param("offset")).value_or(0);
-  if (limit < 1 || limit > 1000 || offset < 0)
-    return error(400, "limit is 1 to 1000, offset 0 or more");
+  std::string limit_text = r.param("limit"), offset_text = r.param("offset");
+  std::optional<int64_t> limit = limit_text.empty() ? 100 : read_whole_number(limit_text, 1, 1000);
+  std::optional<int64_t> offset =
+      offset_text.empty() ? 0 : read_whole_number(offset_text, 0, INT64_MAX);
+  if (!limit || !offset) return error(400, "limit is 1 to 1000, offset 0 or more");
   json runs = json::array();
-  for (const BoardRow& b : qv::board::board(*pool_.take(), start, limit, offset))
+  for (const BoardRow& b : qv::board::board(*pool_.take(), start, *limit, *offset))
     runs.push_back({{"rank", b.rank},
                     {"id", b.id},
                     {"player", b.player},

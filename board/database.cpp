@@ -1,14 +1,15 @@
 #include "board/database.hpp"
 
-#include <charconv>
+#include <cstdint>
+
+#include "system/numbers.hpp"
 
 namespace qv::board {
 
 int64_t Rows::number(int row, int col) const {
   std::string t = text(row, col);
-  int64_t n = 0;
-  std::from_chars(t.data(), t.data() + t.size(), n);
-  return n;
+  // PostgreSQL's own text of a bigint: a stray value reads as 0, never as garbage.
+  return read_whole_number(t, INT64_MIN, INT64_MAX).value_or(0);
 }
 
 std::optional<int64_t> Rows::maybe_number(int row, int col) const {

@@ -8,7 +8,10 @@
 #include <boost/beast/http.hpp>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <thread>
+
+#include "system/numbers.hpp"
 
 namespace qv::board {
 namespace {
@@ -29,10 +32,10 @@ std::string url_decoded(const std::string& s) {
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '+') {
       out += ' ';
-    } else if (s[i] == '%' && i + 2 < s.size() &&
-               std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
-               std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
-      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+    } else if (std::optional<uint64_t> byte =
+                   s[i] == '%' ? read_hex_number(std::string_view(s).substr(i + 1, 2), 2)
+                               : std::nullopt) {
+      out += static_cast<char>(*byte);
       i += 2;
     } else {
       out += s[i];

@@ -7,19 +7,19 @@ namespace qv::board {
 RunVerdict run_verdict(const Verdict& verdict) {
   RunVerdict v;
   v.reason = verdict.text;
-  if (verdict.status != 0) return v;
-  if (verdict.taken_over_at) {
-    v.reason = "a game taken over from a replay, or practised, never enters the board";
+  std::string why;
+  std::optional<ProvenCredit> c = ranked_credit(verdict, why);
+  // A verified game that proves no credit begun on the title is verified, and on no table.
+  v.verified = c || (verdict.status == 0 && !verdict.taken_over_at);
+  if (!v.verified) {
+    v.reason = why;
     return v;
   }
-  v.verified = true;
   v.steps = verdict.step;
-  if (verdict.credits.empty() || !verdict.credits.back().game_start) return v;
-  const ProvenCredit& c = verdict.credits.back();
-  if (*c.game_start == CreditStart::title) v.start = "two";
-  if (*c.game_start == CreditStart::title_ten_ships) v.start = "ten";
-  v.score = c.line.score;
-  v.ending = credit_end_name(c.line.how);
+  if (!c) return v;
+  v.start = *c->game_start == CreditStart::title ? "two" : "ten";
+  v.score = c->line.score;
+  v.ending = credit_end_name(c->line.how);
   return v;
 }
 

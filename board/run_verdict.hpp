@@ -1,5 +1,5 @@
 // What a verified recording stands for on the board, chosen by the rule of the table of best
-// runs the game keeps (desktop/score_folder): its last credit, when that credit's game began on
+// runs the game keeps: its last credit, when that credit's game began on
 // the title, with the start it began with. A verdict crosses from the verifying child to the
 // server as a few lines of text.
 #pragma once
@@ -23,8 +23,8 @@ struct RunVerdict {
   std::string ending;  // "over" or "ending"
 };
 
-// The local table's rule. It is also in desktop/score_folder.cpp, which the board cannot link
-// (the desktop host is SDL's); it is to become one shared rule in front/score_table.
+// The rule of the game's own table (ranked_credit), with the start named as the board's API
+// names it.
 RunVerdict run_verdict(const Verdict& verdict);
 
 std::string verdict_text(const RunVerdict& v);

@@ -35,7 +35,7 @@ int64_t steps_claimed(const KeyScript& script) {
 
 std::optional<Submission> read_submission(const std::string& bytes, const Route& route,
                                           std::string& why) {
-  if (bytes.size() > kLargestRecording) {
+  if (bytes.size() > kLargestVerifiedRecording) {
     why = "a recording is at most 1 MiB";
     return std::nullopt;
   }
@@ -64,7 +64,7 @@ std::optional<Submission> read_submission(const std::string& bytes, const Route&
                               : "a game taken over from a replay (format 3) never enters the board";
     return std::nullopt;
   }
-  if (steps_claimed(s) > kLongestRun) {
+  if (steps_claimed(s) > kLongestVerifiedSteps) {
     why = "longer than two hours: not verified";
     return std::nullopt;
   }

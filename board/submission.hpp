@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "game/key_script.hpp"
+#include "game/verify.hpp"
 
 namespace qv::board {
 
-// The longest game the board replays: two hours of steps. Longer ones are refused unread.
-// (The verifier is getting this limit of its own; this one goes over to it then.)
-constexpr int64_t kLongestRun = 720'000;
-// The largest recording taken (a whole game of the corpus is about 8 KiB).
-constexpr size_t kLargestRecording = 1 << 20;
+// The longest game the board replays and the largest recording it takes are the verifier's
+// (kLongestVerifiedSteps, kLargestVerifiedRecording): longer ones are refused unread.
 
 struct Submission {
   KeyScript script;

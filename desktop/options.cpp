@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "game/take_over.hpp"
-#include "system/numbers.hpp"
+#include "system/number_option.hpp"
 #include "system/printable.hpp"
 
 #ifndef QV_VERSION
@@ -14,22 +14,9 @@
 namespace qv {
 namespace {
 
-// A whole number as every number of ours is read (system/numbers.hpp), checked before CLI11
-// converts it: nothing of CLI11's own reading (a sign, 0x, blanks) gets through.
-CLI::Validator whole_number(int64_t low, int64_t high, std::string says) {
-  return CLI::Validator(
-      [=](const std::string& text) {
-        return read_whole_number(text, low, high) ? std::string() : says + ", not " + text;
-      },
-      "");
-}
-
 void add_ranged(CLI::App& app, const char* name, std::optional<int>& into, int low, int high,
                 const char* what) {
-  app.add_option(name, into, what)
-      ->check(whole_number(
-          low, high, "a whole number from " + std::to_string(low) + " to " + std::to_string(high)))
-      ->type_name("N");
+  app.add_option(name, into, what)->check(whole_number(low, high))->type_name("N");
 }
 
 // An empty file name would quietly mean no file at all: a normal game instead of the replay.

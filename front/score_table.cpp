@@ -30,24 +30,13 @@ std::string entry_line(int place, const ScoreEntry& e, bool with_recording) {
 }  // namespace
 
 std::optional<ScoreEntry> proven_entry(const Verdict& verdict, std::string& why) {
-  if (verdict.status != 0) {
-    why = verdict.text;
-    return std::nullopt;
-  }
-  if (verdict.taken_over_at) {
-    why = "a game taken over from a replay, or practised, never enters it";
-    return std::nullopt;
-  }
-  if (verdict.credits.empty() || !verdict.credits.back().game_start) {
-    why = "it proves no credit of a game begun on the title";
-    return std::nullopt;
-  }
-  const ProvenCredit& c = verdict.credits.back();
+  std::optional<ProvenCredit> c = ranked_credit(verdict, why);
+  if (!c) return std::nullopt;
   ScoreEntry e;
-  e.start = *c.game_start;
-  e.score = c.line.score;
-  e.how = c.line.how;
-  e.stage_count = c.stage_count;
+  e.start = *c->game_start;
+  e.score = c->line.score;
+  e.how = c->line.how;
+  e.stage_count = c->stage_count;
   return e;
 }
 

@@ -14,8 +14,8 @@
 #include "system/checked_int.hpp"
 #include "system/media.hpp"
 #include "system/media_files.hpp"
-#include "system/printable.hpp"
 #include "system/platform.hpp"
+#include "system/printable.hpp"
 
 namespace qv {
 namespace {
@@ -133,6 +133,22 @@ class Replay {
 };
 
 }  // namespace
+
+std::optional<ProvenCredit> ranked_credit(const Verdict& verdict, std::string& why) {
+  if (verdict.status != 0) {
+    why = verdict.text;
+    return std::nullopt;
+  }
+  if (verdict.taken_over_at) {
+    why = "a game taken over from a replay, or practised, is never ranked";
+    return std::nullopt;
+  }
+  if (verdict.credits.empty() || !verdict.credits.back().game_start) {
+    why = "it proves no credit of a game begun on the title";
+    return std::nullopt;
+  }
+  return verdict.credits.back();
+}
 
 Verdict verify_recording(const KeyScript& r, const std::string& data_folder) {
   if (r.last_step().value_or(0) > kLongestVerifiedSteps)

@@ -47,6 +47,12 @@ struct Verdict {
   std::optional<int64_t> taken_over_at;
 };
 
+// The credit a verified recording stands for in a table of best runs, the game's own or an
+// online board: its last, when the game it belongs to began on the title. None, with the
+// reason, for a recording that does not verify, a game taken over or practised, or one that
+// proves no credit of a game begun on the title.
+std::optional<ProvenCredit> ranked_credit(const Verdict& verdict, std::string& why);
+
 // Replays a recording read with read_key_script(); one that goes on past
 // kLongestVerifiedSteps is refused first.
 // The music is found in `data_folder` (the folder that holds `bgm&se`; empty for the working

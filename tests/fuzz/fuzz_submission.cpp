@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (std::optional<qv::board::Submission> s = qv::board::read_submission(bytes, route, why)) {
     const qv::KeyScript& k = s->script;
     if (!k.seed || k.format < 2 || k.checks.empty() || k.taken_over_at) std::abort();
-    if (qv::board::steps_claimed(k) > qv::board::kLongestRun || s->game.empty()) std::abort();
+    if (qv::board::steps_claimed(k) > qv::kLongestVerifiedSteps || s->game.empty()) std::abort();
   } else if (why.empty()) {
     std::abort();
   }
