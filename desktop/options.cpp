@@ -65,7 +65,9 @@ void describe_replay(CLI::App& app, Options& o) {
       ->type_name("X")
       ->needs("--replay");
   app.add_option("--take-over", o.take_over, "take over the replay after STEP")
-      ->check(kStep)
+      ->check(whole_number(
+          0, kLatestTakeOver,
+          "a step to take over at is a whole number from 0 to " + std::to_string(kLatestTakeOver)))
       ->type_name("STEP")
       ->needs("--replay");
   app.add_option_function<std::string>(

@@ -1,6 +1,7 @@
 #include "front/replay_keys.hpp"
 
 #include "front/pause.hpp"
+#include "game/take_over.hpp"
 
 namespace qv {
 
@@ -105,7 +106,7 @@ ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer) {
       break;
     case ReplayCommand::take_over:
       viewer.stop_jump();
-      return command;
+      return viewer.position() <= kLatestTakeOver ? command : ReplayCommand::none;
     case ReplayCommand::pause:
     case ReplayCommand::none:
       return command;

@@ -42,7 +42,8 @@ bool is_practise_again(const SDL_Event& e);
 
 // Carries out what the viewer does itself. The pause (the host shows its notice and holds the
 // sound) and taking over (where the replay stands, a jump under way stopped there) are the
-// host's: those commands come back for it to carry out, every other comes back as none. End
+// host's: those commands come back for it to carry out, every other comes back as none (so is a
+// take-over past kLatestTakeOver, which would hold the host for its replay from the start). End
 // is a jump to the end: the host ends the replay when it lands there.
 ReplayCommand carry_out(ReplayCommand command, ReplayViewer& viewer);
 

@@ -12,8 +12,13 @@
 #include "game/key_script.hpp"
 #include "game/recording_format.hpp"
 #include "game/snapshot.hpp"
+#include "game/verify.hpp"
 
 namespace qv {
+
+// How far into a replay it may be taken over: the handover replays the recording from its start
+// in one go, and a game taken over past two hours of play would never verify.
+constexpr int64_t kLatestTakeOver = kLongestVerifiedSteps;
 
 struct TakeOver {
   int64_t step = 0;

@@ -297,6 +297,7 @@ TEST(DesktopOptions, ReplayOptionsAreCheckedLikeEveryOther) {
                                                      {"--replay", "a.keys", "--speed", "x"},
                                                      {"--replay", "a.keys", "--from", "-1"},
                                                      {"--replay", "a.keys", "--take-over", "1e3"},
+                                                     {"--replay", "a.keys", "--take-over", "720001"},
                                                      {"--from", "10"},
                                                      {"--speed", "2"},
                                                      {"--practice", "10"},
