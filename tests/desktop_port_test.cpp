@@ -293,16 +293,17 @@ TEST(DesktopOptions, ReplayOptionsAreCheckedLikeEveryOther) {
   const char* boss[] = {"quelvaris", "--practice", "boss"};
   ASSERT_EQ(parse_options(3, boss, practise), kGoOn);
   EXPECT_EQ(practise.practice, 2001);
-  const std::vector<std::vector<const char*>> bad = {{"--replay", "a.keys", "--speed", "3"},
-                                                     {"--replay", "a.keys", "--speed", "x"},
-                                                     {"--replay", "a.keys", "--from", "-1"},
-                                                     {"--replay", "a.keys", "--take-over", "1e3"},
-                                                     {"--replay", "a.keys", "--take-over", "720001"},
-                                                     {"--from", "10"},
-                                                     {"--speed", "2"},
-                                                     {"--practice", "10"},
-                                                     {"--practice", "Boss"},
-                                                     {"--practice", "boss", "--replay", "a.keys"}};
+  const std::vector<std::vector<const char*>> bad = {
+      {"--replay", "a.keys", "--speed", "3"},
+      {"--replay", "a.keys", "--speed", "x"},
+      {"--replay", "a.keys", "--from", "-1"},
+      {"--replay", "a.keys", "--take-over", "1e3"},
+      {"--replay", "a.keys", "--take-over", "720001"},
+      {"--from", "10"},
+      {"--speed", "2"},
+      {"--practice", "10"},
+      {"--practice", "Boss"},
+      {"--practice", "boss", "--replay", "a.keys"}};
   for (const auto& args : bad) {
     std::vector<const char*> argv = {"quelvaris"};
     argv.insert(argv.end(), args.begin(), args.end());
