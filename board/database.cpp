@@ -12,6 +12,14 @@ int64_t Rows::number(int row, int col) const {
   return read_whole_number(t, INT64_MIN, INT64_MAX).value_or(0);
 }
 
+std::string Rows::bytes_from_hex(int row, int col) const {
+  std::string hex = text(row, col), bytes;
+  auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes += static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1]));
+  return bytes;
+}
+
 std::optional<int64_t> Rows::maybe_number(int row, int col) const {
   if (null(row, col)) return std::nullopt;
   return number(row, col);

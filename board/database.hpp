@@ -57,6 +57,8 @@ class Rows {
   int64_t number(int row, int col) const;
   std::optional<int64_t> maybe_number(int row, int col) const;
   std::optional<std::string> maybe_text(int row, int col) const;
+  // The bytes of a bytea column selected as encode(column, 'hex').
+  std::string bytes_from_hex(int row, int col) const;
   PGresult* result() const { return result_.get(); }
 
  private:

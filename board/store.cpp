@@ -20,14 +20,6 @@ std::string fresh_token() {
   return hex;
 }
 
-std::string from_hex(const std::string& hex) {
-  auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes += static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1]));
-  return bytes;
-}
-
 constexpr const char* kTimeFormat = "YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"";
 
 std::string utc(const std::string& column) {
@@ -110,7 +102,7 @@ std::optional<RunInfo> run_info(Connection& db, int64_t id) {
 std::optional<std::string> run_recording(Connection& db, int64_t id) {
   Rows r = db.exec("SELECT encode(recording, 'hex') FROM runs WHERE id = $1", {Param(id)});
   if (!r.size()) return std::nullopt;
-  return from_hex(r.text(0, 0));
+  return r.bytes_from_hex(0, 0);
 }
 
 std::vector<BoardRow> board(Connection& db, const std::string& start, int64_t limit,

@@ -9,14 +9,6 @@
 namespace qv::board {
 namespace {
 
-std::string from_hex(const std::string& hex) {
-  auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes += static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1]));
-  return bytes;
-}
-
 struct Claim {
   int64_t run = 0, player = 0, tries = 0;
   std::string recording;
@@ -34,7 +26,7 @@ std::optional<Claim> claim(Connection& db, int lease_seconds) {
       "RETURNING id, player_id, tries, encode(recording, 'hex')",
       {Param(lease_seconds)});
   if (!r.size()) return std::nullopt;
-  return Claim{r.number(0, 0), r.number(0, 1), r.number(0, 2), from_hex(r.text(0, 3))};
+  return Claim{r.number(0, 0), r.number(0, 1), r.number(0, 2), r.bytes_from_hex(0, 3)};
 }
 
 // Writes the verdict if the run is still ours: pending, and not taken by another since.
@@ -168,7 +160,7 @@ int64_t reverify_all(const VerifierSettings& settings, std::ostream& log) {
     Rows r = db.exec("SELECT encode(recording, 'hex') FROM runs WHERE id = $1", {Param(id)});
     if (!r.size()) continue;  // deleted meanwhile
     std::optional<RunVerdict> v = verify_in_child(settings.program, settings.data_folder,
-                                                  from_hex(r.text(0, 0)), settings.limits);
+                                                  r.bytes_from_hex(0, 0), settings.limits);
     if (!v) {
       log << "run " << id << ": the verifier gave up; left as it was\n";
       continue;
