@@ -11,7 +11,7 @@
 namespace qv::board {
 
 struct ChildLimits {
-  int cpu_seconds = 300;             // a two-hour run takes about 70 s of one core here
+  int cpu_seconds = 30;  // a two-hour run takes about 5 s of one core here: room for a slower one
   size_t memory_bytes = 512u << 20;  // the address space; a whole game needs about 60 MiB
 };
 
