@@ -203,7 +203,10 @@ HttpResponse Api::site_file(const std::string& path) {
   namespace fs = std::filesystem;
   if (settings_.site.empty()) return error(404, "no web build here (--site DIR)");
   std::string name = path.empty() ? "index.html" : path;
-  if (name.find("..") != std::string::npos || name.find('\0') != std::string::npos)
+  // Only files below the site's folder: no way up, and no absolute name, which a path joined
+  // to the folder would take in its place.
+  if (name.find("..") != std::string::npos || name.find('\0') != std::string::npos ||
+      name.front() == '/' || name.find('\\') != std::string::npos)
     return error(404, "not found");
   fs::path file = fs::path(settings_.site) / name;
   std::error_code ec;

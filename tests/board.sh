@@ -89,7 +89,9 @@ echo "[${SECONDS} s] The API, one table of cases"
 db=board_api
 createdb "$db"
 port=18571
-start_board api.log $port --verifiers 2 --lease 5
+mkdir -p "$work/site"
+echo '<!doctype html><title>the web build</title>' >"$work/site/index.html"
+start_board api.log $port --verifiers 2 --lease 5 --site "$work/site"
 # Without the music no run can verify: the board does not start.
 out=$(timeout 10 "$board" --database "postgresql:///$db" --data "$work" --listen none --verifiers 0 2>&1)
 [ $? = 1 ] && grep -q "no music in" <<<"$out" || fail "the board started without bgm&se: $out"
@@ -149,6 +151,9 @@ GET|/api/board?start=ten&limit=0|400||
 GET|/|200|content-security-policy: default-src 'self'|
 GET|/healthz|200|ok|
 GET|/metrics|200|quelvaris_board_runs{status=|
+GET|/play/?replay=%2Fapi%2Fruns%2F1%2Frecording|200|<title>the web build</title>|
+GET|/play//etc/passwd|404||--path-as-is
+GET|/play/../../../etc/passwd|404||--path-as-is
 EOF
 curl -s "127.0.0.1:$port/api/runs/1/recording" | cmp -s - "$whole" || fail "the recording served is not the one submitted"
 [ "$(verdict 1)" = "verified: verified, 3783 steps, scores 2100 (over), 4800 (over), 7300 (over), 5200 (over), 5400 (over), 5000 (over), 200 (ending)" ] ||

@@ -35,6 +35,6 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 NODE_PATH="$npm_dir/node_modules" timeout 300 node tests/web/board_in_browser.js \
-  http://127.0.0.1:18581 "$PWD/tests/data/replays/space_continue.keys" $served ||
+  http://127.0.0.1:18581 "$PWD/tests/data/replays/space_continue.keys" $served "$build/quelvaris-sim" ||
   fail "the page in the browser (board log: $(cat "$work/board.log"))"
 echo "PASS: the board's page"

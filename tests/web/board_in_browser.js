@@ -1,18 +1,38 @@
 // The board's page as a player uses it, in headless Chromium: a name refused with the reason
 // and then registered (its token kept in the browser), a recording submitted through the form,
 // pending and then verified, the run in the table, and its Watch link opening the web build on
-// that run's recording. Nothing the page does may break its Content-Security-Policy.
-// Usage: node board_in_browser.js URL RECORDING SITE_SERVED (1 when /play/ holds the web build)
+// that run's recording. Nothing the page does may break its Content-Security-Policy. Where the
+// board serves the web build, the game watched through Watch is the simulator's replay of the
+// recording sent, trace for trace.
+// Usage: node board_in_browser.js URL RECORDING SITE_SERVED SIMULATOR (SITE_SERVED: 1 when
+// /play/ holds the web build)
 'use strict';
 
+const { execFileSync } = require('child_process');
 const puppeteer = require('puppeteer-core');
 
-const [url, recording, siteServed] = process.argv.slice(2);
+const [url, recording, siteServed, simulator] = process.argv.slice(2);
 const kWait = { timeout: 60000 };
 
 function fail(message) {
   console.log(`FAIL: ${message}`);
   process.exitCode = 1;
+}
+
+// The replay behind Watch, traced and run to its end with End, is the simulator's replay of the
+// recording sent: the web build finds its files under /play/ and the run's bytes are as sent.
+async function watchedIsSimulators(page, watch) {
+  await page.goto(`${url}${watch}&trace`);
+  await page.waitForFunction(() => window.quelvarisSteps && window.quelvarisSteps() > 0, kWait);
+  await page.focus('#canvas');
+  await page.keyboard.press('End');
+  await page.waitForFunction(
+      () => document.getElementById('status').textContent === 'The end of the replay.', kWait);
+  const trace = await page.evaluate(() => window.quelvarisTrace());
+  const sim = execFileSync(simulator, ['--keys', recording, '--trace', '-'],
+                           { maxBuffer: 1 << 30 }).toString();
+  if (trace !== sim) fail(`the watched run's trace is not the simulator's (${trace.length} bytes, not ${sim.length})`);
+  else console.log(`the run watched: ${sim.split('\n').length - 1} records as the simulator's`);
 }
 
 (async () => {
@@ -66,6 +86,7 @@ function fail(message) {
     const [answer] = await Promise.all([page.waitForNavigation(kWait), page.click('#two tbody a')]);
     const expected = siteServed === '1' ? 200 : 404;
     if (answer.status() !== expected) fail(`Watch answered ${answer.status()}, not ${expected}`);
+    if (siteServed === '1') await watchedIsSimulators(page, watch);
   } finally {
     await browser.close();
   }
