@@ -1,64 +1,74 @@
 #!/usr/bin/env bash
-# Measures the board on this machine: a throwaway PostgreSQL (pg_virtualenv), one instance,
-# CLIENTS clients submitting RUNS recordings each at once; prints submissions a second (the
-# 202s, each committed), the time until the last is verified, verifications a second, and the
-# latency of GET /api/board under that load. Figures only: nothing is asserted.
-# usage: bench/board_load.sh BUILD_DIR [CLIENTS] [RUNS]
+# Measures the board on this machine, over a throwaway PostgreSQL (pg_virtualenv), and prints
+# figures only (nothing is asserted):
+#   1. verifications a second with 1 and with 2 verifier threads (and per core): RUNS runs
+#      submitted to an instance that only serves HTTP, then verified by one that only verifies;
+#   2. submission to verdict, p50 and p99, at a steady offered load of RATE submissions a
+#      second to one instance that does both;
+#   3. GET /api/board, p50 and p99, at 500 requests a second.
+# The games are recorded by the simulator: 1,100 steps each, a start and a few keys.
+# usage: bench/board_load.sh BUILD_DIR [RUNS] [RATE]
 set -euo pipefail
-build=$(cd "${1:?usage: bench/board_load.sh BUILD_DIR [CLIENTS] [RUNS]}" && pwd)
-clients=${2:-4}
-runs=${3:-100}
+build=$(cd "${1:?usage: bench/board_load.sh BUILD_DIR [RUNS] [RATE]}" && pwd)
+runs=${2:-200}
+rate=${3:-20}
 cd "$(dirname "$0")/.."
 if [ -z "${QV_BOARD_IN_PG:-}" ]; then
   QV_BOARD_IN_PG=1 exec pg_virtualenv -t bash "$0" "$@"
 fi
 work=$(mktemp -d)
-"$build/quelvaris-board" --database postgresql:///postgres --listen 127.0.0.1:18590 \
-  --token-limit 1000000 --address-limit 1000000 >"$work/board.log" 2>&1 &
-board=$!
-trap 'kill $board; rm -rf "$work"' EXIT
-until curl -sf 127.0.0.1:18590/healthz >/dev/null; do sleep 0.1; done
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+board="$build/quelvaris-board"
+
+# start PORT|none DATABASE ARGS...: an instance, waited for when it serves HTTP.
+start() {
+  local listen=$1 db=$2
+  shift 2
+  [ "$listen" = none ] || listen=127.0.0.1:$listen
+  "$board" --database "postgresql:///$db" --listen "$listen" --token-limit 1000000 \
+    --address-limit 1000000 "$@" >>"$work/board.log" 2>&1 &
+  pids+=($!)
+  [ "$listen" = none ] && return
+  until curl -sf "$listen/healthz" >/dev/null; do sleep 0.1; done
+}
 
 echo "machine: $(nproc) cores; $(lscpu | sed -n 's/^Model name: *//p')"
-echo "recording $((clients * runs)) games of 1100 steps with the simulator..."
-for i in $(seq 1 $((clients * runs))); do
+games=$((runs * 2 + rate * 10))
+echo "recording $games games of 1,100 steps with the simulator..."
+for i in $(seq 1 $games); do
   printf '150 space\n%d left\n%d none\n%d space\n' $((200 + i % 97)) $((205 + i % 97 + i % 13)) \
     $((210 + i % 97 + i % 13)) >"$work/$i.script"
 done
 export sim="$build/quelvaris-sim"
-seq 1 $((clients * runs)) | xargs -P "$(nproc)" -I{} sh -c \
+seq 1 $games | xargs -P "$(nproc)" -I{} sh -c \
   '"$sim" --seed $((5000 + {})) --keys "$0/{}.script" --steps 1100 --close 1100 --record "$0/{}.keys" >/dev/null' "$work"
 
-began=$(date +%s.%N)
-for c in $(seq 0 $((clients - 1))); do
-  token=$(curl -s --data-binary "{\"name\": \"bench $c\"}" 127.0.0.1:18590/api/players | jq -r .token)
-  (for i in $(seq $((c * runs + 1)) $((c * runs + runs))); do
-    curl -s -o /dev/null -w '%{http_code} %{time_total}\n' -H "Authorization: Bearer $token" \
-      --data-binary "@$work/$i.keys" 127.0.0.1:18590/api/runs
-  done >"$work/client$c") &
+# 1. Verifications a second: the queue filled first, then emptied by 1 or 2 threads.
+port=18590
+next=1
+for threads in 1 2; do
+  db=verify$threads
+  createdb "$db"
+  start $port "$db" --verifiers 0
+  python3 bench/board_load.py submit "127.0.0.1:$port" "$work" $next $runs
+  began=$(date +%s.%N)
+  start none "$db" --verifiers $threads
+  until [ "$(curl -s "127.0.0.1:$port/metrics" | awk '/^quelvaris_board_queue_depth/ {print $2}')" = 0 ]; do
+    sleep 0.05
+  done
+  python3 -c "import sys; t = float(sys.argv[1]) - float(sys.argv[2]); \
+print(f'{sys.argv[3]} verifier thread(s): {int(sys.argv[4]) / t:.1f} runs a second, {int(sys.argv[4]) / t / int(sys.argv[3]):.1f} a thread ({sys.argv[4]} runs in {t:.2f} s)')" \
+    "$(date +%s.%N)" "$began" $threads $runs
+  kill "${pids[@]}"
+  wait "${pids[@]}" 2>/dev/null || true
+  pids=()
+  next=$((next + runs))
+  port=$((port + 1))
 done
-board_times=$work/board_times
-(for _ in $(seq 50); do
-  curl -s -o /dev/null -w '%{time_total}\n' '127.0.0.1:18590/api/board?start=two&limit=100'
-  sleep 0.05
-done >"$board_times") &
-wait $(jobs -p | grep -v "^$board$")
-submitted=$(date +%s.%N)
-until [ "$(curl -s 127.0.0.1:18590/metrics | awk '/^quelvaris_board_queue_depth/ {print $2}')" = 0 ]; do
-  sleep 0.1
-done
-done_at=$(date +%s.%N)
-total=$((clients * runs))
-python3 - "$began" "$submitted" "$done_at" "$total" "$work" "$clients" <<'PY'
-import glob, statistics, sys
-began, submitted, done, total = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
-lines = [l.split() for f in glob.glob(sys.argv[5] + "/client*") for l in open(f)]
-ok = [float(t) for code, t in lines if code == "202"]
-board = sorted(float(l) for l in open(sys.argv[5] + "/board_times"))
-print(f"{sys.argv[6]} clients, {total} runs: {len(ok)} answered 202")
-print(f"  submissions:          {len(ok) / (submitted - began):8.1f} a second, "
-      f"median {statistics.median(ok) * 1000:.1f} ms, slowest {max(ok) * 1000:.1f} ms")
-print(f"  all verified after:   {done - began:8.2f} s ({total / (done - began):.1f} runs a second)")
-print(f"  GET /api/board meanwhile: median {statistics.median(board) * 1000:.1f} ms, "
-      f"p90 {board[int(len(board) * 0.9)] * 1000:.1f} ms")
-PY
+
+# 2. and 3. One instance that serves and verifies (two threads).
+createdb steady
+start $port steady --verifiers 2
+python3 bench/board_load.py steady "127.0.0.1:$port" "$work" $next $((rate * 10)) "$rate"
+python3 bench/board_load.py reads "127.0.0.1:$port" 500 5
