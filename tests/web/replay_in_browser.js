@@ -101,6 +101,9 @@ async function takesOver(page, press, name) {
 
 // A practice goes on a while and `press` starts it again: back where it was handed over.
 async function startsAgain(page, press, name) {
+  // The way to the practice's step is a jump, run a slice a display frame: the player has the
+  // game once the recording holds the handover.
+  await page.waitForFunction(() => /\ntakeover \d+\n/.test(window.quelvarisRecording()), kWait);
   const handedOver = await steps(page);
   await page.waitForFunction((n) => window.quelvarisSteps() > n + 100, kWait, handedOver);
   const before = await steps(page);
