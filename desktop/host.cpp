@@ -100,7 +100,6 @@ class DesktopHost {
       game_.set_observer(trace_.get());
     }
     if (!recording_.check(options_.record, error)) return refuse(error);
-    best_runs_.load(data_folder_);
     return 0;
   }
 
@@ -122,6 +121,10 @@ class DesktopHost {
     probe::title_shown();
     audio_ = open_sdl_audio(port.audio);
     game_.media().set_sink(*audio_);
+    // The table is read on a thread of its own only now that SDL has set itself up: its start
+    // may fork (D-Bus, a sound server), and a child forked while that thread held a lock of the
+    // allocator's would hang there (as it does under AddressSanitizer).
+    best_runs_.load(data_folder_);
     try {
       pacer_.start();
       if (watched_)
