@@ -61,8 +61,8 @@ struct BestRuns::Keeper {
     for (const EndedCredit& credit : credits) {
       std::string path = new_replay_path(scores.folder());
       if (!replace_file(path, credit.recording))
-        std::fprintf(stderr, "quelvaris: cannot write the recording %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+        std::fprintf(stderr, "quelvaris: cannot write the recording %s: %s\n",
+                     printable(path).c_str(), std::strerror(errno));
     }
     credits.clear();
   }

@@ -77,7 +77,6 @@ void ReplayViewer::keep_trace(TraceWriter& trace) {
 
 void ReplayViewer::start(int64_t from) {
   hear(false);
-  unseen_ = from > 0;
   game_.start(recording_.seed.value_or(1));
   trail_.after_step(unseen_steps_);
   if (from > 0) jump_to(from);
