@@ -37,10 +37,12 @@ int scale_for(int wanted) {
 
 }  // namespace
 
-bool Screen::open(int scale, bool fullscreen) {
+bool Screen::open(int scale, bool fullscreen, bool device_pixels) {
   scale_ = scale_for(scale);
+  Uint32 flags = SDL_WINDOW_RESIZABLE;
+  if (device_pixels) flags |= SDL_WINDOW_ALLOW_HIGHDPI;
   window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             kClientWidth * scale_, kClientHeight * scale_, SDL_WINDOW_RESIZABLE);
+                             kClientWidth * scale_, kClientHeight * scale_, flags);
   if (!window_) return false;
   SDL_SetWindowMinimumSize(window_, kClientWidth, kClientHeight);
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");  // presenting must never wait for the display

@@ -26,8 +26,10 @@ class Screen {
   Screen& operator=(const Screen&) = delete;
 
   // Opens the window at `scale` (0: the largest that fits the desktop), on the whole screen
-  // when `fullscreen`.
-  bool open(int scale, bool fullscreen);
+  // when `fullscreen`. With `device_pixels` the picture is drawn on the display's own pixels
+  // where it has several to the window's one (a browser on a phone): a whole scale of those
+  // stays sharp, and a window narrower than the picture in its own pixels still shows all of it.
+  bool open(int scale, bool fullscreen, bool device_pixels = false);
   // Composes the client area from the play surface and the label, and shows it.
   void show(const Surface& play, const std::string& label);
   // The two halves of show, for a host that composes at every refresh but shows once a display

@@ -81,8 +81,9 @@ class WebHost {
   }
 
   bool open() {
-    // The page sets the canvas's size (web/page.js): the screen fills it at a whole scale.
-    if (!screen_.open(1, false)) return false;
+    // The page sets the canvas's size (web/page.js): the screen fills it at a whole scale of
+    // the device's pixels.
+    if (!screen_.open(1, false, true)) return false;
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     // Every refresh is composed; the canvas shows the last of them once a display frame.

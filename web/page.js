@@ -15,14 +15,17 @@ const watching = params.has('replay') || params.has('opened');
 const practising = !watching && params.has('practice');
 
 // Whole multiples of the window's pixels on the device's pixels, so every pixel stays square
-// and sharp; the canvas itself keeps its 432 x 568.
+// and sharp. SDL gives the canvas the device pixels of its size in whole CSS pixels, rounded
+// down, and draws the window at the largest whole scale they hold: a size that is no whole
+// number of CSS pixels (568 x 2 device pixels at 3 a CSS pixel) is rounded up, leaving a row
+// of device pixels spare rather than one too few.
 function fitCanvas() {
   const ratio = window.devicePixelRatio || 1;
   const box = stage.getBoundingClientRect();
   const scale = Math.max(1, Math.floor(Math.min((box.width * ratio) / kWidth,
                                                 (box.height * ratio) / kHeight)));
-  canvas.style.width = `${(kWidth * scale) / ratio}px`;
-  canvas.style.height = `${(kHeight * scale) / ratio}px`;
+  canvas.style.width = `${Math.ceil((kWidth * scale) / ratio)}px`;
+  canvas.style.height = `${Math.ceil((kHeight * scale) / ratio)}px`;
   canvas.dataset.scale = scale;
 }
 window.addEventListener('resize', fitCanvas);
