@@ -9,7 +9,10 @@
 # A recording watched with ?replay=URL&trace (tests/web/replay_in_browser.js), with jumps, a
 # speed, steps while paused and End, gives the simulator's trace of it byte for byte; so does
 # one dropped on the page. Enter or a pad's South takes a replay over, R or a pad's Back starts
-# a practice again.
+# a practice again. On an emulated phone the touch controls play a game
+# (tests/web/touch_in_browser.js): the stick and the fire button steer and fire together, Tab's
+# button shows the table, and the simulator's replay of the page's recording equals the page's
+# trace.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -63,6 +66,10 @@ NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/replay_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
   "$replay" tests/data/replays/taps.keys ||
   fail "watching a recording in the browser failed (exit $?); files in $work/out"
+
+NODE_PATH="$build/web/npm/node_modules" timeout 300 \
+  node tests/web/touch_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" ||
+  fail "playing with touches in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
 for shot in title play; do

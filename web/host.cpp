@@ -35,6 +35,7 @@ EM_JS(void, qv_js_paused, (bool paused), { quelvarisPaused(paused); });
 EM_JS(void, qv_js_ended, (), { quelvarisEnded(); });
 EM_JS(void, qv_js_first_picture, (), { quelvarisFirstPicture(); });
 EM_JS(void, qv_js_failed, (const char* what), { quelvarisFailed(UTF8ToString(what)); });
+EM_JS(void, qv_js_handed_over, (), { quelvarisHandedOver(); });
 // clang-format on
 
 namespace qv {
@@ -221,6 +222,7 @@ class WebHost {
     running_ = true;
     pacer_.start_at(game_.current_step());
     compose();
+    qv_js_handed_over();  // the page's touch controls steer the ship from now on
   }
 
   // R or a pad's Back: the same practice again, from where it was handed over.
@@ -381,5 +383,17 @@ EMSCRIPTEN_KEEPALIVE double qv_steps() {
 
 EMSCRIPTEN_KEEPALIVE int qv_paused() {
   return qv::g_host && qv::g_host->paused();
+}
+
+// The page's touch controls press and let go of keys (web/touch.js): the very event a key of
+// the keyboard makes, queued among theirs, so neither the game nor its recording can tell a
+// touch from a key.
+EMSCRIPTEN_KEEPALIVE void qv_touch_key(int key, int down) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.sym = key;
+  e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  SDL_PushEvent(&e);
 }
 }

@@ -24,10 +24,11 @@ bool start_web_game(const WebOptions& options);
 
 // For the page (web/page.js): the trace as JSON lines (empty unless kept), the recording of the
 // game so far, the steps run, and whether the game is paused. The texts stay valid until the
-// next call.
+// next call. qv_touch_key presses (`down`) or lets go of an SDL key, as the keyboard does.
 extern "C" {
 const char* qv_trace();
 const char* qv_recording();
 double qv_steps();
 int qv_paused();
+void qv_touch_key(int key, int down);
 }
