@@ -1,7 +1,7 @@
 // Plays the web build on an emulated phone with touches alone: the touch controls show below
 // the game, which is drawn whole at a whole scale of the phone's pixels; the Tab button shows
-// the table of best runs over the title; the fire button starts a game, and with a thumb on the
-// stick and another on the fire button the ship goes the ways the stick points. The simulator's
+// the table of best runs over the title; the stick starts a game, and with a thumb on the stick
+// and another on the fire button the ship goes the ways the stick points. The simulator's
 // replay of the page's recording equals the page's trace: touches reach the game as keys.
 // Usage: node touch_in_browser.js URL SIMULATOR OUTDIR
 'use strict';
@@ -32,12 +32,7 @@ async function middle(page, selector) {
   return { x: box.x + box.width / 2, y: box.y + box.height / 2, r: box.width / 2 };
 }
 
-// The ship's position at the last step traced.
-const ship = (page) => page.evaluate(() => {
-  const lines = window.quelvarisTrace().trimEnd().split('\n');
-  const { state } = JSON.parse(lines[lines.length - 1]);
-  return { x: state.px, y: state.py };
-});
+const steps = (page) => page.evaluate(() => window.quelvarisSteps());
 
 async function main() {
   const browser = await puppeteer.launch({
@@ -53,7 +48,8 @@ async function main() {
       userAgent: 'Mozilla/5.0 (Linux; Android 14; Phone) Mobile',
     });
     const touch = await page.createCDPSession();
-    const fingers = (type, touchPoints) => touch.send('Input.dispatchTouchEvent', { type, touchPoints });
+    const fingers = (type, touchPoints) =>
+      touch.send('Input.dispatchTouchEvent', { type, touchPoints });
     const tap = async (point) => {
       await fingers('touchStart', [{ x: point.x, y: point.y, id: 9 }]);
       await sleep(60);
@@ -67,10 +63,11 @@ async function main() {
 
     const layout = await page.evaluate(() => {
       const canvas = document.getElementById('canvas');
-      const c = canvas.getBoundingClientRect(), t = document.getElementById('touch').getBoundingClientRect();
+      const c = canvas.getBoundingClientRect();
+      const t = document.getElementById('touch').getBoundingClientRect();
       return { width: canvas.width, height: canvas.height, scale: Number(canvas.dataset.scale),
-               canvasBottom: c.bottom,
-               touchTop: t.top, touchBottom: t.bottom, pageHeight: innerHeight };
+               canvasBottom: c.bottom, touchTop: t.top, touchBottom: t.bottom,
+               pageHeight: innerHeight };
     });
     console.log(`phone layout: ${JSON.stringify(layout)}`);
     if (!(layout.touchTop >= layout.canvasBottom && layout.touchBottom <= layout.pageHeight)) {
@@ -84,36 +81,40 @@ async function main() {
     // picture drawn too small (or a cut-off one).
     const edge = execFileSync('convert', [path.join(out, 'touch-title.png'), '-crop',
                                           '10%x100%+0+0', '-format', '%k', 'info:']).toString();
-    if (Number(edge) < 64) fail(`the canvas's left tenth shows ${edge} colours: the game is not drawn whole`);
+    if (Number(edge) < 64) fail(`the canvas's left tenth shows ${edge} colours, not the game`);
     await tap(await middle(page, '#touch-tab'));
     await sleep(700);
     const table = await canvas.screenshot({ path: path.join(out, 'touch-table.png') });
     await tap(await middle(page, '#touch-tab'));
     await sleep(700);
     const again = await canvas.screenshot();
-    if (table.equals(title) || !again.equals(title)) fail("Tab's button did not show and hide the table");
+    if (table.equals(title) || !again.equals(title)) {
+      fail("Tab's button did not show and hide the table");
+    }
 
-    await tap(await middle(page, '#touch-fire'));  // the game starts
-    await sleep(1500);
-    // A thumb on the stick and another on the fire button; the stick pushed three ways in turn.
+    // The stick pushed left on the title starts a game of ten ships (none is lost in the few
+    // seconds it runs).
     const stick = await middle(page, '#touch-stick');
     const fire = await middle(page, '#touch-fire');
     const at = (dx, dy) => [{ x: stick.x + dx * stick.r, y: stick.y + dy * stick.r, id: 1 },
                             { x: fire.x, y: fire.y, id: 2 }];
+    await tap(at(-0.9, 0)[0]);
+    await sleep(700);
+    // A thumb on the stick and another on the fire button; the stick pushed three ways in turn,
+    // each for 30 steps, from the bottom where the game starts, round and back there. The ship
+    // goes 5 pixels a step: the first 10 steps of each way keep it clear of the sides.
     await fingers('touchStart', at(0, 0).slice(0, 1));
     await fingers('touchStart', at(0, 0));
-    const ways = [['left', -0.9, 0.1, (d) => d.x < 0 && d.y === 0],
-                  ['up and right', 0.6, -0.7, (d) => d.x > 0 && d.y < 0],
-                  ['down', -0.1, 0.8, (d) => d.x === 0 && d.y > 0]];
-    for (const [name, dx, dy, expected] of ways) {
+    const ways = [['up and right', 0.6, -0.7, (d) => d.x > 0 && d.y < 0],
+                  ['left', -0.9, 0.1, (d) => d.x < 0 && d.y === 0],
+                  ['down', -0.1, 0.9, (d) => d.x === 0 && d.y > 0]];
+    const turns = [];  // every step after a turn's has its way's keys, for 30 steps
+    for (const [, dx, dy] of ways) {
       await fingers('touchMove', at(dx * 0.5, dy * 0.5));  // through the middle of the stick
       await fingers('touchMove', at(dx, dy));
-      const from = await ship(page);
-      await sleep(1000);
-      const to = await ship(page);
-      const moved = { x: to.x - from.x, y: to.y - from.y };
-      console.log(`the stick ${name}: the ship moved by ${JSON.stringify(moved)}`);
-      if (!expected(moved)) fail(`the ship did not go ${name}`);
+      turns.push(await steps(page));
+      await page.waitForFunction((n) => window.quelvarisSteps() > n, { timeout: 60000 },
+                                 turns[turns.length - 1] + 30);
     }
     await page.screenshot({ path: path.join(out, 'touch-page.png') });
     await fingers('touchEnd', []);
@@ -128,13 +129,23 @@ async function main() {
     if (!together) fail('the recording never holds the stick and the fire button together');
     const replay = execFileSync(simulator, ['--keys', path.join(out, 'touch-recording.keys'),
                                             '--trace', '-'], { maxBuffer: 1 << 30 }).toString();
+    // Where the ship was after each step, and so how far it went each way.
+    const shipAt = new Map(trace.split('\n').filter((l) => l).map((l) => JSON.parse(l))
+      .map((r) => [r.step, { x: r.state.px, y: r.state.py }]));
+    ways.forEach(([name, , , expected], i) => {
+      const from = shipAt.get(turns[i]), to = shipAt.get(turns[i] + 10);
+      const moved = { x: to.x - from.x, y: to.y - from.y };
+      console.log(`the stick ${name}: the ship went ${JSON.stringify(moved)} in 10 steps from ` +
+                  `${JSON.stringify(from)}`);
+      if (!expected(moved)) fail(`the ship did not go ${name}`);
+    });
     const pageRecords = gameRecords(trace), simRecords = gameRecords(replay);
     const first = pageRecords.findIndex((r, i) => r !== simRecords[i]);
     if (first >= 0 || pageRecords.length !== simRecords.length) {
       fail(`the simulator's replay differs from the page's game at record ${first} ` +
            `(${pageRecords.length} and ${simRecords.length} records)`);
     } else {
-      console.log(`the replay of the touch recording equals the page's ${pageRecords.length} records`);
+      console.log(`the simulator's replay equals the page's ${pageRecords.length} records`);
     }
   } finally {
     await browser.close();
