@@ -32,7 +32,6 @@ async function middle(page, selector) {
   return { x: box.x + box.width / 2, y: box.y + box.height / 2, r: box.width / 2 };
 }
 
-const steps = (page) => page.evaluate(() => window.quelvarisSteps());
 
 async function main() {
   const browser = await puppeteer.launch({
@@ -108,14 +107,18 @@ async function main() {
     const ways = [['up and right', 0.6, -0.7, (d) => d.x > 0 && d.y < 0],
                   ['left', -0.9, 0.1, (d) => d.x < 0 && d.y === 0],
                   ['down', -0.1, 0.9, (d) => d.x === 0 && d.y > 0]];
-    const turns = [];  // every step after a turn's has its way's keys, for 30 steps
+    // The step a turn came after is read as the page takes the touch: every step after it has
+    // the way's keys (a busy page may run many steps before the test could ask).
+    await page.evaluate(() => {
+      window.turns = [];
+      window.addEventListener('touchmove', () => window.turns.push(window.quelvarisSteps()));
+    });
     for (const [, dx, dy] of ways) {
-      await fingers('touchMove', at(dx * 0.5, dy * 0.5));  // through the middle of the stick
       await fingers('touchMove', at(dx, dy));
-      turns.push(await steps(page));
-      await page.waitForFunction((n) => window.quelvarisSteps() > n, { timeout: 60000 },
-                                 turns[turns.length - 1] + 30);
+      await page.waitForFunction(() => window.quelvarisSteps() > window.turns.at(-1) + 30,
+                                 { timeout: 60000 });
     }
+    const turns = await page.evaluate(() => window.turns);
     await page.screenshot({ path: path.join(out, 'touch-page.png') });
     await fingers('touchEnd', []);
     await sleep(300);
