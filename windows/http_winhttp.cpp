@@ -151,8 +151,7 @@ bool read_body(HINTERNET request, const Deadline& deadline, HttpResponse& respon
   for (;;) {
     size_t had = response.body.size();
     if (had > kLargestHttpAnswer) {
-      response.error =
-          "the answer is longer than " + std::to_string(kLargestHttpAnswer >> 20) + " MiB";
+      response.error = "an answer larger than " + std::to_string(kLargestHttpAnswer) + " bytes";
       return false;
     }
     response.body.resize(had + kChunk);
