@@ -66,6 +66,8 @@ void describe_board(CLI::App& app, Options& o) {
   enrol->excludes(submit);
   app.callback([&o, submit] {
     o.submit = submit->count() > 0;
+    // Given alone, --submit holds one empty name for the value it did not get.
+    std::erase(o.submit_files, std::string());
     if (o.submit && o.submit_files.empty() == !o.best) {
       throw CLI::ValidationError("--submit", o.best ? "takes FILE... or --best, not both"
                                                     : "needs FILE... or --best");
