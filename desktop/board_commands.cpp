@@ -3,12 +3,16 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 #include <thread>
 
 #include "desktop/board_account.hpp"
+#include "desktop/folders.hpp"
+#include "desktop/replay_folder.hpp"
+#include "desktop/settings.hpp"
 #include "desktop/score_folder.hpp"
 #include "system/platform.hpp"
 #include "system/printable.hpp"
@@ -301,6 +305,18 @@ int submit_command(HttpClient& http, const BoardPlaces& places,
     if (!s.go_on) return 2;
   }
   return static_cast<int>(worst);
+}
+
+int board_command(const Options& options, const std::string& data_folder) {
+  BoardPlaces places;
+  places.url =
+      options.board.empty() ? load_settings(settings_path()).settings.board_url : options.board;
+  places.account = utf8_from_path(board_account_place());
+  if (options.best) places.scores = scores_folder();
+  places.data_folder = data_folder;
+  std::unique_ptr<HttpClient> http = make_http_client();
+  if (options.register_name) return register_command(*http, places, *options.register_name);
+  return submit_command(*http, places, options.submit_files, options.best);
 }
 
 }  // namespace qv

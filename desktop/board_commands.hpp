@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desktop/http_client.hpp"
+#include "desktop/options.hpp"
 
 namespace qv {
 
@@ -30,5 +31,9 @@ int register_command(HttpClient& http, const BoardPlaces& places, const std::str
 // (the line says why and when to try again), or no name is registered there.
 int submit_command(HttpClient& http, const BoardPlaces& places,
                    const std::vector<std::string>& files, bool best);
+
+// `--register` or `--submit`, as the command line asks, at the board it or the settings name,
+// through the system's HTTP: the exit status.
+int board_command(const Options& options, const std::string& data_folder);
 
 }  // namespace qv

@@ -3,7 +3,8 @@
 # (pg_virtualenv -t, as tests/board.sh): `quelvaris --register`, `--submit FILE...` and
 # `--submit --best`, each line and exit status; the token file's mode; nothing sent twice;
 # a board that cannot be reached, one that answers 429, one that leaves a run pending; a token
-# never sent to another board.
+# never sent to another board; https through a forward proxy from the environment (tinyproxy)
+# to a TLS front (nginx) whose certificate comes from an authority the test makes.
 set -u
 build=$(cd "$1" && pwd)
 board="$build/quelvaris-board" game="$build/quelvaris"
@@ -186,6 +187,70 @@ play cid --board http://127.0.0.1:18593 --register Cid
 play cid --submit "$replays/space_and_left.keys"
 expect "no verdict within 15 s" 1 "$replays/space_and_left.keys: run 1 pending
 "
+
+echo "[${SECONDS} s] https through a proxy of the environment, with a test authority's certificate"
+missing=$(for tool in nginx tinyproxy openssl; do command -v $tool >/dev/null || echo -n " $tool"; done)
+if [ -n "$missing" ]; then
+  echo "the https part is left out:$missing missing (scripts/install-deps.sh test)"
+else
+  tls=$work/tls
+  mkdir -p "$tls"
+  (cd "$tls" &&
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 \
+      -subj "/CN=Quelvaris test authority" -addext basicConstraints=critical,CA:TRUE \
+      -addext keyUsage=critical,keyCertSign,cRLSign &&
+    openssl req -newkey rsa:2048 -nodes -keyout site.key -out site.csr -subj /CN=127.0.0.1 &&
+    printf 'subjectAltName=IP:127.0.0.1\nextendedKeyUsage=serverAuth\n' >ext &&
+    openssl x509 -req -in site.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out site.pem \
+      -days 2 -extfile ext) >"$tls/openssl.log" 2>&1 || fail "openssl: $(cat "$tls/openssl.log")"
+  # nginx in front of the board, as in production (packaging/board/), on a port of its own.
+  cat >"$tls/nginx.conf" <<NGINX
+daemon off;
+master_process off;
+pid $tls/nginx.pid;
+error_log $tls/nginx.err;
+events {}
+http {
+  access_log $tls/access.log;
+  client_body_temp_path $tls/body;
+  proxy_temp_path $tls/proxy;
+  fastcgi_temp_path $tls/fastcgi;
+  uwsgi_temp_path $tls/uwsgi;
+  scgi_temp_path $tls/scgi;
+  server {
+    listen 127.0.0.1:18594 ssl;
+    ssl_certificate $tls/site.pem;
+    ssl_certificate_key $tls/site.key;
+    location / { proxy_pass $url; }
+  }
+}
+NGINX
+  nginx -p "$tls" -e "$tls/nginx.err" -c "$tls/nginx.conf" &
+  pids+=($!)
+  printf 'Port 18595\nListen 127.0.0.1\nAllow 127.0.0.1\nConnectPort 18594\nTimeout 30\nLogLevel Connect\n' >"$tls/tinyproxy.conf"
+  tinyproxy -d -c "$tls/tinyproxy.conf" >"$tls/proxy.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    curl -s -o /dev/null --cacert "$tls/ca.pem" https://127.0.0.1:18594/healthz &&
+      curl -s -o /dev/null http://127.0.0.1:18595/ && break
+    sleep 0.1
+  done
+  secure=https://127.0.0.1:18594
+  export https_proxy=http://127.0.0.1:18595
+  play tia --board "$secure" --register Tia
+  expect "https without the test authority" 2 "quelvaris: the board at $secure cannot be reached \(SSL certificate problem: [^()]+\)
+"
+  export SSL_CERT_FILE=$tls/ca.pem
+  play tia --board "$secure" --register Tia
+  expect "--register over https" 0 "Registered as Tia at $secure; the token is kept in $work/tia/share/quelvaris/board.ini
+"
+  play tia --submit "$replays/window_continue_restart.keys"
+  expect "--submit over https" 0 "$replays/window_continue_restart.keys: run [0-9]+ verified, 300, rank 2 on the two-ship board
+"
+  unset https_proxy SSL_CERT_FILE
+  grep -q "CONNECT 127.0.0.1:18594 HTTP" "$tls/proxy.log" || fail "the game went past the proxy: $(cat "$tls/proxy.log")"
+  grep -q '"POST /api/runs HTTP' "$tls/access.log" || fail "nginx saw no submission: $(cat "$tls/access.log")"
+fi
 
 [ $failed = 0 ] && echo "PASS: the game and the board"
 exit $failed
