@@ -2,12 +2,14 @@
 // are those Windows is set up with, and the game bundles no library for it. Synchronous, one
 // request at a time; the request's timeout bounds the whole exchange, not each step of it.
 #include <windows.h>
-
-#include "desktop/http_client.hpp"
 // After windows.h, which it needs.
 #include <winhttp.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
+
+#include "desktop/http_client.hpp"
 
 namespace qv {
 namespace {
