@@ -3,9 +3,9 @@
 # Wine, against a real board on a throwaway PostgreSQL (pg_virtualenv -t, as tests/board.sh):
 # --register keeps the token in the Wine user's %APPDATA%\Quelvaris\board.ini; --submit FILE...
 # and the same files again (the board keeps each game once); --submit --best from the table in
-# %APPDATA%\Quelvaris\scores, and again (nothing sent twice); the board gone; a 429 and its
-# Retry-After. Each line and exit status as tests/board_client.sh has them on Linux. One Wine
-# prefix whose server stays up between the game's starts.
+# %APPDATA%\Quelvaris\scores, and again (nothing sent twice); a board that never answers; the
+# board gone; a 429 and its Retry-After. Each line and exit status as tests/board_client.sh has
+# them on Linux. One Wine prefix, whose server stays up between the game's starts.
 set -u
 build=$(cd "$1" && pwd)
 out=${QV_WINDOWS_OUT:-}
@@ -31,9 +31,9 @@ mkdir -p "$w/home" "$w/zip" "$w/player's folder"
 export HOME="$w/home" XDG_CONFIG_HOME="$w/home/.config" XDG_DATA_HOME="$w/home/.local/share" \
   XDG_CACHE_HOME="$w/home/.cache"
 fresh_wine_prefix "$w/prefix"
-board_pid=
+board_pid= mute_pid=
 cleanup() {
-  [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null
+  for pid in $board_pid $mute_pid; do kill "$pid" 2>/dev/null; done
   wineserver -k 2>/dev/null
 }
 trap cleanup EXIT
@@ -102,6 +102,25 @@ play "--submit --best again" 0 "$(literal "The board at $url has had every run o
   fail "sent twice: $(runs) runs, $(answers 202) taken and $(answers 409) refused as had, not 4, 4 and 1"
 echo "register, submit, the same again, --best twice: as on Linux, nothing sent twice"
 
+# A board that takes the request and never answers: the request's 15 s end the wait, which
+# WinHTTP's own bounds of each step alone would not.
+python3 - 18602 <<'PY' &
+import socket, sys
+server = socket.create_server(("127.0.0.1", int(sys.argv[1])))
+held = []
+while True:
+    client, _ = server.accept()
+    held.append(client)
+PY
+mute_pid=$!
+sleep 0.5
+start=$SECONDS
+play "a board that never answers" 2 "quelvaris: the board at http://127\.0\.0\.1:18602 cannot be reached \(timed out \(ERROR_WINHTTP_TIMEOUT\)\)" \
+  --board http://127.0.0.1:18602 --register Cal
+kill "$mute_pid"
+[ $((SECONDS - start)) -ge 14 ] || fail "timed out after $((SECONDS - start)) s, not the request's 15 s"
+grep -qx "name = Ana" "$appdata/board.ini" || fail "a register that timed out changed board.ini"
+
 kill "$board_pid" && wait "$board_pid" 2>/dev/null
 play "the board gone" 2 "space_restart\.keys: not sent: the board at $(literal "$url") cannot be reached \(cannot connect \(ERROR_WINHTTP_CANNOT_CONNECT\)\)" \
   --submit space_restart.keys up_and_down.keys
@@ -113,5 +132,5 @@ play "--register at the limited board" 0 "Registered as Bea .*" --board "$url" -
 play "a 429" 2 "space_restart\.keys: run [0-9]+ verified, 4300, rank 2 on the two-ship board
 up_and_down\.keys: refused \(429 too many submissions; try again later\): try again in [0-9]+ s" \
   --submit space_restart.keys up_and_down.keys
-echo "the board gone and a 429 with its Retry-After: said as on Linux"
+echo "a board that never answers, the board gone and a 429 with its Retry-After: said as on Linux"
 echo "PASS: the Windows build's board commands under Wine"
