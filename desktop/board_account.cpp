@@ -66,7 +66,8 @@ std::optional<std::string> board_url(const std::string& text, std::string& why) 
   if (url.size() == host) return why = "a board's address names its host", std::nullopt;
   if (url.size() > kLongestUrl) return why = "a board's address this long", std::nullopt;
   for (unsigned char c : url)
-    if (c <= ' ' || c == 0x7f) return why = "a blank or a control in a board's address", std::nullopt;
+    if (c <= ' ' || c == 0x7f)
+      return why = "a blank or a control in a board's address", std::nullopt;
   return url;
 }
 

@@ -1,19 +1,18 @@
 #include "desktop/board_commands.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <thread>
 
 #include "desktop/board_account.hpp"
 #include "desktop/folders.hpp"
 #include "desktop/replay_folder.hpp"
-#include "desktop/settings.hpp"
 #include "desktop/score_folder.hpp"
+#include "desktop/settings.hpp"
 #include "system/platform.hpp"
 #include "system/printable.hpp"
 
@@ -67,8 +66,8 @@ bool good_token(const std::string& token) {
          });
 }
 bool one_line(const std::string& text) {
-  return !text.empty() &&
-         std::none_of(text.begin(), text.end(), [](unsigned char c) { return c < ' ' || c == 0x7f; });
+  return !text.empty() && std::none_of(text.begin(), text.end(),
+                                       [](unsigned char c) { return c < ' ' || c == 0x7f; });
 }
 
 enum class Result { verified, waiting, refused };  // exit 0, 1 and 2
@@ -94,10 +93,12 @@ class Board {
 
   // A recording sent, its verdict waited for, its line printed.
   Sent submit(const std::string& label, const std::string& token, const std::string& bytes) {
-    HttpResponse r = post("/api/runs", bytes,
-                          {{"Authorization", "Bearer " + token},
-                           {"Content-Type", "text/plain; charset=utf-8"}});
-    if (!r.reached) return say(label, "not sent: " + unreachable(url_, r)), Sent{Result::refused, std::nullopt, false};
+    HttpResponse r =
+        post("/api/runs", bytes,
+             {{"Authorization", "Bearer " + token}, {"Content-Type", "text/plain; charset=utf-8"}});
+    if (!r.reached)
+      return say(label, "not sent: " + unreachable(url_, r)),
+             Sent{Result::refused, std::nullopt, false};
     json answer = parsed(r.body);
     if (r.status == 202 && number_of(answer, "id")) return verdict(label, *number_of(answer, "id"));
     if (r.status == 400 || r.status == 409) {
@@ -135,7 +136,8 @@ class Board {
         std::optional<int64_t> rank = number_of(*j, "rank");
         std::string board = text_of(*j, "start") == "ten" ? "ten-ship" : "two-ship";
         say(label, run_n + " verified, " + std::to_string(number_of(*j, "score").value_or(0)) +
-                       (rank ? ", rank " + std::to_string(*rank) + " on the " : ", below your best on the ") +
+                       (rank ? ", rank " + std::to_string(*rank) + " on the "
+                             : ", below your best on the ") +
                        board + " board");
         return {Result::verified, SentRun{id, rank}};
       }
@@ -190,8 +192,7 @@ void keep(const BoardPlaces& places, const BoardAccount& account, Result& worst)
 
 // A name of the table that a line of board.ini can hold.
 bool keepable(const std::string& name) {
-  return one_line(name) && name.find('=') == std::string::npos && name[0] != '[' &&
-         name[0] != ';';
+  return one_line(name) && name.find('=') == std::string::npos && name[0] != '[' && name[0] != ';';
 }
 
 int submit_best(Board& board, const BoardPlaces& places, BoardAccount& account) {
@@ -222,7 +223,8 @@ int submit_best(Board& board, const BoardPlaces& places, BoardAccount& account) 
     std::string bytes;
     FileRead read = read_regular_file(path, kLargestRecording, bytes);
     if (!read.ok()) {
-      std::printf("%s: not sent: %s\n", printable(path).c_str(), read.why(kLargestRecording).c_str());
+      std::printf("%s: not sent: %s\n", printable(path).c_str(),
+                  read.why(kLargestRecording).c_str());
       worst = Result::refused;
       continue;
     }
@@ -244,7 +246,8 @@ int submit_best(Board& board, const BoardPlaces& places, BoardAccount& account) 
   }
   keep(places, account, worst);
   if (!sent)
-    std::printf("The board at %s has had every run of the table.\n", printable(board.url()).c_str());
+    std::printf("The board at %s has had every run of the table.\n",
+                printable(board.url()).c_str());
   return static_cast<int>(worst);
 }
 
@@ -253,15 +256,16 @@ int submit_best(Board& board, const BoardPlaces& places, BoardAccount& account) 
 int register_command(HttpClient& http, const BoardPlaces& places, const std::string& name) {
   std::string why;
   std::optional<std::string> url = board_url(places.url, why);
-  if (places.url.empty()) why = "--register needs a board: --board URL, or [board] url in the settings";
+  if (places.url.empty())
+    why = "--register needs a board: --board URL, or [board] url in the settings";
   if (!url) return std::fprintf(stderr, "quelvaris: %s\n", why.c_str()), 2;
   if (places.account.empty())
     return std::fprintf(stderr, "quelvaris: there is no folder to keep a token in (no home)\n"), 1;
   Board board(http, *url);
   json request = {{"name", name}};
-  HttpResponse r = board.post("/api/players",
-                              request.dump(-1, ' ', false, json::error_handler_t::replace),
-                              {{"Content-Type", "application/json"}});
+  HttpResponse r =
+      board.post("/api/players", request.dump(-1, ' ', false, json::error_handler_t::replace),
+                 {{"Content-Type", "application/json"}});
   if (!r.reached) return std::fprintf(stderr, "quelvaris: %s\n", unreachable(*url, r).c_str()), 2;
   if (r.status != 201) {
     std::fprintf(stderr, "quelvaris: %s: %s\n", printable(name).c_str(), refusal(r).c_str());
@@ -278,9 +282,8 @@ int register_command(HttpClient& http, const BoardPlaces& places, const std::str
                  printable(why).c_str());
     return 1;
   }
-  std::printf("Registered as %s at %s; the token is kept in %s\n",
-              printable(account.name).c_str(), printable(*url).c_str(),
-              printable(places.account).c_str());
+  std::printf("Registered as %s at %s; the token is kept in %s\n", printable(account.name).c_str(),
+              printable(*url).c_str(), printable(places.account).c_str());
   return 0;
 }
 
@@ -296,7 +299,8 @@ int submit_command(HttpClient& http, const BoardPlaces& places,
     std::string bytes;
     FileRead read = read_regular_file(file, kLargestRecording, bytes);
     if (!read.ok()) {
-      std::printf("%s: not sent: %s\n", printable(file).c_str(), read.why(kLargestRecording).c_str());
+      std::printf("%s: not sent: %s\n", printable(file).c_str(),
+                  read.why(kLargestRecording).c_str());
       worst = Result::refused;
       continue;
     }

@@ -12,10 +12,10 @@
 namespace qv {
 
 struct BoardPlaces {
-  std::string url;           // --board, else the settings' [board] url; may be empty
-  std::string account;       // board.ini (board_account_place())
-  std::string scores;        // the table's folder, for --best
-  std::string data_folder;   // the game's `bgm&se`, to read the table (verifying it)
+  std::string url;          // --board, else the settings' [board] url; may be empty
+  std::string account;      // board.ini (board_account_place())
+  std::string scores;       // the table's folder, for --best
+  std::string data_folder;  // the game's `bgm&se`, to read the table (verifying it)
 };
 
 // Asks the board for `name` and keeps its token with the board's address. Exit 0; 2 when the

@@ -43,7 +43,8 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
     if (retry) {
       size_t b = line.find_first_not_of(" \t", kRetry.size());
       size_t end = line.find_last_not_of(" \t\r\n");
-      e->response.retry_after = b == std::string::npos || end < b ? "" : line.substr(b, end - b + 1);
+      e->response.retry_after =
+          b == std::string::npos || end < b ? "" : line.substr(b, end - b + 1);
     }
   }
   return n;
@@ -61,7 +62,7 @@ class CurlClient : public HttpClient {
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl) return failed("libcurl cannot start a request");
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(nullptr,
-                                                                         &curl_slist_free_all);
+                                                                        &curl_slist_free_all);
     for (const auto& [name, value] : request.headers)
       headers.reset(curl_slist_append(headers.release(), (name + ": " + value).c_str()));
     // No "Expect: 100-continue" wait before a recording is sent.
@@ -71,7 +72,8 @@ class CurlClient : public HttpClient {
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
     if (request.method == "POST") {
       curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
-      curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+      curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE,
+                       static_cast<curl_off_t>(request.body.size()));
     } else if (request.method != "GET") {
       curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     }
@@ -89,8 +91,8 @@ class CurlClient : public HttpClient {
     char why[CURL_ERROR_SIZE] = "";
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, why);
     CURLcode done = curl_easy_perform(c);
-    if (e.too_large) return failed("an answer larger than " + std::to_string(kLargestHttpAnswer) +
-                                   " bytes");
+    if (e.too_large)
+      return failed("an answer larger than " + std::to_string(kLargestHttpAnswer) + " bytes");
     if (done != CURLE_OK) return failed(*why ? why : curl_easy_strerror(done));
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
@@ -109,6 +111,8 @@ class CurlClient : public HttpClient {
 
 }  // namespace
 
-std::unique_ptr<HttpClient> make_http_client() { return std::make_unique<CurlClient>(); }
+std::unique_ptr<HttpClient> make_http_client() {
+  return std::make_unique<CurlClient>();
+}
 
 }  // namespace qv

@@ -68,9 +68,11 @@ void describe_board(CLI::App& app, Options& o) {
     o.submit = submit->count() > 0;
     // Given alone, --submit holds one empty name for the value it did not get.
     std::erase(o.submit_files, std::string());
+    if (!o.board.empty() && !o.submit && !o.register_name)
+      throw CLI::ValidationError("--board", "goes with --register NAME or --submit");
     if (o.submit && o.submit_files.empty() == !o.best) {
-      throw CLI::ValidationError("--submit", o.best ? "takes FILE... or --best, not both"
-                                                    : "needs FILE... or --best");
+      throw CLI::ValidationError(
+          "--submit", o.best ? "takes FILE... or --best, not both" : "needs FILE... or --best");
     }
   });
 }

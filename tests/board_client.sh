@@ -94,6 +94,7 @@ no such file|2|$work/none.keys: not sent: No such file or directory|--submit $wo
 no file|2|quelvaris: --submit: needs FILE... or --best \\\\(try --help\\\\)|--submit
 files and --best|2|quelvaris: --submit: takes FILE... or --best, not both \\\\(try --help\\\\)|--submit $replays/taps.keys --best
 --best alone|2|quelvaris: --best requires --submit \\\\(try --help\\\\)|--best
+--board alone|2|quelvaris: --board: goes with --register NAME or --submit \\\\(try --help\\\\)|--board $url
 a bad address|2|quelvaris: ftp://x: a board's address begins with http:// or https://|--board ftp://x --submit --best
 EOF
 [ "$(runs)" = 2 ] || fail "$(runs) runs on the board, not 2"
