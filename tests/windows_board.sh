@@ -3,8 +3,8 @@
 # Wine, against a real board on a throwaway PostgreSQL (pg_virtualenv -t, as tests/board.sh):
 # --register keeps the token in the Wine user's %APPDATA%\Quelvaris\board.ini; --submit FILE...
 # and the same files again (the board keeps each game once); --submit --best from the table in
-# %APPDATA%\Quelvaris\scores, and again (nothing sent twice); a board that never answers; the
-# board gone; a 429 and its Retry-After. Each line and exit status as tests/board_client.sh has
+# %APPDATA%\Quelvaris\scores, and again (nothing sent twice); a board that never answers; https
+# to a certificate of no known authority; the board gone; a 429 and its Retry-After. Each line and exit status as tests/board_client.sh has
 # them on Linux. One Wine prefix, whose server stays up between the game's starts.
 set -u
 build=$(cd "$1" && pwd)
@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 zip=$(ls "$out"/quelvaris-*-windows-x64.zip 2>/dev/null | head -n 1)
 [ -f "$zip" ] || fail "no zip in '$out' (test.sh makes it with scripts/build-windows.sh)"
 [ -x "$board" ] || { echo "SKIP: quelvaris-board is not built here"; exit 77; }
-for tool in pg_virtualenv curl psql python3 wine wineserver; do
+for tool in pg_virtualenv curl psql python3 openssl wine wineserver; do
   command -v $tool >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 if [ -z "${QV_BOARD_IN_PG:-}" ]; then
@@ -119,7 +119,26 @@ play "a board that never answers" 2 "quelvaris: the board at http://127\.0\.0\.1
   --board http://127.0.0.1:18602 --register Cal
 kill "$mute_pid"
 [ $((SECONDS - start)) -ge 14 ] || fail "timed out after $((SECONDS - start)) s, not the request's 15 s"
-grep -qx "name = Ana" "$appdata/board.ini" || fail "a register that timed out changed board.ini"
+# https to a certificate that no authority of Windows' store vouches for: the secure connection
+# is made and the certificate refused (Wine says so as a failed channel, Windows as a failure of
+# the certificate).
+(cd "$w" && openssl req -x509 -newkey rsa:2048 -nodes -keyout self.key -out self.pem -days 2 \
+  -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1) >"$w/openssl.log" 2>&1 ||
+  fail "openssl: $(cat "$w/openssl.log")"
+python3 - 18603 "$w/self.pem" "$w/self.key" >"$w/tls.log" 2>&1 <<'PY' &
+import http.server, ssl, sys
+server = http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), http.server.BaseHTTPRequestHandler)
+tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+tls.load_cert_chain(sys.argv[2], sys.argv[3])
+server.socket = tls.wrap_socket(server.socket, server_side=True)
+server.serve_forever()
+PY
+mute_pid=$!
+for _ in $(seq 50); do curl -sk -o /dev/null https://127.0.0.1:18603/ && break; sleep 0.1; done
+play "https to an unknown authority" 2 "quelvaris: the board at https://127\.0\.0\.1:18603 cannot be reached \([a-z' ]+ \(ERROR_WINHTTP_SECURE_[A-Z_]+\)\)" \
+  --board https://127.0.0.1:18603 --register Cal
+kill "$mute_pid"
+grep -qx "name = Ana" "$appdata/board.ini" || fail "a register that failed changed board.ini"
 
 kill "$board_pid" && wait "$board_pid" 2>/dev/null
 play "the board gone" 2 "space_restart\.keys: not sent: the board at $(literal "$url") cannot be reached \(cannot connect \(ERROR_WINHTTP_CANNOT_CONNECT\)\)" \
@@ -132,5 +151,5 @@ play "--register at the limited board" 0 "Registered as Bea .*" --board "$url" -
 play "a 429" 2 "space_restart\.keys: run [0-9]+ verified, 4300, rank 2 on the two-ship board
 up_and_down\.keys: refused \(429 too many submissions; try again later\): try again in [0-9]+ s" \
   --submit space_restart.keys up_and_down.keys
-echo "a board that never answers, the board gone and a 429 with its Retry-After: said as on Linux"
+echo "a board that never answers, an unknown certificate, the board gone, a 429 with its Retry-After"
 echo "PASS: the Windows build's board commands under Wine"
