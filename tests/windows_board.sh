@@ -113,7 +113,7 @@ while True:
     held.append(client)
 PY
 mute_pid=$!
-sleep 0.5
+for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/18602) 2>/dev/null && break; sleep 0.1; done
 start=$SECONDS
 play "a board that never answers" 2 "quelvaris: the board at http://127\.0\.0\.1:18602 cannot be reached \(timed out \(ERROR_WINHTTP_TIMEOUT\)\)" \
   --board http://127.0.0.1:18602 --register Cal
