@@ -149,6 +149,7 @@ HttpResponse Api::run(const HttpRequest&, int64_t id) {
               {"submitted", i->submitted},
               {"verified", or_null(i->verified)}};
   if (i->stale_reason) out["no_longer_verifies"] = *i->stale_reason;
+  if (i->rank) out["rank"] = *i->rank;
   return reply(200, out);
 }
 

@@ -26,6 +26,18 @@ std::string utc(const std::string& column) {
   return "to_char(" + column + " AT TIME ZONE 'UTC', '" + kTimeFormat + "')";
 }
 
+// Where a run stands on its start's board, ranked as board() ranks; nothing when it is not its
+// player's best there.
+std::optional<int64_t> run_rank(Connection& db, int64_t id, const std::string& start) {
+  Rows r = db.exec(
+      "SELECT rank FROM (SELECT id, row_number() OVER (ORDER BY score DESC, submitted, id) AS rank "
+      "  FROM (SELECT DISTINCT ON (player_id) id, score, submitted FROM runs "
+      "    WHERE status = 'verified' AND stale_reason IS NULL AND start = $2 "
+      "    ORDER BY player_id, score DESC, submitted, id) best) ranked WHERE id = $1",
+      {Param(id), start});
+  return r.size() ? std::optional(r.number(0, 0)) : std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> add_player(Connection& db, const PlayerName& name) {
@@ -96,6 +108,7 @@ std::optional<RunInfo> run_info(Connection& db, int64_t id) {
   i.score = r.maybe_number(0, 9);
   i.steps = r.maybe_number(0, 10);
   i.seed = r.maybe_number(0, 11);
+  if (i.status == "verified" && !i.stale_reason && i.start) i.rank = run_rank(db, id, *i.start);
   return i;
 }
 

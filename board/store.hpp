@@ -34,6 +34,7 @@ struct RunInfo {
   std::string status, player, game, submitted;
   std::optional<std::string> reason, start, ending, verified, stale_reason;
   std::optional<int64_t> score, steps, seed;
+  std::optional<int64_t> rank;  // on the board of its start, when it is its player's best there
 };
 std::optional<RunInfo> run_info(Connection& db, int64_t id);
 std::optional<std::string> run_recording(Connection& db, int64_t id);

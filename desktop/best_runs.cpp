@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "desktop/board_account.hpp"
+#include "desktop/folders.hpp"
 #include "desktop/replay_folder.hpp"
 #include "desktop/score_folder.hpp"
 #include "system/platform.hpp"
@@ -20,6 +22,14 @@
 namespace qv {
 
 namespace {
+
+// The entries board.ini says a board has had, with their rank there; read with the table, never
+// from the network.
+EntryMarks board_marks_kept() {
+  std::string path = utf8_from_path(board_account_place()), why;
+  std::optional<BoardAccount> account = path.empty() ? std::nullopt : load_board_account(path, why);
+  return account ? board_marks(*account) : EntryMarks();
+}
 
 struct EndedCredit {
   CreditStart start;
@@ -35,8 +45,10 @@ struct BestRuns::Keeper {
   // The keeper's thread: the table read, then each credit handed over written, in order.
   void run() {
     std::vector<std::string> warnings = scores.load(&closing);
+    EntryMarks sent = board_marks_kept();
     std::unique_lock lock(mutex);
     table = scores.table();
+    marks = std::move(sent);
     said.insert(said.end(), warnings.begin(), warnings.end());
     loaded = true;
     for (;;) {
@@ -76,6 +88,7 @@ struct BestRuns::Keeper {
   // and from it.
   bool loaded = false;
   ScoreTable table;                    // once read, and after each credit written
+  EntryMarks marks;                    // the entries an online board has had, as board.ini says
   std::vector<std::string> said;       // warnings not yet shown
   std::optional<std::string> failure;  // the first credit that could not be written
   bool failure_said = false;
@@ -126,11 +139,13 @@ void BestRuns::after_step(const Game& game, const Recorder* recorder, uint64_t n
 void BestRuns::toggle(const Game& game) {
   if (!keeper_) return overlay_.toggle(game, ScoreTable());
   ScoreTable table;
+  EntryMarks marks;
   {
     std::lock_guard lock(keeper_->mutex);
     table = keeper_->table;
+    marks = keeper_->marks;
   }
-  overlay_.toggle(game, table);
+  overlay_.toggle(game, table, marks);
 }
 
 }  // namespace qv

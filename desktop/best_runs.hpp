@@ -17,8 +17,9 @@ namespace qv {
 class BestRuns {
  public:
   explicit BestRuns(Screen& screen) : overlay_(screen) {}
-  // Starts the keeper of the table: it reads the table, verifying every recording in it, then
-  // writes the credits handed to it. Without a folder for it (no home) the window shows an
+  // Starts the keeper of the table: it reads the table, verifying every recording in it, and
+  // board.ini for the entries an online board has had (never the network), then writes the
+  // credits handed to it. Without a folder for it (no home) the window shows an
   // empty table and keeps nothing.
   void load(const std::string& data_folder);
   // The window closes. The credits handed over are written, beside the game; the reading of the

@@ -1,6 +1,6 @@
 // The XDG base directories: settings under $XDG_CONFIG_HOME (~/.config), recordings under
-// $XDG_STATE_HOME (~/.local/state), the table of best runs under $XDG_DATA_HOME
-// (~/.local/share). A relative value is no base directory and is passed over.
+// $XDG_STATE_HOME (~/.local/state), the table of best runs and the board's token under
+// $XDG_DATA_HOME (~/.local/share). A relative value is no base directory and is passed over.
 #include <cstdlib>
 #include <string>
 
@@ -34,17 +34,26 @@ std::filesystem::path replay_folder_place() {
   return base / "quelvaris" / "replays";
 }
 
-std::filesystem::path scores_folder_place() {
+namespace {
+
+std::filesystem::path data_place() {
   const char* data = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
-  std::filesystem::path base;
-  if (data && *data == '/')
-    base = data;
-  else if (home && *home)
-    base = std::filesystem::path(home) / ".local" / "share";
-  else
-    return {};
-  return base / "quelvaris" / "scores";
+  if (data && *data == '/') return std::filesystem::path(data) / "quelvaris";
+  if (home && *home) return std::filesystem::path(home) / ".local" / "share" / "quelvaris";
+  return {};
+}
+
+}  // namespace
+
+std::filesystem::path scores_folder_place() {
+  std::filesystem::path base = data_place();
+  return base.empty() ? base : base / "scores";
+}
+
+std::filesystem::path board_account_place() {
+  std::filesystem::path base = data_place();
+  return base.empty() ? base : base / "board.ini";
 }
 
 }  // namespace qv

@@ -51,6 +51,32 @@ void describe(CLI::App& app, Options& o) {
   app.add_flag("--scores", o.scores, "print the table of best runs; no window");
 }
 
+// The online board's commands; none opens a window.
+void describe_board(CLI::App& app, Options& o) {
+  app.add_option("--board", o.board, "the online board's address (http:// or https://)")
+      ->type_name("URL");
+  auto* enrol = app.add_option("--register", o.register_name, "register NAME at the board")
+                    ->type_name("NAME");
+  auto* submit = app.add_option("--submit", o.submit_files, "send recordings to the board")
+                     ->check(kFileName)
+                     ->type_name("FILE")
+                     ->expected(0, -1);
+  app.add_flag("--best", o.best, "with --submit: the best runs the board has not had")
+      ->needs(submit);
+  enrol->excludes(submit);
+  app.callback([&o, submit] {
+    o.submit = submit->count() > 0;
+    // Given alone, --submit holds one empty name for the value it did not get.
+    std::erase(o.submit_files, std::string());
+    if (!o.board.empty() && !o.submit && !o.register_name)
+      throw CLI::ValidationError("--board", "goes with --register NAME or --submit");
+    if (o.submit && o.submit_files.empty() == !o.best) {
+      throw CLI::ValidationError(
+          "--submit", o.best ? "takes FILE... or --best, not both" : "needs FILE... or --best");
+    }
+  });
+}
+
 // A step of a replay: a whole number from 0, of at most twelve digits as in a recording.
 const CLI::Validator kStep = whole_number(0, kLastScriptStep, "a step is a whole number from 0");
 
@@ -89,6 +115,7 @@ int parse_options(int argc, const char* const* argv, Options& options) {
   app.set_version_flag("--version", std::string("quelvaris ") + QV_VERSION);
   describe(app, options);
   describe_replay(app, options);
+  describe_board(app, options);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

@@ -21,6 +21,12 @@ struct Options {
   std::string trace;                // write the game's trace here
   std::vector<std::string> verify;  // --verify: replay these recordings and say what they prove
   bool scores = false;              // --scores: print the table of best runs
+  // An online board: its address, a name to register there, recordings to send to it.
+  std::string board;
+  std::optional<std::string> register_name;
+  bool submit = false;
+  std::vector<std::string> submit_files;
+  bool best = false;  // --submit --best: the entries of the table the board has not had
   // Watching a replay: where it starts, how fast, and the step at which the player takes over.
   std::optional<int64_t> from;
   double speed = 1;  // 0.25, 0.5, 1, 2, 4 or 8

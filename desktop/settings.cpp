@@ -11,6 +11,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "desktop/board_account.hpp"
 #include "front/input.hpp"
 #include "system/numbers.hpp"
 #include "system/platform.hpp"
@@ -125,6 +126,9 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
   } else if (section == "game") {
     if (name == "pause_on_focus_loss") return parse_bool(value, s.pause_on_focus_loss);
     if (name == "replays_kept") return parse_int(value, 0, 100000, s.replays_kept);
+  } else if (section == "board") {
+    std::string why;
+    if (name == "url") return s.board_url = trim(value), board_url(s.board_url, why).has_value();
   }
   return false;
 }

@@ -23,6 +23,7 @@ struct Settings {
   bool pause_on_focus_loss = true;
   int replays_kept = 20;
   std::array<std::vector<std::string>, kGameKeys> extra_keys;  // SDL key names, per game key
+  std::string board_url;  // the online board's address, as --board gives it
 };
 
 // Where the settings live, from the environment.

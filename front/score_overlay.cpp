@@ -8,11 +8,11 @@ constexpr int kRankDot = 2, kRankMiddleY = 120;
 
 }  // namespace
 
-void ScoreOverlay::toggle(const Game& game, const ScoreTable& table) {
+void ScoreOverlay::toggle(const Game& game, const ScoreTable& table, const EntryMarks& marks) {
   if (shown_ == Shown::table) return show(Shown::nothing, {});
   if (!game.win().op.running()) return;
   std::vector<std::string> lines{"Best runs", ""};
-  for (std::string& line : table_lines(table, false)) lines.push_back(std::move(line));
+  for (std::string& line : table_lines(table, false, marks)) lines.push_back(std::move(line));
   show(Shown::table, std::move(lines));
 }
 

@@ -16,7 +16,8 @@ class ScoreOverlay {
   explicit ScoreOverlay(Screen& screen) : screen_(screen) {}
   // Tab or a pad's Back: the table, or away with it. Only while no credit runs: the title
   // control ticks on the title and on the resting GameOver picture, and nowhere else.
-  void toggle(const Game& game, const ScoreTable& table);
+  // `marks`: what follows an entry, by its recording (table_lines()).
+  void toggle(const Game& game, const ScoreTable& table, const EntryMarks& marks = {});
   void show_rank(CreditStart start, int place, uint64_t now_us);
   // After every step: what is done goes.
   void after_step(const Game& game, uint64_t now_us);

@@ -82,15 +82,19 @@ std::optional<int> RecordedTable::offer(ScoreEntry entry, std::string recording)
   return place;
 }
 
-std::vector<std::string> table_lines(const ScoreTable& table, bool with_recordings) {
+std::vector<std::string> table_lines(const ScoreTable& table, bool with_recordings,
+                                     const EntryMarks& marks) {
   std::vector<std::string> lines;
   for (int which = 0; which < 2; ++which) {
     if (which) lines.emplace_back();
     lines.emplace_back(list_heading(which));
     const std::vector<ScoreEntry>& list = table.list(which);
     if (list.empty()) lines.emplace_back("    no runs yet");
-    for (size_t i = 0; i < list.size(); ++i)
+    for (size_t i = 0; i < list.size(); ++i) {
       lines.push_back(entry_line(static_cast<int>(i) + 1, list[i], with_recordings));
+      auto mark = marks.find(list[i].recording);
+      if (mark != marks.end()) lines.back() += "  " + mark->second;
+    }
   }
   return lines;
 }

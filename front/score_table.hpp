@@ -71,8 +71,11 @@ class RecordedTable {
 };
 
 // The table as lines of text, both lists with their headings: for `quelvaris --scores` and,
-// shorter, for the overlay. `with_recordings` adds each entry's recording.
-std::vector<std::string> table_lines(const ScoreTable& table, bool with_recordings);
+// shorter, for the overlay. `with_recordings` adds each entry's recording; `marks`, by the
+// name of an entry's recording, what follows that entry (the window's "board 3").
+using EntryMarks = std::map<std::string, std::string>;
+std::vector<std::string> table_lines(const ScoreTable& table, bool with_recordings,
+                                     const EntryMarks& marks = {});
 
 // "RANK 3 (TWO SHIPS)": the notice of a credit that entered the table.
 std::string rank_notice(CreditStart start, int place);

@@ -6,12 +6,15 @@
 set -euo pipefail
 need=${1:-play}
 
+# libcurl (OpenSSL's flavour, the system's certificates) and nlohmann's JSON: the game's side of
+# the online board.
 build=(g++ cmake make pkg-config libsdl2-dev libfluidsynth-dev libpng-dev libfreetype-dev libcli11-dev libinih-dev
-       fluid-soundfont-gm)
+       libcurl4-openssl-dev nlohmann-json3-dev fluid-soundfont-gm)
 package=(dpkg-dev file)
 tests=(libgtest-dev libbenchmark-dev fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra xvfb xdotool wmctrl openbox
        imagemagick x11-utils sox desktop-file-utils clang libclang-rt-14-dev python3 jq
-       lintian appstream man-db)
+       lintian appstream man-db
+       nginx-light tinyproxy openssl)  # the last three: an https board behind a proxy
 # The web build: Emscripten, the tools to fetch and unpack Debian's sources of SDL2, zlib and
 # libpng, the soundfont the page serves, and the browser its test drives.
 web=(emscripten dpkg-dev timgm6mb-soundfont chromium python3)

@@ -235,6 +235,14 @@ for start in two ten; do
   [ "$got" = "$expected" ] || fail "the board of $start is not the game's table: $(echo $got) / $(echo $expected)"
 done
 
+# Each run says its rank on its board, as the board lists it; a run off the board says none.
+for start in two ten; do
+  listed=$(curl -s "127.0.0.1:$port/api/board?start=$start" | jq -r '.runs[] | "\(.id) \(.rank)"')
+  said=$(for id in $(cut -d' ' -f1 <<<"$listed"); do echo "$id $(curl -s "127.0.0.1:$port/api/runs/$id" | jq -r .rank)"; done)
+  [ -n "$listed" ] && [ "$said" = "$listed" ] || fail "the ranks of the runs of $start: $(echo $said), not $(echo $listed)"
+done
+curl -s "127.0.0.1:$port/api/runs/$(sql "SELECT min(id) FROM runs WHERE status = 'rejected'")" | jq -e 'has("rank") | not' >/dev/null || fail "a run off the board has a rank"
+
 page=$(curl -s "127.0.0.1:$port/api/board?start=two&limit=2&offset=1" | jq -c '[.runs[] | [.rank, .score]]')
 [ "$page" = "$(curl -s "127.0.0.1:$port/api/board?start=two" | jq -c '[.runs[1:3][] | [.rank, .score]]')" ] ||
   fail "the second page of two: $page"

@@ -48,7 +48,7 @@ strays=$(dpkg-deb -c "$deb" | grep -E 'quelvaris-(sim|timing|render|soak)|gen$|b
 [ -z "$strays" ] || fail "the package holds what players do not need: $strays"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libsdl2 libfluidsynth libpng; do
+for lib in libsdl2 libfluidsynth libpng libcurl4; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 grep -q 'fluid-soundfont-gm | sf2-soundfont-gm' <<<"$depends" || fail "Depends asks no soundfont: $depends"

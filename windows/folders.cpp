@@ -1,6 +1,7 @@
 // Windows' own places for what is the player's: the settings in the roaming application data
 // (%APPDATA%\Quelvaris\settings.ini), which follows the player from one machine to the next,
-// and the table of best runs (%APPDATA%\Quelvaris\scores\) with it, and the recordings in the
+// and the table of best runs (%APPDATA%\Quelvaris\scores\) and the board's token
+// (%APPDATA%\Quelvaris\board.ini) with it, and the recordings in the
 // local one (%LOCALAPPDATA%\Quelvaris\replays\), which stays.
 #include "desktop/folders.hpp"
 
@@ -44,6 +45,12 @@ std::filesystem::path scores_folder_place() {
   std::filesystem::path base = known_folder(FOLDERID_RoamingAppData);
   if (base.empty()) return {};
   return base / L"Quelvaris" / L"scores";
+}
+
+std::filesystem::path board_account_place() {
+  std::filesystem::path base = known_folder(FOLDERID_RoamingAppData);
+  if (base.empty()) return {};
+  return base / L"Quelvaris" / L"board.ini";
 }
 
 }  // namespace qv

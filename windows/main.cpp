@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/board_commands.hpp"
 #include "desktop/host.hpp"
 #include "desktop/options.hpp"
 #include "desktop/score_commands.hpp"
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   if (code != qv::kGoOn) return code;
   if (!options.verify.empty()) return qv::verify_command(options.verify, qv::game_data_folder());
   if (options.scores) return qv::scores_command(qv::game_data_folder());
+  if (options.register_name || options.submit)
+    return qv::board_command(options, qv::game_data_folder());
   qv::windows::close_on_console_signals();
   code = qv::run_game(options);
   qv::windows::game_over();

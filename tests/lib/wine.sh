@@ -8,7 +8,7 @@ only_windows_dlls() {
     case "$dll" in
       kernel32.dll | user32.dll | gdi32.dll | shell32.dll | msvcrt.dll | advapi32.dll | ole32.dll | \
         oleaut32.dll | winmm.dll | imm32.dll | version.dll | setupapi.dll | ws2_32.dll | \
-        api-ms-win-*) ;;
+        winhttp.dll | api-ms-win-*) ;;
       *) fail "$(basename "$exe") imports $dll, which is no part of Windows" ;;
     esac
   done
