@@ -21,11 +21,11 @@ if [ "$status" -ne 0 ]; then
   exit 1
 fi
 differ=0
-for stem in title sprites sprites_mask staff staff_mask icon; do
+for stem in title sprites sprites_mask staff staff_mask icon icon-192 icon-512; do
   if ! cmp -s "$scratch/$stem.png" "assets/$stem.png"; then
     echo "assets/$stem.png is not what quelvaris-artgen draws now: re-run it into assets/"
     differ=1
   fi
 done
-[ "$differ" -eq 0 ] && echo "all six pictures match the generator"
+[ "$differ" -eq 0 ] && echo "all eight pictures match the generator"
 exit "$differ"
