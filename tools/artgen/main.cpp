@@ -35,13 +35,13 @@ int main(int argc, char** argv) {
     artgen::Typesetter type;
     artgen::Sheet sprites = artgen::make_sprite_sheet(type);
     artgen::Sheet staff = artgen::make_staff(type);
-    bool ok =
-        write(dir, "title", artgen::make_title(type)) && write(dir, "sprites", sprites.sheet()) &&
-        write(dir, "sprites_mask", sprites.mask()) && write(dir, "staff", staff.sheet()) &&
-        write(dir, "staff_mask", staff.mask()) &&
-        write(dir, "icon", artgen::make_icon(type, 64), true) &&
-        write(dir, "icon-192", artgen::make_icon(type, 192), true) &&
-        write(dir, "icon-512", artgen::make_icon(type, 512), true);
+    bool ok = write(dir, "title", artgen::make_title(type)) &&
+              write(dir, "sprites", sprites.sheet()) &&
+              write(dir, "sprites_mask", sprites.mask()) && write(dir, "staff", staff.sheet()) &&
+              write(dir, "staff_mask", staff.mask()) &&
+              write(dir, "icon", artgen::make_icon(type, 64), true) &&
+              write(dir, "icon-192", artgen::make_icon(type, 192), true) &&
+              write(dir, "icon-512", artgen::make_icon(type, 512), true);
     return ok ? 0 : 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quelvaris-artgen: %s\n", e.what());
