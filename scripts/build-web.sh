@@ -40,6 +40,7 @@ synth="$npm_dir/node_modules/js-synthesizer"
 mkdir -p "$out/licenses"
 cp "$build/game/web/quelvaris.js" "$build/game/web/quelvaris.wasm" "$out/"
 cp "$root"/web/{index.html,page.css,page.js,audio.js,music-worklet.js,licenses.html} "$out/"
+cp "$root"/web/{board.js,offline.js,manifest.webmanifest,icon-192.png,icon-512.png} "$out/"
 cp "$root/assets/icon.png" "$out/"
 cp "$synth/externals/libfluidsynth-2.4.6.js" "$out/libfluidsynth.js"
 cp "$synth/dist/js-synthesizer.worklet.min.js" "$out/js-synthesizer.worklet.js"
@@ -56,5 +57,23 @@ cp /usr/share/doc/timgm6mb-soundfont/copyright "$out/licenses/TimGM6mb.txt"
 cp /usr/share/common-licenses/GPL-2 "$out/licenses/GPL-2.txt"
 cp "$root/COPYING" "$out/licenses/GPL-3.txt"
 cp /usr/share/doc/emscripten/copyright "$out/licenses/Emscripten.txt"
+
+# The service worker, last: every other file of the site with its SHA-256, and the version they
+# and the worker's code make, so that a build that changes any file is a new version.
+rm -f "$out/sw.js"
+files=$(cd "$out" && find . -type f -printf '%P\n' | LC_ALL=C sort | while read -r f; do
+  printf '%s %s\n' "$(sha256sum <"$f" | cut -c1-64)" "$f"
+done)
+version=$( (printf '%s\n' "$files"; cat "$root/web/sw.js") | sha256sum | cut -c1-16)
+{
+  echo "// Made by scripts/build-web.sh from web/sw.js: the site's files and their version."
+  echo "const kSite = {"
+  echo "  version: '$version',"
+  echo "  files: ["
+  printf '%s\n' "$files" | while read -r sha f; do echo "    ['$f', '$sha'],"; done
+  echo "  ],"
+  echo "};"
+  cat "$root/web/sw.js"
+} >"$out/sw.js"
 
 echo "The web build is in $out: serve it with 'python3 -m http.server -d $out 8000'."

@@ -108,6 +108,7 @@ function listRuns(runs) {
       saveText(run.recording, `${run.name}.keys`);
     });
     item.append(`${run.line} `, save);
+    quelvarisBoard.decorate(item, run);  // web/board.js: sending it to a board
     bestList.append(item);
   }
 }

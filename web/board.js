@@ -1,0 +1,246 @@
+// Sending runs to an online board (quelvaris-board): the page served by a board (its /play/,
+// which finds the board's calls at ../api/) or given ?board=URL offers "Send to the board" on
+// each entry of its table of best runs, registers a name the first time, and shows each run's
+// verdict. The registration is kept in the browser's storage per board, and its token goes to
+// no other board. A run sent while the network is away waits in the storage and goes when it
+// comes back, or at the next load.
+'use strict';
+
+window.quelvarisBoard = (() => {
+  const kRegistrationsKey = 'quelvaris.board';  // [{url, name, token}], one per board
+  const kOutboxKey = 'quelvaris.outbox';        // [{url, key, recording}]
+  const kSentKey = 'quelvaris.sent';            // {"URL KEY": {id, state, text}}
+  const join = document.getElementById('board-join');
+  const joinName = document.getElementById('board-name');
+  const said = document.getElementById('board-status');
+  let board = null;         // the board's address, ending in /, once known
+  let waitingRun = null;    // the run to send once the player has registered
+  let flushing = false;
+
+  function read(key, empty) {
+    try {
+      const value = JSON.parse(localStorage.getItem(key));
+      return value && typeof value === 'object' ? value : empty;
+    } catch (e) {
+      return empty;
+    }
+  }
+  function write(key, value) {
+    try {
+      localStorage.setItem(key, JSON.stringify(value));
+    } catch (e) {
+      console.warn(`quelvaris: ${key} cannot be stored: ${e}`);
+    }
+  }
+  function list(key) {
+    const value = read(key, []);
+    return Array.isArray(value) ? value : [];
+  }
+  const registrations = () => list(kRegistrationsKey);
+  const registration = (url) => registrations().find((r) => r.url === url) || null;
+  const outbox = () => list(kOutboxKey);
+
+  // A run is known by its recording: a 53-bit hash of its text.
+  function keyOf(text) {
+    let h1 = 0xdeadbeef, h2 = 0x41c6ce57;
+    for (let i = 0; i < text.length; i++) {
+      const c = text.charCodeAt(i);
+      h1 = Math.imul(h1 ^ c, 2654435761);
+      h2 = Math.imul(h2 ^ c, 1597334677);
+    }
+    h1 = Math.imul(h1 ^ (h1 >>> 16), 2246822507) ^ Math.imul(h2 ^ (h2 >>> 13), 3266489909);
+    h2 = Math.imul(h2 ^ (h2 >>> 16), 2246822507) ^ Math.imul(h1 ^ (h1 >>> 13), 3266489909);
+    return (4294967296 * (2097151 & h2) + (h1 >>> 0)).toString(36);
+  }
+
+  // What became of a run on a board: queued, pending, verified, rejected or refused, with the
+  // board's words, shown beside its entry.
+  function verdictOf(url, key) {
+    return read(kSentKey, {})[`${url} ${key}`] || null;
+  }
+  function setVerdict(url, key, verdict) {
+    const sent = read(kSentKey, {});
+    sent[`${url} ${key}`] = verdict;
+    write(kSentKey, sent);
+    if (url === board) showVerdict(key);
+  }
+  function showVerdict(key) {
+    const v = verdictOf(board, key);
+    for (const item of document.querySelectorAll(`#best li[data-key="${key}"]`)) {
+      item.dataset.verdict = v ? v.state : '';
+      item.querySelector('.verdict').textContent = v ? v.text : '';
+    }
+  }
+
+  async function call(path, options) {
+    const response = await fetch(board + path, options);
+    let body = {};
+    try {
+      body = await response.json();
+    } catch (e) {
+      // no JSON: the status says it
+    }
+    return { status: response.status, body, retryAfter: Number(response.headers.get('Retry-After')) };
+  }
+
+  // The board's verdict on run ID, asked every second, then less often, until it is given.
+  async function awaitVerdict(url, key, id) {
+    for (let wait = 1000; ; wait = Math.min(wait * 1.5, 30000)) {
+      await new Promise((resolve) => setTimeout(resolve, wait));
+      let answer;
+      try {
+        answer = await fetch(`${url}api/runs/${id}`).then((r) => r.json());
+      } catch (e) {
+        continue;  // the network comes and goes: ask again
+      }
+      if (answer.status === 'verified' || answer.status === 'rejected') {
+        setVerdict(url, key, { id, state: answer.status, text: `${answer.status}: ${answer.reason}` });
+        return;
+      }
+    }
+  }
+
+  // One attempt at sending: true once the board has answered for good (taken or refused), false
+  // when the run has to wait (no network, the board too busy or down).
+  async function post(url, key, recording) {
+    const reg = registration(url);
+    if (!reg) return true;  // its registration went: nothing to send it as
+    let answer;
+    try {
+      answer = await call('api/runs', { method: 'POST', body: recording, headers: {
+        Authorization: `Bearer ${reg.token}`, 'Content-Type': 'text/plain; charset=utf-8' } });
+    } catch (e) {
+      return false;
+    }
+    if (answer.status === 202) {
+      setVerdict(url, key, { id: answer.body.id, state: 'pending', text: 'sent; the board verifies it' });
+      awaitVerdict(url, key, answer.body.id);
+      return true;
+    }
+    if (answer.status === 429 || answer.status >= 500) {
+      setTimeout(flush, Math.max(answer.retryAfter || 5, 1) * 1000);
+      return false;
+    }
+    if (answer.status === 401) {
+      write(kRegistrationsKey, registrations().filter((r) => r.url !== url));
+      setVerdict(url, key, { state: 'refused', text: `the board no longer knows ${reg.name}: send it again to register` });
+      return true;
+    }
+    setVerdict(url, key, { state: 'refused', text: `refused: ${answer.body.error || answer.status}` });
+    return true;
+  }
+
+  // The runs waiting for this board, each sent once: taken off the outbox when the board has
+  // answered for it.
+  async function flush() {
+    if (flushing || !board || !navigator.onLine) return;
+    flushing = true;
+    try {
+      for (let run; (run = outbox().find((r) => r.url === board));) {
+        if (!(await post(run.url, run.key, run.recording))) break;
+        write(kOutboxKey, outbox().filter((r) => !(r.url === run.url && r.key === run.key)));
+      }
+    } finally {
+      flushing = false;
+    }
+  }
+
+  function queue(key, recording) {
+    if (!outbox().some((r) => r.url === board && r.key === key)) {
+      write(kOutboxKey, [...outbox(), { url: board, key, recording }]);
+    }
+    setVerdict(board, key, { state: 'queued', text: 'waiting for the network to send it' });
+  }
+
+  function send(run) {
+    if (!registration(board)) {
+      waitingRun = run;
+      join.hidden = false;
+      said.textContent = `Choose the name your runs go under on the board at ${new URL(board).host}.`;
+      joinName.focus();
+      return;
+    }
+    queue(keyOf(run.recording), run.recording);
+    flush();
+  }
+
+  async function register(name) {
+    let answer;
+    try {
+      answer = await call('api/players', { method: 'POST', body: JSON.stringify({ name }),
+                                           headers: { 'Content-Type': 'application/json' } });
+    } catch (e) {
+      said.textContent = 'The board cannot be reached: register once the network is back.';
+      return;
+    }
+    if (answer.status !== 201) {
+      said.textContent = answer.status === 409 ? `${name} is taken: choose another name.`
+                                               : `The board refused: ${answer.body.error || answer.status}`;
+      return;
+    }
+    write(kRegistrationsKey, [...registrations().filter((r) => r.url !== board),
+                              { url: board, name: answer.body.name, token: answer.body.token }]);
+    join.hidden = true;
+    said.textContent = `Runs go to the board as ${answer.body.name}.`;
+    if (waitingRun) send(waitingRun);
+    waitingRun = null;
+  }
+  join.addEventListener('submit', (e) => {
+    e.preventDefault();
+    register(joinName.value.trim());
+  });
+
+  // The board is known: its buttons show, and what waited for it goes.
+  function found(url) {
+    board = url;
+    for (const button of document.querySelectorAll('#best .send')) button.hidden = false;
+    for (const item of document.querySelectorAll('#best li[data-key]')) showVerdict(item.dataset.key);
+    const reg = registration(board);
+    said.textContent = reg ? `Runs go to the board at ${new URL(board).host} as ${reg.name}.` : '';
+    // Verdicts asked for before the page last closed.
+    for (const [at, v] of Object.entries(read(kSentKey, {}))) {
+      const [url, key] = at.split(' ');
+      if (url === board && v.state === 'pending') awaitVerdict(url, key, v.id);
+    }
+    flush();
+  }
+
+  // ?board=URL names the board; otherwise the page asks whether the server it came from is one
+  // (its calls at ../api/). Without the network, a board this page registered with before is.
+  function findBoard() {
+    const params = new URLSearchParams(location.search);
+    if (params.has('board')) {
+      const url = new URL(params.get('board'), location.href);
+      if (!url.pathname.endsWith('/')) url.pathname += '/';
+      return found(url.href);
+    }
+    const here = new URL('../', location.href).href;
+    fetch(`${here}api/board?limit=1`).then((r) => (r.ok ? r.json() : null)).then((answer) => {
+      if (answer && Array.isArray(answer.runs)) found(here);
+    }, () => {
+      if (registration(here)) found(here);
+    });
+  }
+
+  window.addEventListener('online', flush);
+  findBoard();
+
+  return {
+    // page.js lists each run of the table through this: its Send button and verdict.
+    decorate(item, run) {
+      const key = keyOf(run.recording);
+      item.dataset.key = key;
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.className = 'send';
+      button.textContent = 'Send to the board';
+      button.hidden = !board;
+      button.addEventListener('click', () => send(run));
+      const verdict = document.createElement('span');
+      verdict.className = 'verdict';
+      item.append(' ', button, ' ', verdict);
+      if (board) showVerdict(key);
+    },
+    board: () => board,
+  };
+})();
