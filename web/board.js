@@ -16,6 +16,7 @@ window.quelvarisBoard = (() => {
   let board = null;         // the board's address, ending in /, once known
   let waitingRun = null;    // the run to send once the player has registered
   let flushing = false;
+  const kRetrySeconds = 10;
 
   function read(key, empty) {
     try {
@@ -64,12 +65,13 @@ window.quelvarisBoard = (() => {
     write(kSentKey, sent);
     if (url === board) showVerdict(key);
   }
+  function paintVerdict(item) {
+    const v = verdictOf(board, item.dataset.key);
+    item.dataset.verdict = v ? v.state : '';
+    item.querySelector('.verdict').textContent = v ? v.text : '';
+  }
   function showVerdict(key) {
-    const v = verdictOf(board, key);
-    for (const item of document.querySelectorAll(`#best li[data-key="${key}"]`)) {
-      item.dataset.verdict = v ? v.state : '';
-      item.querySelector('.verdict').textContent = v ? v.text : '';
-    }
+    for (const item of document.querySelectorAll(`#best li[data-key="${key}"]`)) paintVerdict(item);
   }
 
   async function call(path, options) {
@@ -100,44 +102,52 @@ window.quelvarisBoard = (() => {
     }
   }
 
-  // One attempt at sending: true once the board has answered for good (taken or refused), false
-  // when the run has to wait (no network, the board too busy or down).
+  // One attempt at sending: null once the board has answered for good (taken or refused), or
+  // the seconds to wait before the next attempt (no network, the board too busy or down).
   async function post(url, key, recording) {
     const reg = registration(url);
-    if (!reg) return true;  // its registration went: nothing to send it as
+    if (!reg) return null;  // its registration went: nothing to send it as
     let answer;
     try {
       answer = await call('api/runs', { method: 'POST', body: recording, headers: {
         Authorization: `Bearer ${reg.token}`, 'Content-Type': 'text/plain; charset=utf-8' } });
     } catch (e) {
-      return false;
+      return kRetrySeconds;
     }
     if (answer.status === 202) {
       setVerdict(url, key, { id: answer.body.id, state: 'pending', text: 'sent; the board verifies it' });
       awaitVerdict(url, key, answer.body.id);
-      return true;
-    }
-    if (answer.status === 429 || answer.status >= 500) {
-      setTimeout(flush, Math.max(answer.retryAfter || 5, 1) * 1000);
-      return false;
-    }
-    if (answer.status === 401) {
+    } else if (answer.status === 429 || answer.status >= 500) {
+      return Math.max(answer.retryAfter || 5, 1);
+    } else if (answer.status === 401) {
       write(kRegistrationsKey, registrations().filter((r) => r.url !== url));
       setVerdict(url, key, { state: 'refused', text: `the board no longer knows ${reg.name}: send it again to register` });
-      return true;
+    } else {
+      setVerdict(url, key, { state: 'refused', text: `refused: ${answer.body.error || answer.status}` });
     }
-    setVerdict(url, key, { state: 'refused', text: `refused: ${answer.body.error || answer.status}` });
-    return true;
+    return null;
+  }
+
+  // The network's return is told by the browser ('online'), but not always (a browser that
+  // thought itself online all along): while runs wait, the page tries again now and then too.
+  let retry = null;
+  function retryIn(seconds) {
+    if (!retry) retry = setTimeout(() => { retry = null; flush(); }, seconds * 1000);
   }
 
   // The runs waiting for this board, each sent once: taken off the outbox when the board has
   // answered for it.
   async function flush() {
-    if (flushing || !board || !navigator.onLine) return;
+    if (flushing || !board || !outbox().some((r) => r.url === board)) return;
+    if (!navigator.onLine) return retryIn(kRetrySeconds);
     flushing = true;
     try {
       for (let run; (run = outbox().find((r) => r.url === board));) {
-        if (!(await post(run.url, run.key, run.recording))) break;
+        const wait = await post(run.url, run.key, run.recording);
+        if (wait !== null) {
+          retryIn(wait);
+          break;
+        }
         write(kOutboxKey, outbox().filter((r) => !(r.url === run.url && r.key === run.key)));
       }
     } finally {
@@ -185,6 +195,10 @@ window.quelvarisBoard = (() => {
     if (waitingRun) send(waitingRun);
     waitingRun = null;
   }
+  // The name is typed into its field, not played: the game's keys (the window's) never see it.
+  for (const type of ['keydown', 'keypress', 'keyup']) {
+    join.addEventListener(type, (e) => e.stopPropagation());
+  }
   join.addEventListener('submit', (e) => {
     e.preventDefault();
     register(joinName.value.trim());
@@ -194,7 +208,7 @@ window.quelvarisBoard = (() => {
   function found(url) {
     board = url;
     for (const button of document.querySelectorAll('#best .send')) button.hidden = false;
-    for (const item of document.querySelectorAll('#best li[data-key]')) showVerdict(item.dataset.key);
+    for (const item of document.querySelectorAll('#best li[data-key]')) paintVerdict(item);
     const reg = registration(board);
     said.textContent = reg ? `Runs go to the board at ${new URL(board).host} as ${reg.name}.` : '';
     // Verdicts asked for before the page last closed.
@@ -239,7 +253,7 @@ window.quelvarisBoard = (() => {
       const verdict = document.createElement('span');
       verdict.className = 'verdict';
       item.append(' ', button, ' ', verdict);
-      if (board) showVerdict(key);
+      if (board) paintVerdict(item);
     },
     board: () => board,
   };

@@ -196,6 +196,7 @@ function quelvarisEnded() {
 }
 
 window.addEventListener('keydown', (e) => {
+  if (e.target instanceof HTMLInputElement && e.target.type === 'text') return;  // a name typed
   if (e.key === 'Enter' && e.altKey) {
     e.preventDefault();
     toggleFullscreen();

@@ -62,7 +62,10 @@ async function entryOf(page, text) {
 }
 
 async function verdict(page, entry, state) {
-  await page.waitForSelector(`${entry}[data-verdict=${state}]`, kVerdictWait);
+  await page.waitForSelector(`${entry}[data-verdict=${state}]`, kVerdictWait).catch(async (e) => {
+    const shown = await page.$eval('#runs', (r) => r.innerText).catch(() => '');
+    throw new Error(`no verdict ${state}; the page shows: ${shown}\n${e.message}`);
+  });
   return page.$eval(`${entry} .verdict`, (e) => e.textContent);
 }
 
@@ -168,7 +171,7 @@ async function gamePage(page) {
   try {
     const page = await browser.newPage();
     page.on('pageerror', (e) => fail(`the page threw: ${e.message}`));
-    page.on('console', (m) => {
+    page.on("console", (m) => { if (process.env.QV_DEBUG) console.log(`page: ${m.text()}`);
       if (/Content.Security.Policy/i.test(m.text())) fail(`a policy violation: ${m.text()}`);
     });
     await page.goto(`${url}/`, { waitUntil: 'networkidle0' });
