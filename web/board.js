@@ -219,8 +219,9 @@ window.quelvarisBoard = (() => {
     flush();
   }
 
-  // ?board=URL names the board; otherwise the page asks whether the server it came from is one
-  // (its calls at ../api/). Without the network, a board this page registered with before is.
+  // ?board=URL names the board; otherwise a page at a folder named play/ (where a board serves
+  // the web build) asks whether the server it came from is one, its calls at ../api/. Without
+  // the network, a board this page registered with before is.
   function findBoard() {
     const params = new URLSearchParams(location.search);
     if (params.has('board')) {
@@ -229,6 +230,7 @@ window.quelvarisBoard = (() => {
       return found(url.href);
     }
     const here = new URL('../', location.href).href;
+    if (!/\/play\/[^/]*$/.test(location.pathname)) return;
     fetch(`${here}api/board?limit=1`).then((r) => (r.ok ? r.json() : null)).then((answer) => {
       if (answer && Array.isArray(answer.runs)) found(here);
     }, () => {
