@@ -40,6 +40,7 @@ window.quelvarisBoard = (() => {
   const registrations = () => list(kRegistrationsKey);
   const registration = (url) => registrations().find((r) => r.url === url) || null;
   const outbox = () => list(kOutboxKey);
+  const host = () => new URL(board).host;
 
   // A run is known by its recording: a 53-bit hash of its text.
   function keyOf(text) {
@@ -65,24 +66,28 @@ window.quelvarisBoard = (() => {
     write(kSentKey, sent);
     if (url === board) showVerdict(key);
   }
+  // A run is sent once: again only when the board refused it (a registration it no longer knew).
+  const sendable = (v) => !v || v.state === 'refused';
   function paintVerdict(item) {
     const v = verdictOf(board, item.dataset.key);
     item.dataset.verdict = v ? v.state : '';
     item.querySelector('.verdict').textContent = v ? v.text : '';
+    item.querySelector('.send').disabled = !sendable(v);
   }
   function showVerdict(key) {
     for (const item of document.querySelectorAll(`#best li[data-key="${key}"]`)) paintVerdict(item);
   }
 
-  async function call(path, options) {
-    const response = await fetch(board + path, options);
+  async function call(url, path, options) {
+    const response = await fetch(url + path, options);
     let body = {};
     try {
       body = await response.json();
     } catch (e) {
       // no JSON: the status says it
     }
-    return { status: response.status, body, retryAfter: Number(response.headers.get('Retry-After')) };
+    const retryAfter = Number(response.headers.get('Retry-After'));
+    return { status: response.status, body, retryAfter };
   }
 
   // The board's verdict on run ID, asked every second, then less often, until it is given.
@@ -91,12 +96,17 @@ window.quelvarisBoard = (() => {
       await new Promise((resolve) => setTimeout(resolve, wait));
       let answer;
       try {
-        answer = await fetch(`${url}api/runs/${id}`).then((r) => r.json());
+        answer = await call(url, `api/runs/${id}`);
       } catch (e) {
         continue;  // the network comes and goes: ask again
       }
-      if (answer.status === 'verified' || answer.status === 'rejected') {
-        setVerdict(url, key, { id, state: answer.status, text: `${answer.status}: ${answer.reason}` });
+      const run = answer.body;
+      if (answer.status === 404) {
+        setVerdict(url, key, { id, state: 'refused', text: 'the board no longer has it' });
+        return;
+      }
+      if (run.status === 'verified' || run.status === 'rejected') {
+        setVerdict(url, key, { id, state: run.status, text: `${run.status}: ${run.reason}` });
         return;
       }
     }
@@ -109,21 +119,24 @@ window.quelvarisBoard = (() => {
     if (!reg) return null;  // its registration went: nothing to send it as
     let answer;
     try {
-      answer = await call('api/runs', { method: 'POST', body: recording, headers: {
+      answer = await call(url, 'api/runs', { method: 'POST', body: recording, headers: {
         Authorization: `Bearer ${reg.token}`, 'Content-Type': 'text/plain; charset=utf-8' } });
     } catch (e) {
       return kRetrySeconds;
     }
     if (answer.status === 202) {
-      setVerdict(url, key, { id: answer.body.id, state: 'pending', text: 'sent; the board verifies it' });
-      awaitVerdict(url, key, answer.body.id);
+      const id = answer.body.id;
+      setVerdict(url, key, { id, state: 'pending', text: 'sent; the board verifies it' });
+      awaitVerdict(url, key, id);
     } else if (answer.status === 429 || answer.status >= 500) {
       return Math.max(answer.retryAfter || 5, 1);
     } else if (answer.status === 401) {
       write(kRegistrationsKey, registrations().filter((r) => r.url !== url));
-      setVerdict(url, key, { state: 'refused', text: `the board no longer knows ${reg.name}: send it again to register` });
+      const text = `the board no longer knows ${reg.name}: send it again to register`;
+      setVerdict(url, key, { state: 'refused', text });
     } else {
-      setVerdict(url, key, { state: 'refused', text: `refused: ${answer.body.error || answer.status}` });
+      const text = `refused: ${answer.body.error || answer.status}`;
+      setVerdict(url, key, { state: 'refused', text });
     }
     return null;
   }
@@ -166,32 +179,36 @@ window.quelvarisBoard = (() => {
     if (!registration(board)) {
       waitingRun = run;
       join.hidden = false;
-      said.textContent = `Choose the name your runs go under on the board at ${new URL(board).host}.`;
+      said.textContent = `Choose the name your runs go under on the board at ${host()}.`;
       joinName.focus();
       return;
     }
-    queue(keyOf(run.recording), run.recording);
+    const key = keyOf(run.recording);
+    if (!sendable(verdictOf(board, key))) return;
+    queue(key, run.recording);
     flush();
   }
 
   async function register(name) {
     let answer;
     try {
-      answer = await call('api/players', { method: 'POST', body: JSON.stringify({ name }),
-                                           headers: { 'Content-Type': 'application/json' } });
+      answer = await call(board, 'api/players', {
+        method: 'POST', body: JSON.stringify({ name }),
+        headers: { 'Content-Type': 'application/json' } });
     } catch (e) {
       said.textContent = 'The board cannot be reached: register once the network is back.';
       return;
     }
     if (answer.status !== 201) {
-      said.textContent = answer.status === 409 ? `${name} is taken: choose another name.`
-                                               : `The board refused: ${answer.body.error || answer.status}`;
+      said.textContent = answer.status === 409
+        ? `${name} is taken: choose another name.`
+        : `The board refused: ${answer.body.error || answer.status}`;
       return;
     }
     write(kRegistrationsKey, [...registrations().filter((r) => r.url !== board),
                               { url: board, name: answer.body.name, token: answer.body.token }]);
     join.hidden = true;
-    said.textContent = `Runs go to the board as ${answer.body.name}.`;
+    said.textContent = `Runs go to the board at ${host()} as ${answer.body.name}.`;
     if (waitingRun) send(waitingRun);
     waitingRun = null;
   }
@@ -210,7 +227,7 @@ window.quelvarisBoard = (() => {
     for (const button of document.querySelectorAll('#best .send')) button.hidden = false;
     for (const item of document.querySelectorAll('#best li[data-key]')) paintVerdict(item);
     const reg = registration(board);
-    said.textContent = reg ? `Runs go to the board at ${new URL(board).host} as ${reg.name}.` : '';
+    said.textContent = reg ? `Runs go to the board at ${host()} as ${reg.name}.` : '';
     // Verdicts asked for before the page last closed.
     for (const [at, v] of Object.entries(read(kSentKey, {}))) {
       const [url, key] = at.split(' ');

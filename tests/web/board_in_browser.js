@@ -54,10 +54,14 @@ function gameRecords(jsonLines) {
 
 // The entry of the page's table of best runs that holds RECORDING, as an element.
 async function entryOf(page, text) {
-  await page.waitForFunction((t) => window.quelvarisBestRuns().some((r) => r.recording === t) &&
-                                    document.querySelectorAll('#best li .send:not([hidden])').length ===
-                                    window.quelvarisBestRuns().length, kWait, text);
-  const index = await page.evaluate((t) => window.quelvarisBestRuns().findIndex((r) => r.recording === t), text);
+  const listed = (t) => {
+    const runs = window.quelvarisBestRuns();
+    const buttons = document.querySelectorAll('#best li .send:not([hidden])');
+    return runs.some((r) => r.recording === t) && buttons.length === runs.length;
+  };
+  await page.waitForFunction(listed, kWait, text);
+  const index = await page.evaluate(
+      (t) => window.quelvarisBestRuns().findIndex((r) => r.recording === t), text);
   return `#best li:nth-child(${index + 1})`;
 }
 
@@ -90,7 +94,8 @@ async function playsOffline(page) {
   await page.focus('#canvas');
   await sleep(1200);
   await page.keyboard.press('Space');
-  for (const [key, ms] of [['ArrowLeft', 700], ['Space', 900], ['ArrowUp', 500], ['ArrowRight', 800]]) {
+  const presses = [['ArrowLeft', 700], ['Space', 900], ['ArrowUp', 500], ['ArrowRight', 800]];
+  for (const [key, ms] of presses) {
     await page.keyboard.down(key);
     await sleep(ms);
     await page.keyboard.up(key);
@@ -103,12 +108,13 @@ async function playsOffline(page) {
   if (audio.soundfont !== 'ready') fail(`offline, the soundfont did not load: ${audio.soundfont}`);
   const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'qv-offline-')), 'offline.keys');
   fs.writeFileSync(file, keys);
-  const sim = execFileSync(simulator, ['--keys', file, '--trace', '-'], { maxBuffer: 1 << 30 }).toString();
+  const sim = execFileSync(simulator, ['--keys', file, '--trace', '-'],
+                           { maxBuffer: 1 << 30 }).toString();
   fs.rmSync(path.dirname(file), { recursive: true });
   const mine = gameRecords(trace), its = gameRecords(sim);
   if (mine.length < 100 || JSON.stringify(mine) !== JSON.stringify(its))
     fail(`offline, the page's ${mine.length} records are not the simulator's ${its.length}`);
-  else console.log(`offline: ${mine.length} records as the simulator's; the soundfont ${audio.soundfont}`);
+  else console.log(`offline: ${mine.length} records as the simulator's; soundfont ${audio.soundfont}`);
 }
 
 // A run sent offline waits, and reaches the board once the network is back: one POST.
@@ -131,7 +137,7 @@ async function sendsWhenBack(page, upDown) {
   const id = Object.values(sent).find((v) => v.text === said).id;
   const run = await (await fetch(`${url}/api/runs/${id}`)).json();
   if (posts !== 1 || outbox.length || run.player !== 'Pager' || run.status !== 'verified')
-    fail(`back online: ${posts} submissions, ${outbox.length} waiting, run ${id} ${JSON.stringify(run)}`);
+    fail(`back online: ${posts} submissions, ${outbox.length} waiting, run ${JSON.stringify(run)}`);
   else console.log(`back online: run ${id} reached the board (${run.status}) in one submission`);
 }
 
@@ -140,9 +146,11 @@ async function gamePage(page) {
   const whole = text('whole_game'), upDown = text('up_and_down');
   const stored = [['whole', whole], ['up and down', upDown]].map(
       ([name, keys]) => ({ name, date: '2026-12-01 10:00:00', line: name, recording: keys }));
-  await page.evaluate((runs) => localStorage.setItem('quelvaris.scores', JSON.stringify(runs)), stored);
+  await page.evaluate((runs) => localStorage.setItem('quelvaris.scores', JSON.stringify(runs)),
+                      stored);
   await page.goto(`${url}/play/`);
-  const active = await page.evaluate(async () => (await navigator.serviceWorker.ready).active.state);
+  const active = await page.evaluate(
+      async () => (await navigator.serviceWorker.ready).active.state);
   await page.reload();  // now under the service worker
   const controlled = await page.evaluate(() => !!navigator.serviceWorker.controller);
   console.log(`service worker ${active}; the page reloaded under it: ${controlled}`);
@@ -171,7 +179,8 @@ async function gamePage(page) {
   try {
     const page = await browser.newPage();
     page.on('pageerror', (e) => fail(`the page threw: ${e.message}`));
-    page.on("console", (m) => { if (process.env.QV_DEBUG) console.log(`page: ${m.text()}`);
+    page.on('console', (m) => {
+      if (process.env.QV_DEBUG) console.log(`page: ${m.text()}`);  // QV_DEBUG=1: all it says
       if (/Content.Security.Policy/i.test(m.text())) fail(`a policy violation: ${m.text()}`);
     });
     await page.goto(`${url}/`, { waitUntil: 'networkidle0' });
