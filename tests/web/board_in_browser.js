@@ -149,11 +149,14 @@ async function gamePage(page) {
   await page.evaluate((runs) => localStorage.setItem('quelvaris.scores', JSON.stringify(runs)),
                       stored);
   await page.goto(`${url}/play/`);
-  const active = await page.evaluate(
-      async () => (await navigator.serviceWorker.ready).active.state);
-  await page.reload();  // now under the service worker
+  // The worker installs, every file of the site cached, and takes charge of the page's reload.
+  await page.waitForFunction(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    return registration && registration.active && registration.active.state === 'activated';
+  }, kWait).catch(() => fail('no service worker took charge of the site'));
+  await page.reload();
   const controlled = await page.evaluate(() => !!navigator.serviceWorker.controller);
-  console.log(`service worker ${active}; the page reloaded under it: ${controlled}`);
+  console.log(`the page reloaded under its service worker: ${controlled}`);
   if (!controlled) fail('the page is not under its service worker');
   const client = await page.target().createCDPSession();
   await sendsOnline(page, client, whole);
