@@ -106,7 +106,9 @@ window.quelvarisBoard = (() => {
         return;
       }
       if (run.status === 'verified' || run.status === 'rejected') {
-        setVerdict(url, key, { id, state: run.status, text: `${run.status}: ${run.reason}` });
+        const reason = String(run.reason);  // "verified, 3783 steps, scores ...": says it itself
+        const text = reason.startsWith(run.status) ? reason : `${run.status}: ${reason}`;
+        setVerdict(url, key, { id, state: run.status, text });
         return;
       }
     }
