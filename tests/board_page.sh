@@ -41,7 +41,7 @@ for _ in $(seq 100); do
   curl -sf 127.0.0.1:18581/healthz >/dev/null && break
   sleep 0.1
 done
-NODE_PATH="$npm_dir/node_modules" timeout 300 node tests/web/board_in_browser.js \
+NODE_PATH="$npm_dir/node_modules" timeout 480 node tests/web/board_in_browser.js \
   http://127.0.0.1:18581 "$PWD/tests/data/replays/space_continue.keys" $served "$build/quelvaris-sim" "$site" ||
   fail "the page in the browser (board log: $(cat "$work/board.log"))"
 echo "PASS: the board's page"
