@@ -58,22 +58,7 @@ cp /usr/share/common-licenses/GPL-2 "$out/licenses/GPL-2.txt"
 cp "$root/COPYING" "$out/licenses/GPL-3.txt"
 cp /usr/share/doc/emscripten/copyright "$out/licenses/Emscripten.txt"
 
-# The service worker, last: every other file of the site with its SHA-256, and the version they
-# and the worker's code make, so that a build that changes any file is a new version.
-rm -f "$out/sw.js"
-files=$(cd "$out" && find . -type f -printf '%P\n' | LC_ALL=C sort | while read -r f; do
-  printf '%s %s\n' "$(sha256sum <"$f" | cut -c1-64)" "$f"
-done)
-version=$( (printf '%s\n' "$files"; cat "$root/web/sw.js") | sha256sum | cut -c1-16)
-{
-  echo "// Made by scripts/build-web.sh from web/sw.js: the site's files and their version."
-  echo "const kSite = {"
-  echo "  version: '$version',"
-  echo "  files: ["
-  printf '%s\n' "$files" | while read -r sha f; do echo "    ['$f', '$sha'],"; done
-  echo "  ],"
-  echo "};"
-  cat "$root/web/sw.js"
-} >"$out/sw.js"
+# The service worker, last: it lists every other file of the site.
+"$root/web/service-worker.sh" "$out"
 
 echo "The web build is in $out: serve it with 'python3 -m http.server -d $out 8000'."

@@ -1,6 +1,6 @@
 // The page's service worker: after one visit the game, its music and its soundfont play with no
-// network. scripts/build-web.sh puts `kSite` above this: every file of the site with its SHA-256,
-// and the version those make. A version is cached whole at install, in a cache of its own name,
+// network. web/service-worker.sh (run by scripts/build-web.sh) puts `kSite` above this: every
+// file of the site with its SHA-256, and the version those make. A version is cached whole at install, in a cache of its own name,
 // and served from that cache alone; the caches of older versions go when it takes over. A file
 // fetched at install that is not the one the list names (the site changed under us) fails the
 // install, so old and new files never meet in one cache: the next visit tries again.

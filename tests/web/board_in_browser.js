@@ -8,7 +8,7 @@
 // registering a name first, and shows the verdict; with the network gone and the board no longer
 // serving /play/, it loads from its service worker and plays, its trace the simulator's replay of
 // its recording, its music's soundfont loaded; a run sent then waits, and reaches the board,
-// once, when the network is back.
+// once, when the network is back. A new version of the site replaces the old one whole.
 // Usage: node board_in_browser.js URL RECORDING SITE_SERVED SIMULATOR [SITE] (SITE_SERVED: 1
 // when /play/ holds the web build, from the folder SITE, which this test moves away a while)
 'use strict';
@@ -141,6 +141,33 @@ async function sendsWhenBack(page, upDown) {
   else console.log(`back online: run ${id} reached the board (${run.status}) in one submission`);
 }
 
+// A new version of the site: the page goes on with every file of the old one while the new one
+// waits; "Reload into the new version" brings the new one, whole, and the old cache goes.
+async function newVersion(page) {
+  const kMark = '/* the next version */';
+  const first = await page.evaluate(() => caches.keys());
+  fs.appendFileSync(path.join(site, 'page.css'), `${kMark}\n`);
+  execFileSync('bash', ['web/service-worker.sh', site]);
+  await page.evaluate(async () => (await navigator.serviceWorker.getRegistration()).update());
+  await page.waitForSelector('#update:not([hidden])', kWait);
+  const seen = () => page.evaluate(async (mark) => ({
+    css: (await (await fetch('page.css')).text()).includes(mark),
+    caches: await caches.keys(),
+    offered: !document.getElementById('update').hidden }), kMark);
+  const old = await seen();
+  if (old.css) fail('the page of the old version was given a file of the new one');
+  await page.click('#update');
+  let now = null;
+  for (let tries = 0; tries < 120 && !(now && now.css && now.caches.length === 1); tries++) {
+    await sleep(500);
+    now = await seen().catch(() => null);  // null while the page reloads
+  }
+  const whole = now && now.css && !now.offered && now.caches.length === 1;
+  if (!whole || first.includes(now.caches[0]))
+    fail(`the new version: ${JSON.stringify(now)}, before ${JSON.stringify(first)}`);
+  else console.log(`a new version: the old page kept its files; reloaded, only ${now.caches[0]}`);
+}
+
 async function gamePage(page) {
   const text = (name) => fs.readFileSync(`tests/data/replays/${name}.keys`, 'utf8');
   const whole = text('whole_game'), upDown = text('up_and_down');
@@ -148,6 +175,7 @@ async function gamePage(page) {
       ([name, keys]) => ({ name, date: '2026-12-01 10:00:00', line: name, recording: keys }));
   await page.evaluate((runs) => localStorage.setItem('quelvaris.scores', JSON.stringify(runs)),
                       stored);
+  await page.setViewport({ width: 1000, height: 1300 });  // the game, its bar and table in view
   await page.goto(`${url}/play/`);
   // The worker installs, every file of the site cached, and takes charge of the page's reload.
   await page.waitForFunction(async () => {
@@ -171,6 +199,7 @@ async function gamePage(page) {
   } finally {
     fs.renameSync(`${site}.away`, site);
   }
+  await newVersion(page);
 }
 
 (async () => {
