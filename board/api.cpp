@@ -49,12 +49,23 @@ HttpResponse too_many(int seconds) {
   return r;
 }
 
+// The calls answer pages of any origin (a web build elsewhere given ?board=URL): a token is
+// sent as a header, never a cookie, so there is nothing of a player's the browser adds itself.
+HttpResponse preflight() {
+  HttpResponse r{204, "text/plain", "", {}};
+  r.headers.emplace_back("Access-Control-Allow-Methods", "GET, POST, DELETE");
+  r.headers.emplace_back("Access-Control-Allow-Headers", "Authorization, Content-Type");
+  r.headers.emplace_back("Access-Control-Max-Age", "86400");
+  return r;
+}
+
 }  // namespace
 
 HttpResponse Api::handle(const HttpRequest& request) {
+  bool api = request.path.rfind("/api/", 0) == 0;
   HttpResponse response;
   try {
-    response = route(request);
+    response = api && request.method == "OPTIONS" ? preflight() : route(request);
   } catch (const DatabaseDown&) {
     response = error(503, "the database is not answering; try again soon");
     response.headers.emplace_back("Retry-After", "5");
@@ -62,6 +73,10 @@ HttpResponse Api::handle(const HttpRequest& request) {
     response = error(500, "internal error");
   }
   response.headers.emplace_back("X-Content-Type-Options", "nosniff");
+  if (api) {
+    response.headers.emplace_back("Access-Control-Allow-Origin", "*");
+    response.headers.emplace_back("Access-Control-Expose-Headers", "Retry-After");
+  }
   metrics_.count_response(response.status);
   return response;
 }
@@ -159,7 +174,6 @@ HttpResponse Api::recording(int64_t id) {
   HttpResponse r{200, "text/plain; charset=utf-8", *bytes, {}};
   // A run's recording never changes while it has this id.
   r.headers.emplace_back("Cache-Control", "public, max-age=31536000, immutable");
-  r.headers.emplace_back("Access-Control-Allow-Origin", "*");
   return r;
 }
 

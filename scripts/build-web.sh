@@ -41,6 +41,7 @@ mkdir -p "$out/licenses"
 cp "$build/game/web/quelvaris.js" "$build/game/web/quelvaris.wasm" "$out/"
 cp "$root"/web/{index.html,page.css,page.js,audio.js,music-worklet.js,licenses.html} "$out/"
 cp "$root/web/touch.js" "$out/"
+cp "$root"/web/{board.js,offline.js,manifest.webmanifest,icon-192.png,icon-512.png} "$out/"
 cp "$root/assets/icon.png" "$out/"
 cp "$synth/externals/libfluidsynth-2.4.6.js" "$out/libfluidsynth.js"
 cp "$synth/dist/js-synthesizer.worklet.min.js" "$out/js-synthesizer.worklet.js"
@@ -57,5 +58,8 @@ cp /usr/share/doc/timgm6mb-soundfont/copyright "$out/licenses/TimGM6mb.txt"
 cp /usr/share/common-licenses/GPL-2 "$out/licenses/GPL-2.txt"
 cp "$root/COPYING" "$out/licenses/GPL-3.txt"
 cp /usr/share/doc/emscripten/copyright "$out/licenses/Emscripten.txt"
+
+# The service worker, last: it lists every other file of the site.
+"$root/web/service-worker.sh" "$out"
 
 echo "The web build is in $out: serve it with 'python3 -m http.server -d $out 8000'."

@@ -21,11 +21,12 @@ if [ "$status" -ne 0 ]; then
   exit 1
 fi
 differ=0
-for stem in title sprites sprites_mask staff staff_mask icon; do
-  if ! cmp -s "$scratch/$stem.png" "assets/$stem.png"; then
-    echo "assets/$stem.png is not what quelvaris-artgen draws now: re-run it into assets/"
+# The web page's icons live beside it, not in the program.
+for file in assets/{title,sprites,sprites_mask,staff,staff_mask,icon}.png web/icon-{192,512}.png; do
+  if ! cmp -s "$scratch/$(basename "$file")" "$file"; then
+    echo "$file is not what quelvaris-artgen draws now: re-run it and copy it there"
     differ=1
   fi
 done
-[ "$differ" -eq 0 ] && echo "all six pictures match the generator"
+[ "$differ" -eq 0 ] && echo "all eight pictures match the generator"
 exit "$differ"

@@ -145,6 +145,8 @@ GET|/api/runs/1|200|"player":"Ana"|
 GET|/api/runs/999999|404||
 GET|/api/runs/1x|404||
 GET|/api/runs/1/recording|200|access-control-allow-origin: *|
+GET|/api/board?start=two|200|access-control-allow-origin: *|
+OPTIONS|/api/runs|204|access-control-allow-headers: authorization, content-type|-H 'Origin: http://elsewhere.test' -H 'Access-Control-Request-Method: POST'
 GET|/api/board?start=two|200|"start":"two"|
 GET|/api/board?start=two%27%20OR%201=1|400||
 GET|/api/board?start=ten&limit=0|400||

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The board's page in headless Chromium (tests/web/board_in_browser.js): register, submit a
 # run through the form, see it verified, and Watch it, against a board on a throwaway PostgreSQL.
-# Watch opens the web build when the browser test has built one in this build folder.
+# Watch opens the web build when the browser test has built one in this build folder; the game's
+# page at /play/ is then installable, sends runs of its table with their verdicts, and plays
+# offline from its service worker, sending a run queued offline once the network is back.
 set -u
 build=$(cd "$1" && pwd)
 board="$build/quelvaris-board"
@@ -26,6 +28,11 @@ fi
 site="$build/web-test/site" served=1
 [ -f "$site/index.html" ] || { site="" served=0; }
 work=$(mktemp -d)
+# A copy of the web build, which the browser test takes away to see the page go on offline.
+if [ -n "$site" ]; then
+  cp -a "$site" "$work/site"
+  site="$work/site"
+fi
 "$board" --database postgresql:///postgres --listen 127.0.0.1:18581 --verifiers 1 \
   ${site:+--site "$site"} >"$work/board.log" 2>&1 &
 pid=$!
@@ -34,7 +41,7 @@ for _ in $(seq 100); do
   curl -sf 127.0.0.1:18581/healthz >/dev/null && break
   sleep 0.1
 done
-NODE_PATH="$npm_dir/node_modules" timeout 300 node tests/web/board_in_browser.js \
-  http://127.0.0.1:18581 "$PWD/tests/data/replays/space_continue.keys" $served "$build/quelvaris-sim" ||
+NODE_PATH="$npm_dir/node_modules" timeout 480 node tests/web/board_in_browser.js \
+  http://127.0.0.1:18581 "$PWD/tests/data/replays/space_continue.keys" $served "$build/quelvaris-sim" "$site" ||
   fail "the page in the browser (board log: $(cat "$work/board.log"))"
 echo "PASS: the board's page"

@@ -111,6 +111,7 @@ function listRuns(runs) {
       saveText(run.recording, `${run.name}.keys`);
     });
     item.append(`${run.line} `, save);
+    quelvarisBoard.decorate(item, run);  // web/board.js: sending it to a board
     bestList.append(item);
   }
 }
@@ -198,6 +199,7 @@ function quelvarisEnded() {
 }
 
 window.addEventListener('keydown', (e) => {
+  if (e.target instanceof HTMLInputElement && e.target.type === 'text') return;  // a name typed
   if (e.key === 'Enter' && e.altKey) {
     e.preventDefault();
     toggleFullscreen();

@@ -13,8 +13,8 @@ qv::Picture make_title(Typesetter& type);
 Sheet make_sprite_sheet(Typesetter& type);
 // 300 x 300: the staff roll in green on white, and its mask.
 Sheet make_staff(Typesetter& type);
-// 64 x 64 with alpha: the window icon.
-qv::Picture make_icon(Typesetter& type);
+// size x size with alpha: the icon (64 for the window, 192 and 512 for the web page).
+qv::Picture make_icon(Typesetter& type, int32_t size);
 
 // The parts of the sprite sheet that are lettering or reused elsewhere.
 Cell draw_game_over(Typesetter& type);
