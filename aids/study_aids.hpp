@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "game/game.hpp"
 #include "record/game_state.hpp"
 
 namespace qv {
@@ -30,6 +31,11 @@ struct AidCanvas {
 constexpr uint32_t kShotsHitColour = 0x40E0FF;
 constexpr uint32_t kEnemyHitsColour = 0xFF4040;
 constexpr uint32_t kBulletHitsColour = 0xFFD020;
+
+// The keys lit for a step: held as it began, or tapped within it.
+inline uint8_t lit_keys(StepKeys keys) {
+  return static_cast<uint8_t>(keys.held | keys.went_down);
+}
 
 // Where the panel of keys stands on the play surface (the top-right corner, clear of the
 // score label and the life icons at the bottom), and its size.

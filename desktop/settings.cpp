@@ -125,6 +125,9 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
   } else if (section == "game") {
     if (name == "pause_on_focus_loss") return parse_bool(value, s.pause_on_focus_loss);
     if (name == "replays_kept") return parse_int(value, 0, 100000, s.replays_kept);
+  } else if (section == "view") {
+    if (name == "show_keys") return parse_bool(value, s.show_keys);
+    if (name == "show_hit_areas") return parse_bool(value, s.show_hit_areas);
   }
   return false;
 }

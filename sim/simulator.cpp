@@ -29,7 +29,7 @@ bool Simulator::step() {
   std::optional<uint8_t> instead;
   if (has_override_) instead = override_;
   StepKeys keys = script_.next(game_.current_step() + 1, instead);
-  lit_keys_ = keys.held | keys.went_down;
+  lit_keys_ = lit_keys(keys);
   bool going = game_.step(keys);
   if (recording_) recorder_.after_step(game_, keys, *recording_);
   return going;
