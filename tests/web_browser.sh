@@ -9,7 +9,9 @@
 # A recording watched with ?replay=URL&trace (tests/web/replay_in_browser.js), with jumps, a
 # speed, steps while paused and End, gives the simulator's trace of it byte for byte; so does
 # one dropped on the page. Enter or a pad's South takes a replay over, R or a pad's Back starts
-# a practice again.
+# a practice again. The aids (tests/web/aids_in_browser.js): H and K show and hide the hit
+# areas and the keys at once while paused, and the replay watched with them traces as the
+# simulator does.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -65,6 +67,10 @@ NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   fail "watching a recording in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
+NODE_PATH="$build/web/npm/node_modules" timeout 300 \
+  node tests/web/aids_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
+  "$replay" || fail "watching a recording with the aids in the browser failed (exit $?); files in $work/out"
+
 for shot in title play; do
   colours=$(convert "$work/out/$shot.png" -format %k info:)
   echo "$shot.png: $colours colours"
