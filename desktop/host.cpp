@@ -266,6 +266,14 @@ class DesktopHost {
     return lit_keys(RecordedKeys(watched_->lines).at(viewer_->position()));
   }
 
+  // K or H switched an aid, while watching or practising; in a game played, a key the player
+  // bound to a game key plays instead.
+  bool aid_key(const SDL_Event& e) {
+    if (!studying_) return false;
+    if (!viewer_ && e.type == SDL_KEYDOWN && input_.is_game_key(e.key.keysym.sym)) return false;
+    return toggle_study_aid(e, aids_);
+  }
+
   // K or H: shown at once, paused or not.
   void toggled_aid() {
     show_frame();
@@ -375,7 +383,7 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
-    if (studying_ && toggle_study_aid(e, aids_)) return toggled_aid();
+    if (aid_key(e)) return toggled_aid();
     // A practice's way to its step is no replay to steer.
     if (viewer_ && !practice_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();

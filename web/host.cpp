@@ -237,7 +237,7 @@ class WebHost {
   }
 
   void handle(const SDL_Event& e) {
-    if (studying_ && toggle_study_aid(e, aids_)) return toggled_aid();
+    if (aid_key(e)) return toggled_aid();
     // A replay that has ended stays where it ended, as the window closes there.
     // A practice's way to its step is no replay to steer.
     if (viewer_ && running_ && !practice_ && replay_command(replay_command_of(e))) return;
@@ -281,6 +281,14 @@ class WebHost {
   uint8_t shown_keys() const {
     if (!viewer_) return played_keys_;
     return lit_keys(RecordedKeys(watched_->lines).at(viewer_->position()));
+  }
+
+  // K or H switched an aid, while watching or practising; in a game played, a key the player
+  // bound to a game key plays instead.
+  bool aid_key(const SDL_Event& e) {
+    if (!studying_) return false;
+    if (!viewer_ && e.type == SDL_KEYDOWN && input_.is_game_key(e.key.keysym.sym)) return false;
+    return toggle_study_aid(e, aids_);
   }
 
   // K or H: shown at once, paused or not (a paused game shows its notice over the new frame).
