@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "aids/study_aids.hpp"
 #include "audio/audio_sdl.hpp"
 #include "desktop/best_runs.hpp"
 #include "desktop/recording.hpp"
@@ -51,9 +52,9 @@ class DesktopHost {
  public:
   explicit DesktopHost(const Options& options)
       : options_(options),
+        studying_(!options.replay.empty() || options.practice),
         // A practice's game is handed over as a replay's, with the keys the replay held.
-        game_(silent_, options.replay.empty() && !options.practice ? KeySource::keyboard
-                                                                   : KeySource::replay),
+        game_(silent_, studying_ ? KeySource::replay : KeySource::keyboard),
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
         controls_(screen_, input_, pause_),
@@ -75,6 +76,8 @@ class DesktopHost {
   int prepare() {
     std::string error;
     settings_ = load_settings(settings_path());
+    aids_.show_keys = studying_ && settings_.settings.show_keys;
+    aids_.show_hit_areas = settings_.settings.show_hit_areas;
     seed_ = new_game_seed(clock_);
     if (!options_.replay.empty()) {
       KeyScript script;
@@ -169,6 +172,7 @@ class DesktopHost {
     uint64_t due = pacer_.due_us(step), start = clock_.now_us();
     bool frame = game_.win().time.running();  // a running frame timer is due at every step
     StepKeys keys = input_.take();
+    played_keys_ = lit_keys(keys);       // shown with the frame the step draws
     recording_.before_step(step, keys);  // a step that fails is in the recording
     bool going = game_.step(keys);
     // The game is under way: recorded from its first step on.
@@ -243,15 +247,37 @@ class DesktopHost {
     show_frame();
   }
 
-  // What the window shows: the frame, with the replay's bar over it while it shows.
+  // What the window shows: the frame with the aids asked for, and the replay's bar over it
+  // while it shows.
   void show_frame() {
     const Window& win = game_.win();
     shown_us_ = clock_.now_us();
     screen_.compose(win.onPB, win.score1);
+    draw_study_aids(aids_, win.s, shown_keys(), screen_.composed_play_area());
     if (viewer_ && bar_.shown(shown_us_, *viewer_))
       screen_.show_with_bar(replay_bar_text(*viewer_), viewer_->position(), viewer_->length());
     else
       screen_.show_composed();
+  }
+
+  // The keys of the step shown: the recording's while it is watched, else the player's.
+  uint8_t shown_keys() const {
+    if (!viewer_) return played_keys_;
+    return lit_keys(RecordedKeys(watched_->lines).at(viewer_->position()));
+  }
+
+  // K or H switched an aid, while watching or practising; in a game played, a key the player
+  // bound to a game key plays instead.
+  bool aid_key(const SDL_Event& e) {
+    if (!studying_) return false;
+    if (!viewer_ && e.type == SDL_KEYDOWN && input_.is_game_key(e.key.keysym.sym)) return false;
+    return toggle_study_aid(e, aids_);
+  }
+
+  // K or H: shown at once, paused or not.
+  void toggled_aid() {
+    show_frame();
+    if (!viewer_ && pause_.on()) screen_.show_paused(true);
   }
 
   // A replay key or pad button: true when it was one.
@@ -357,6 +383,7 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (aid_key(e)) return toggled_aid();
     // A practice's way to its step is no replay to steer.
     if (viewer_ && !practice_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
@@ -424,7 +451,9 @@ class DesktopHost {
   }
 
   const Options& options_;
+  const bool studying_;  // a replay watched or a practice: the aids' keys K and H work
   LoadedSettings settings_;
+  StudyAids aids_;
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;
@@ -441,6 +470,7 @@ class DesktopHost {
   std::unique_ptr<ReplayViewer> viewer_;
   ReplayBarShowing bar_;
   uint64_t shown_us_ = 0;                // when the window last showed a frame
+  uint8_t played_keys_ = 0;              // lit in the step the player played last
   std::optional<TakeOver> practice_;     // as handed over, for starting the practice again
   std::optional<int64_t> closed_after_;  // the step after which its player closed the window
   std::ofstream trace_file_;

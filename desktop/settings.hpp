@@ -22,6 +22,10 @@ struct Settings {
   std::string soundfont;  // empty: the usual search
   bool pause_on_focus_loss = true;
   int replays_kept = 20;
+  // The aids for studying a game: the keys, while a replay is watched or a practice played
+  // (never in a plain game); the hit areas in any game.
+  bool show_keys = true;
+  bool show_hit_areas = false;
   std::array<std::vector<std::string>, kGameKeys> extra_keys;  // SDL key names, per game key
   std::string board_url;  // the online board's address, as --board gives it
 };

@@ -31,6 +31,8 @@ class PlayerInput {
   void pads_gone() { pending_.release_all(KeySource::gamepad); }
   // The keys for the next step: what is held now and what went down since the last take.
   StepKeys take();
+  // Whether the key stands for a game key (the arrows, Space, or one bound to them).
+  bool is_game_key(SDL_Keycode key) const { return game_key(key) >= 0; }
 
  private:
   int32_t game_key(SDL_Keycode key) const;

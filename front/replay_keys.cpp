@@ -64,6 +64,20 @@ ReplayCommand replay_command_of(const SDL_Event& e) {
   return ReplayCommand::none;
 }
 
+bool toggle_study_aid(const SDL_Event& e, StudyAids& aids) {
+  if (e.type != SDL_KEYDOWN || e.key.repeat || (e.key.keysym.mod & (KMOD_ALT | KMOD_CTRL)))
+    return false;
+  if (e.key.keysym.sym == SDLK_k) {
+    aids.show_keys = !aids.show_keys;
+    return true;
+  }
+  if (e.key.keysym.sym == SDLK_h) {
+    aids.show_hit_areas = !aids.show_hit_areas;
+    return true;
+  }
+  return false;
+}
+
 bool is_practise_again(const SDL_Event& e) {
   return (e.type == SDL_KEYDOWN && !e.key.repeat && e.key.keysym.sym == SDLK_r) ||
          (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK);

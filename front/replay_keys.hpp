@@ -1,7 +1,8 @@
 // The keys and pad buttons of a replay being watched (the game's own keys do nothing in a
 // replay, so they are free): P, Pause or Esc pause and go on; "." one step forward while paused
 // and "," one step back; "-" and "+" (or "=") halve and double the speed, "0" back to 1; Left
-// and Right jump 5 s, Down and Up 30 s; Home to the start, End to the end; Enter takes over.
+// and Right jump 5 s, Down and Up 30 s; Home to the start, End to the end; Enter takes over;
+// K shows or hides the keys held, H the hit areas (in a practice too).
 // A pad: the shoulder buttons jump 5 s, Start pauses, South takes over. While a jump goes (it
 // runs a slice a frame), a jump key sends it elsewhere from where it stands, the pause keys
 // stop it there, paused, and Enter takes over there.
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 
+#include "aids/study_aids.hpp"
 #include "game/replay_viewer.hpp"
 
 namespace qv {
@@ -36,6 +38,10 @@ ReplayCommand replay_command_of_key(SDL_Keycode key);
 ReplayCommand replay_command_of_pad_button(uint8_t button);  // an SDL_GameControllerButton
 // A key pressed (not held, nor with Alt) or a pad's button pressed.
 ReplayCommand replay_command_of(const SDL_Event& e);
+
+// K or H pressed (not held, nor with Alt or Ctrl), while a replay is watched or a practice
+// played: the keys shown, or the hit areas, switched on or off. True when it was one of them.
+bool toggle_study_aid(const SDL_Event& e, StudyAids& aids);
 
 // R or a pad's Back, in a practice: the same practice again.
 bool is_practise_again(const SDL_Event& e);

@@ -81,6 +81,10 @@ void Screen::compose(const Surface& play, const std::string& label) {
   draw_label(label, origin, kClientWidth - kBorder, kClientHeight - kBorder, kClientWidth);
 }
 
+AidCanvas Screen::composed_play_area() {
+  return AidCanvas{pixels_, kClientWidth, kClientHeight, kClientWidth, kBorder, kBorder};
+}
+
 void Screen::show_composed() {
   if (paused_) return;  // the frozen frame stays under its notice
   const uint32_t* shown = pixels_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "aids/study_aids.hpp"
 #include "front/presentation.hpp"
 #include "system/surface.hpp"
 
@@ -36,6 +37,9 @@ class Screen {
   // frame (the browser): the client area composed, and then shown (not while paused).
   void compose(const Surface& play, const std::string& label);
   void show_composed();
+  // The play area of the frame composed last, for aids drawn over it before it is shown: a
+  // copy, never the game's surface.
+  AidCanvas composed_play_area();
   // Shows the composed frame with a replay's bar over a copy of it, paused or not (a replay
   // stepped while paused shows each step, under the notice).
   void show_with_bar(const std::string& text, int64_t position, int64_t length);

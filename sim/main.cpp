@@ -1,5 +1,5 @@
 // quelvaris-sim [--seed N] [--keys FILE] [--steps N] [--trace FILE|-] [--shot STEP:FILE.png]...
-//               [--close STEP] [--record FILE]
+//               [--close STEP] [--record FILE] [--show-keys] [--show-hit-areas]
 // quelvaris-sim --verify FILE...
 #include <algorithm>
 #include <cstdio>
@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: quelvaris-sim [--seed N] [--keys FILE] [--steps N] [--trace FILE|-]\n"
     "                     [--shot STEP:FILE.png]... [--close STEP] [--record FILE]\n"
+    "                     [--show-keys] [--show-hit-areas]\n"
     "       quelvaris-sim --verify FILE...\n";
 
 std::optional<int64_t> number(std::string_view text, int64_t lo, int64_t hi) {
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
   int64_t close_step = -1;
   std::string keys_path, trace_path, record_path;
   std::multimap<int64_t, std::string> shots;
+  qv::StudyAids aids;  // drawn on the shots only
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -79,6 +81,10 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--verify") return fail_with_usage("--verify comes first and takes only files");
+    if (arg == "--show-keys" || arg == "--show-hit-areas") {
+      (arg == "--show-keys" ? aids.show_keys : aids.show_hit_areas) = true;
+      continue;
+    }
     if (i + 1 >= args.size()) return fail_with_usage("missing value after " + arg);
     const char* value = args[++i].c_str();
     if (arg == "--seed") {
@@ -154,7 +160,7 @@ int main(int argc, char** argv) {
   auto take_shots = [&](int64_t step) {
     auto [lo, hi] = shots.equal_range(step);
     for (auto it = lo; it != hi; ++it) {
-      if (!qv::write_png(qv::path_from_utf8(it->second), sim.screen()) && unwritten.empty())
+      if (!qv::write_png(qv::path_from_utf8(it->second), sim.screen(aids)) && unwritten.empty())
         unwritten = it->second;
     }
     return unwritten.empty();

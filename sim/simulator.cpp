@@ -29,6 +29,7 @@ bool Simulator::step() {
   std::optional<uint8_t> instead;
   if (has_override_) instead = override_;
   StepKeys keys = script_.next(game_.current_step() + 1, instead);
+  lit_keys_ = lit_keys(keys);
   bool going = game_.step(keys);
   if (recording_) recorder_.after_step(game_, keys, *recording_);
   return going;
@@ -39,13 +40,14 @@ void Simulator::close() {
   game_.close();
 }
 
-Picture Simulator::screen() const {
+Picture Simulator::screen(const StudyAids& aids) const {
   const Window& win = game_.win();
   Picture p;
   p.width = kPlayWidth;
   p.height = kPlayHeight;
   p.pixels = win.onPB.pixels();
   draw_label(win.score1, p.pixels.data(), p.width, p.height, p.width);
+  draw_study_aids(aids, win.s, lit_keys_, AidCanvas{p.pixels.data(), p.width, p.height, p.width});
   return p;
 }
 

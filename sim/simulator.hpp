@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "aids/study_aids.hpp"
 #include "formats/png.hpp"
 #include "game/game.hpp"
 #include "game/key_script.hpp"
@@ -48,8 +49,9 @@ class Simulator {
     override_ = keys;
     has_override_ = true;
   }
-  // What the window shows of the play area: the play surface with the score label over it.
-  Picture screen() const;
+  // What the window shows of the play area: the play surface with the score label over it,
+  // and the aids asked for over that.
+  Picture screen(const StudyAids& aids = {}) const;
 
  private:
   SilentSink sink_;
@@ -58,6 +60,7 @@ class Simulator {
   ScriptKeys script_;
   uint8_t override_ = 0;
   bool has_override_ = false;
+  uint8_t lit_keys_ = 0;  // held in the last step, or tapped within it
   std::unique_ptr<TraceWriter> trace_;
   std::string* recording_ = nullptr;
   RecordingWriter recorder_;

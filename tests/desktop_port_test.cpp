@@ -90,7 +90,8 @@ TEST_F(SettingsFile, AGoodFileIsReadWhole) {
   write(
       "; mine\n[window]\nscale = 3\nfullscreen = true\n[sound]\nmusic_volume = 40\n"
       "effects_volume = 0\nsoundfont = /x/y.sf2\n[game]\npause_on_focus_loss = false\n"
-      "replays_kept = 0\n[keys]\nspace = Z, Return\nleft = A\n");
+      "replays_kept = 0\n[view]\nshow_keys = false\nshow_hit_areas = true\n[keys]\n"
+      "space = Z, Return\nleft = A\n");
   std::string warnings;
   LoadedSettings l = load(warnings);
   EXPECT_EQ(warnings, "");
@@ -102,6 +103,8 @@ TEST_F(SettingsFile, AGoodFileIsReadWhole) {
   EXPECT_EQ(l.settings.soundfont, "/x/y.sf2");
   EXPECT_FALSE(l.settings.pause_on_focus_loss);
   EXPECT_EQ(l.settings.replays_kept, 0);
+  EXPECT_FALSE(l.settings.show_keys);
+  EXPECT_TRUE(l.settings.show_hit_areas);
   EXPECT_EQ(l.settings.extra_keys[0], (std::vector<std::string>{"Z", "Return"}));
   EXPECT_EQ(l.settings.extra_keys[1], (std::vector<std::string>{"A"}));
 }

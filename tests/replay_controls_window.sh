@@ -7,12 +7,13 @@
 # at the end, and a recording that claims a trillion steps (a jump to it never lands) leaves the
 # window free: a close or SIGTERM in the middle of its jump ends the program; practice from the
 # boss hands over at the boss's arrival and R starts it again, traced as the new practice's
-# recording.
+# recording. K and H show and hide the aids while watching and in practice, at once while
+# paused, and change nothing in the trace.
 set -euo pipefail
 build=$1
 . tests/lib/xsession.sh
 command -v jq >/dev/null || { echo "jq is missing (the set-up installs it)"; exit 77; }
-xsession_begin
+xsession_begin import compare convert
 game="$build/quelvaris"
 sim="$build/quelvaris-sim"
 export HOME="$work/home" SDL_AUDIODRIVER=dummy
@@ -35,10 +36,26 @@ wait_line() {
 
 "$sim" --keys "$route" --trace "$work/sim.jsonl"
 
+# The window's picture; waits up to 10 s for its AREA (WxH+X+Y of the window) to differ from
+# that of SHOT in more than N pixels: what K and H show or hide.
+window_shot() { import -window "$xs_wid" "$1" 2>/dev/null; }
+area_changes() {
+  local shot=$1 area=$2 n=$3 count
+  for _ in $(seq 50); do
+    window_shot "$work/now.png"
+    convert "$shot" -crop "$area" +repage "$work/was-area.png"
+    convert "$work/now.png" -crop "$area" +repage "$work/now-area.png"
+    count=$(compare -metric AE "$work/was-area.png" "$work/now-area.png" null: 2>&1 | cut -d' ' -f1)
+    [ "${count%.*}" -gt "$n" ] 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # Watching: forward and back by 5 s and 30 s, slower and faster, paused with single steps
 # both ways, and End, which ends the replay (exit 0) with every step traced once.
 launch_game "$work/watch.err" "$game" --replay "$route" --trace "$work/watch.jsonl" --speed 2
-xdotool key --delay 150 Up Right minus Down Left p period period comma p equal equal 0 Up Home Right
+xdotool key --delay 150 Up Right minus Down Left p k h period period comma h k p equal equal 0 Up Home Right
 sleep 1
 xdotool key End
 wait_gone "$xs_game_pid" 120
@@ -130,6 +147,17 @@ launch_game "$work/practice.err" "$game" --practice boss --record "$work/practic
 wait_line "$work/practice.keys" '^takeover ' 60 || fail "practice: no takeover line: $(head -c 600 "$work/practice.err")"
 handed_ms=$((($(date +%s%N) - began) / 1000000))
 at=$(sed -n 's/^takeover //p' "$work/practice.keys")
+# The aids in practice, paused: K hides the keys in the top right corner (shown by default),
+# H shows the hit areas around the ship and the boss; the trace below stays the simulator's.
+xdotool key p
+sleep 1
+window_shot "$work/aids-keys.png"
+xdotool key k
+area_changes "$work/aids-keys.png" 78x34+348+6 300 || fail "K did not hide the keys in practice"
+window_shot "$work/aids-none.png"
+xdotool key h
+area_changes "$work/aids-none.png" 428x564+2+2 300 || fail "H did not show the hit areas in practice"
+xdotool key p
 xdotool keydown space
 sleep 1
 xdotool keyup space

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The simulator's command line: the same seed and key script give the same trace byte for
-# byte, shots are written, closing records the unload (also right after start-up), bad input
+# byte, shots are written (with the aids when asked, which change nothing else), closing records the unload (also right after start-up), bad input
 # is refused clearly (exit 2), and a file that cannot be written fails the run (exit 1).
 set -u
 sim="$1/quelvaris-sim"
@@ -16,6 +16,14 @@ cmp -s "$work/a.jsonl" "$work/b.jsonl" || fail "the same seed and keys gave diff
 [ "$(head -c 47 "$work/a.jsonl")" = '{"t":0,"step":0,"handler":"Form_Load","label":"' ] ||
   fail "first record: $(head -c 80 "$work/a.jsonl")"
 file "$work/s.png" | grep -q 'PNG image data, 430 x 565' || fail "shot: $(file "$work/s.png")"
+# The aids drawn on the shots change the shot, never the game: trace and recording stay.
+"$sim" --seed 7 --keys "$work/keys" --steps 400 --trace "$work/aids.jsonl" --show-keys \
+  --shot "300:$work/aids.png" --show-hit-areas --record "$work/aids.keys" || fail "run with the aids"
+"$sim" --seed 7 --keys "$work/keys" --steps 400 --trace "$work/plain.jsonl" --record "$work/plain.keys" ||
+  fail "plain record"
+cmp -s "$work/plain.jsonl" "$work/aids.jsonl" || fail "the aids changed the trace"
+cmp -s "$work/plain.keys" "$work/aids.keys" || fail "the aids changed the recording"
+! cmp -s "$work/s.png" "$work/aids.png" || fail "the aids are not on the shot"
 
 "$sim" --steps 500 --close 250 --trace "$work/c.jsonl" || fail "closing run"
 last=$(tail -n 1 "$work/c.jsonl")

@@ -13,6 +13,8 @@
 # (tests/web/touch_in_browser.js): the stick and the fire button steer and fire together, Tab's
 # button shows the table, and the simulator's replay of the page's recording equals the page's
 # trace.
+# The aids (tests/web/aids_in_browser.js): H and K show and hide the hit areas and the keys at
+# once while paused, and the replay watched with them traces as the simulator does.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -70,6 +72,10 @@ NODE_PATH="$build/web/npm/node_modules" timeout 300 \
 NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/touch_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" ||
   fail "playing with touches in the browser failed (exit $?); files in $work/out"
+
+NODE_PATH="$build/web/npm/node_modules" timeout 300 \
+  node tests/web/aids_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
+  "$replay" || fail "watching a recording with the aids in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
 for shot in title play; do

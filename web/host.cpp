@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "aids/study_aids.hpp"
 #include "front/gamepad.hpp"
 #include "front/input.hpp"
 #include "front/pause.hpp"
@@ -45,10 +46,11 @@ class WebHost {
  public:
   // A practice's game is handed over as a replay's, with the keys the replay held.
   explicit WebHost(const WebOptions& options)
-      : game_(sink_, options.replay.empty() && !options.practice ? KeySource::keyboard
-                                                                 : KeySource::replay),
+      : studying_(!options.replay.empty() || options.practice),
+        game_(sink_, studying_ ? KeySource::replay : KeySource::keyboard),
         pacer_(clock_),
         options_(options) {
+    aids_.show_keys = studying_;  // the page has no settings: the keys while studying
     // The page holds the sound while the game stands paused.
     pause_.on_change([this](bool on) {
       qv_js_paused(on);
@@ -88,10 +90,9 @@ class WebHost {
     for (const char* name : media_files::kAll) game_.media().preload(name);
     Window& win = game_.win();
     // Every refresh is composed; the canvas shows the last of them once a display frame.
-    win.onPB.set_refresh([this, &win] {
+    win.onPB.set_refresh([this] {
       if (viewer_ && !viewer_->seen()) return;  // a jump runs unseen: its last step is shown
-      screen_.compose(win.onPB, win.score1);
-      composed_ = true;
+      compose();
     });
     win.onPB.Refresh();  // the title picture, before anything else can keep it waiting
     show();
@@ -149,6 +150,7 @@ class WebHost {
   // False once the game is to go no further.
   bool run_step(int64_t step) {
     StepKeys keys = input_.take();
+    played_keys_ = lit_keys(keys);  // shown with the frame the step draws
     recorder_.before_step(step, keys);
     bool going = game_.step(keys);
     recorder_.after_step(game_, keys);
@@ -238,6 +240,7 @@ class WebHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (aid_key(e)) return toggled_aid();
     // A replay that has ended stays where it ended, as the window closes there.
     // A practice's way to its step is no replay to steer.
     if (viewer_ && running_ && !practice_ && replay_command(replay_command_of(e))) return;
@@ -269,10 +272,32 @@ class WebHost {
     }
   }
 
+  // The frame, with the aids asked for over a copy of it.
   void compose() {
     const Window& win = game_.win();
     screen_.compose(win.onPB, win.score1);
+    draw_study_aids(aids_, win.s, shown_keys(), screen_.composed_play_area());
     composed_ = true;
+  }
+
+  // The keys of the step shown: the recording's while it is watched, else the player's.
+  uint8_t shown_keys() const {
+    if (!viewer_) return played_keys_;
+    return lit_keys(RecordedKeys(watched_->lines).at(viewer_->position()));
+  }
+
+  // K or H switched an aid, while watching or practising; in a game played, a key the player
+  // bound to a game key plays instead.
+  bool aid_key(const SDL_Event& e) {
+    if (!studying_) return false;
+    if (!viewer_ && e.type == SDL_KEYDOWN && input_.is_game_key(e.key.keysym.sym)) return false;
+    return toggle_study_aid(e, aids_);
+  }
+
+  // K or H: shown at once, paused or not (a paused game shows its notice over the new frame).
+  void toggled_aid() {
+    compose();
+    if (!viewer_ && pause_.on()) screen_.show_paused(true);
   }
 
   // The last frame composed; while a replay is watched, with its bar over it while it shows
@@ -291,6 +316,9 @@ class WebHost {
     screen_.show_composed();
   }
 
+  const bool studying_;  // a replay watched or a practice: the aids' keys K and H work
+  StudyAids aids_;
+  uint8_t played_keys_ = 0;  // lit in the step the player played last
   BrowserClock clock_;
   WebAudioSink sink_;
   Game game_;
