@@ -20,6 +20,9 @@ class PlayerAudio : public AudioSink {
  public:
   // Holds the music and the effects where they are (true), or lets them go on (false).
   virtual void pause(bool paused) = 0;
+  // The music's and the effects' volume, 0 to 100, from now on; a sink that cannot change them
+  // while it plays keeps those it opened with.
+  virtual void set_volumes(int /*music*/, int /*effects*/) {}
 };
 
 // Opens the default audio device; without one, SDL's silent "dummy" device keeps the timing,

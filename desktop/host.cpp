@@ -12,12 +12,14 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
+#include "audio/synth.hpp"
 #include "desktop/best_runs.hpp"
 #include "desktop/recording.hpp"
 #include "desktop/settings.hpp"
 #include "desktop/tick_probe.hpp"
 #include "front/controls.hpp"
 #include "front/input.hpp"
+#include "front/options_screen.hpp"
 #include "front/pause.hpp"
 #include "front/replay_bar.hpp"
 #include "front/replay_keys.hpp"
@@ -57,6 +59,7 @@ class DesktopHost {
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
         controls_(screen_, input_, pause_),
+        options_screen_(screen_, pause_),
         best_runs_(screen_) {
     pause_.on_change([this](bool on) {
       if (audio_) audio_->pause(on);
@@ -357,12 +360,58 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (options_screen_.is_open()) return handle_under_options(e);
     // A practice's way to its step is no replay to steer.
     if (viewer_ && !practice_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
     bool paused = pause_.on();
     handle_window_event(e);
+    if (options_screen_.is_open()) return;
     if (viewer_ && pause_.on() != paused) show_frame();  // the bar shows while paused
+  }
+
+  // The options screen takes the keys and buttons pressed; what is let go of still reaches the
+  // game's keys, and the window's events the window.
+  void handle_under_options(const SDL_Event& e) {
+    if (options_screen_.handle(e)) return;
+    handle_window_event(e);
+    if (e.type == SDL_WINDOWEVENT) options_screen_.show();
+  }
+
+  // Opened over whatever stands: a jump under way stops where it is, as the pause stops it.
+  void open_options() {
+    if (viewer_) pause_stops_jump(ReplayCommand::pause, *viewer_);
+    OptionValues values = option_values(settings_.settings);
+    values.largest_scale = Screen::largest_scale();
+    values.fullscreen = screen_.fullscreen();
+    values.soundfonts = soundfonts_found();
+    options_screen_.open(std::move(values), settings_.writable);
+  }
+
+  // A change on the options screen acts at once; the soundfont is the next start's.
+  void options_changed(const OptionValues& v) {
+    Settings& s = settings_.settings;
+    if (v.scale != s.scale || v.fullscreen != screen_.fullscreen())
+      controls_.choose_window(v.scale, v.fullscreen);
+    if (audio_ && (v.music_volume != s.music_volume || v.effects_volume != s.effects_volume ||
+                   v.mute != s.mute))
+      audio_->set_volumes(v.mute ? 0 : v.music_volume, v.mute ? 0 : v.effects_volume);
+    input_.bind_extra_keys(v.extra_keys);
+    controls_.pads().bind_extra_buttons(v.extra_buttons);
+    // show_keys and show_hit_areas are read from the settings by the aids as they draw.
+    take_option_values(s, v);
+  }
+
+  // As the screen closes, what changed is kept in the settings file, when it may be written.
+  void options_closed(const OptionValues& v) {
+    options_changed(v);
+    if (viewer_) show_frame();
+    std::vector<SettingLine> lines = changed_lines(on_file_, settings_.settings);
+    if (lines.empty() || !settings_.writable) return;
+    if (save_settings(settings_path(), lines))
+      on_file_ = settings_.settings;
+    else
+      settings_.writable = false;  // one warning is enough
   }
 
   void handle_window_event(const SDL_Event& e) {
@@ -410,21 +459,29 @@ class DesktopHost {
 
   // The settings with the command line's options over them; wires what stays to the window.
   PortSettings port_settings() {
+    on_file_ = settings_.settings;
     if (settings_.writable) {
       controls_.save_with(
-          [path = settings_path()](int scale, bool fullscreen) {
-            return save_window_settings(path, scale, fullscreen);
+          [this, path = settings_path()](int scale, bool fullscreen) {
+            settings_.settings.scale = on_file_.scale = scale;
+            settings_.settings.fullscreen = on_file_.fullscreen = fullscreen;
+            return settings_.writable && save_window_settings(path, scale, fullscreen);
           },
           settings_.settings.scale, settings_.settings.fullscreen);
     }
     input_.bind_extra_keys(settings_.settings.extra_keys);
+    controls_.pads().bind_extra_buttons(settings_.settings.extra_buttons);
+    controls_.on_options([this] { open_options(); });
+    options_screen_.on_change([this](const OptionValues& v) { options_changed(v); });
+    options_screen_.on_close([this](const OptionValues& v) { options_closed(v); });
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
     controls_.on_scores([this] { best_runs_.toggle(game_); });
     return combine(settings_.settings, options_);
   }
 
   const Options& options_;
-  LoadedSettings settings_;
+  LoadedSettings settings_;  // as this run has them, the options screen's changes included
+  Settings on_file_;         // as the settings file has them
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;
@@ -434,6 +491,7 @@ class DesktopHost {
   PlayerInput input_;
   Pause pause_;
   Controls controls_;
+  OptionsScreen options_screen_;
   BestRuns best_runs_;
   std::string data_folder_;  // the folder of `bgm&se`
   uint32_t seed_ = 0;
