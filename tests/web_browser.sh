@@ -9,7 +9,8 @@
 # A recording watched with ?replay=URL&trace (tests/web/replay_in_browser.js), with jumps, a
 # speed, steps while paused and End, gives the simulator's trace of it byte for byte; so does
 # one dropped on the page. Enter or a pad's South takes a replay over, R or a pad's Back starts
-# a practice again.
+# a practice again. The options screen (tests/web/options_in_browser.js), opened with F1 in the
+# middle of a game, binds Z to fire in the page's storage, and the recording replays exactly.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -63,6 +64,10 @@ NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/replay_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
   "$replay" tests/data/replays/taps.keys ||
   fail "watching a recording in the browser failed (exit $?); files in $work/out"
+
+NODE_PATH="$build/web/npm/node_modules" timeout 300 \
+  node tests/web/options_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" ||
+  fail "the options screen in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
 for shot in title play; do
