@@ -219,4 +219,8 @@ std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices) {
   return std::make_unique<SilentPlayerAudio>();
 }
 
+std::vector<std::string> soundfonts_to_choose() {
+  return soundfonts_found();
+}
+
 }  // namespace qv

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "system/media.hpp"
 
@@ -34,5 +35,9 @@ class PlayerAudio : public AudioSink {
 // Destroying it stops the sound and closes the device, at once, however far the soundfont has
 // loaded.
 std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices = {});
+
+// The soundfonts found where the game looks for them, for the player to choose from; none where
+// the music plays without one.
+std::vector<std::string> soundfonts_to_choose();
 
 }  // namespace qv

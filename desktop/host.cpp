@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "audio/audio_sdl.hpp"
-#include "audio/synth.hpp"
 #include "desktop/best_runs.hpp"
 #include "desktop/recording.hpp"
 #include "desktop/settings.hpp"
@@ -384,7 +383,7 @@ class DesktopHost {
     OptionValues values = option_values(settings_.settings);
     values.largest_scale = Screen::largest_scale();
     values.fullscreen = screen_.fullscreen();
-    values.soundfonts = soundfonts_found();
+    values.soundfonts = soundfonts_to_choose();
     options_screen_.open(std::move(values), settings_.writable);
   }
 

@@ -136,7 +136,7 @@ void OptionsMenu::change(int by) {
       v.effects_volume = std::clamp(v.effects_volume + by * kVolumeStep, 0, 100);
       break;
     case Entry::soundfont: {
-      if (v.soundfonts.empty()) break;
+      if (!v.soundfont_here || (v.soundfonts.empty() && v.soundfont.empty())) break;
       std::vector<std::string> all{""};  // the usual search first
       all.insert(all.end(), v.soundfonts.begin(), v.soundfonts.end());
       if (std::find(all.begin(), all.end(), v.soundfont) == all.end()) all.push_back(v.soundfont);
@@ -276,7 +276,7 @@ std::string OptionsMenu::value_text(Entry e) const {
     case Entry::mute:
       return on_off(v.mute);
     case Entry::soundfont:
-      if (v.soundfonts.empty() && v.soundfont.empty()) return "THE PAGE OWN";
+      if (!v.soundfont_here) return "AS THE PAGE HAS IT";
       return v.soundfont.empty() ? "USUAL" : file_name(v.soundfont);
     case Entry::show_keys:
       return on_off(v.show_keys);

@@ -25,7 +25,8 @@ struct OptionValues {
   int effects_volume = 100;
   bool mute = false;
   std::string soundfont;                // empty: the usual search
-  std::vector<std::string> soundfonts;  // found where the game looks; empty in the page
+  std::vector<std::string> soundfonts;  // found where the game looks
+  bool soundfont_here = true;           // false in the page: its sound is its own
   std::array<std::vector<std::string>, kGameKeys> extra_keys;
   std::array<std::vector<std::string>, kGameKeys> extra_buttons;
   bool show_keys = true;

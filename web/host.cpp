@@ -267,7 +267,7 @@ class WebHost {
     options_values_ = v;
     options_values_.largest_scale = 0;
     options_values_.fullscreen_here = false;
-    options_values_.soundfonts.clear();
+    options_values_.soundfont_here = false;
     options_values_.soundfont.clear();
     input_.bind_extra_keys(v.extra_keys);
     pads_.bind_extra_buttons(v.extra_buttons);
