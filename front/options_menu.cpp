@@ -268,7 +268,7 @@ std::string OptionsMenu::value_text(Entry e) const {
       return v.scale == 0 ? "LARGEST (" + std::to_string(v.largest_scale) + ")"
                           : std::to_string(v.scale);
     case Entry::fullscreen:
-      return v.fullscreen_here ? on_off(v.fullscreen) : "THE BROWSER (F11)";
+      return v.fullscreen_here ? on_off(v.fullscreen) : "THE PAGE FULLSCREEN BUTTON";
     case Entry::music:
       return std::to_string(v.music_volume);
     case Entry::effects:
