@@ -373,6 +373,7 @@ class DesktopHost {
   // game's keys, and the window's events the window.
   void handle_under_options(const SDL_Event& e) {
     if (options_screen_.handle(e)) return;
+    if (e.type == SDL_QUIT) options_screen_.close();  // what changed is kept all the same
     handle_window_event(e);
     if (e.type == SDL_WINDOWEVENT) options_screen_.show();
   }
