@@ -385,7 +385,7 @@ class DesktopHost {
     values.largest_scale = Screen::largest_scale();
     values.fullscreen = screen_.fullscreen();
     values.soundfonts = soundfonts_to_choose();
-    options_screen_.open(std::move(values), settings_.writable);
+    options_screen_.open(std::move(values), unsaved_why_);
   }
 
   // A change on the options screen acts at once; the soundfont is the next start's.
@@ -408,10 +408,12 @@ class DesktopHost {
     if (viewer_) show_frame();
     std::vector<SettingLine> lines = changed_lines(on_file_, settings_.settings);
     if (lines.empty() || !settings_.writable) return;
-    if (save_settings(settings_path(), lines))
+    if (save_settings(settings_path(), lines)) {
       on_file_ = settings_.settings;
-    else
+    } else {
       settings_.writable = false;  // one warning is enough
+      unsaved_why_ = "SETTINGS.INI CANNOT BE WRITTEN";
+    }
   }
 
   void handle_window_event(const SDL_Event& e) {
@@ -460,6 +462,7 @@ class DesktopHost {
   // The settings with the command line's options over them; wires what stays to the window.
   PortSettings port_settings() {
     on_file_ = settings_.settings;
+    if (!settings_.writable) unsaved_why_ = "SETTINGS.INI HAS A LINE THE GAME CANNOT READ";
     if (settings_.writable) {
       controls_.save_with(
           [this, path = settings_path()](int scale, bool fullscreen) {
@@ -482,6 +485,7 @@ class DesktopHost {
   const Options& options_;
   LoadedSettings settings_;  // as this run has them, the options screen's changes included
   Settings on_file_;         // as the settings file has them
+  std::string unsaved_why_;  // why the options screen's changes last this run only, or empty
   SteadyClock clock_;
   SilentSink silent_;
   Game game_;

@@ -313,8 +313,8 @@ std::vector<std::string> OptionsMenu::lines() const {
   }
   out.push_back("");
   out.push_back(note_);
-  if (!saved_) {
-    out.push_back("SETTINGS.INI HAS A BAD LINE:");
+  if (!unsaved_.empty()) {
+    out.push_back(unsaved_ + ":");
     out.push_back("THE CHANGES LAST THIS RUN");
   }
   out.push_back("ARROWS MOVE, ENTER CHOOSES, ESC LEAVES");

@@ -60,9 +60,10 @@ class OptionsMenu {
   };
   static constexpr int kEntries = static_cast<int>(Entry::back) + 1;
 
-  // `saved`: false when the settings cannot be written (a file with a faulty line): the screen
-  // says so, and the changes last this run.
-  OptionsMenu(OptionValues values, bool saved) : values_(std::move(values)), saved_(saved) {}
+  // `unsaved`: why the changes cannot be kept past this run (a settings file with a line the
+  // game cannot read), which the screen says; empty when they are kept.
+  OptionsMenu(OptionValues values, std::string unsaved)
+      : values_(std::move(values)), unsaved_(std::move(unsaved)) {}
 
   // True when the screen is to close.
   bool command(OptionsCommand c);
@@ -89,7 +90,7 @@ class OptionsMenu {
             const std::string& name);
 
   OptionValues values_;
-  bool saved_;
+  std::string unsaved_;
   int cursor_ = 0;
   Waiting waiting_ = Waiting::no;
   std::string note_;

@@ -7,11 +7,11 @@ bool opens_options(const SDL_Event& e) {
   return e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE;
 }
 
-void OptionsScreen::open(OptionValues values, bool saved) {
+void OptionsScreen::open(OptionValues values, std::string unsaved) {
   if (menu_) return;
   was_paused_ = pause_.on();
   pause_.set(true);
-  menu_.emplace(std::move(values), saved);
+  menu_.emplace(std::move(values), std::move(unsaved));
   show();
 }
 

@@ -25,8 +25,8 @@ class OptionsScreen {
   void on_change(std::function<void(const OptionValues&)> told) { changed_ = std::move(told); }
   void on_close(std::function<void(const OptionValues&)> told) { closed_ = std::move(told); }
 
-  // `saved`: whether the changes can be kept past this run.
-  void open(OptionValues values, bool saved);
+  // `unsaved`: why the changes cannot be kept past this run, or empty.
+  void open(OptionValues values, std::string unsaved);
   void close();
   bool is_open() const { return menu_.has_value(); }
   // Shows the screen again (the window was resized, or the host showed the frame).

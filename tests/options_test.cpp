@@ -100,7 +100,7 @@ TEST(OptionsMenu, KeysMoveAreRefusedOrLimitedWithALineSayingWhy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    OptionsMenu m(OptionValues{}, true);
+    OptionsMenu m(OptionValues{}, "");
     for (const std::string& p : c.presses) press(m, p);
     EXPECT_EQ(m.values().extra_keys[0], c.fire);
     EXPECT_EQ(m.values().extra_keys[2], c.up);
@@ -113,7 +113,7 @@ TEST(OptionsMenu, KeysMoveAreRefusedOrLimitedWithALineSayingWhy) {
 TEST(OptionsMenu, TheScaleGoesFromOneToTheLargestAndTheLargestFittingAgain) {
   OptionValues v;
   v.largest_scale = 2;
-  OptionsMenu m(v, true);
+  OptionsMenu m(v, "");
   std::vector<int> seen;
   for (int i = 0; i < 4; ++i) {
     m.command(OptionsCommand::choose);
@@ -121,7 +121,7 @@ TEST(OptionsMenu, TheScaleGoesFromOneToTheLargestAndTheLargestFittingAgain) {
   }
   EXPECT_EQ(seen, (std::vector<int>{1, 2, 0, 1}));
   // A file that cannot be written: the screen says the changes last this run.
-  OptionsMenu unsaved(v, false);
+  OptionsMenu unsaved(v, "SETTINGS.INI HAS A LINE THE GAME CANNOT READ");
   std::string all;
   for (const std::string& line : unsaved.lines()) all += line + "\n";
   EXPECT_NE(all.find("THE CHANGES LAST THIS RUN"), std::string::npos) << all;

@@ -277,7 +277,7 @@ class WebHost {
   // Opened over whatever stands: a jump under way stops where it is, as the pause stops it.
   void open_options() {
     if (viewer_) pause_stops_jump(ReplayCommand::pause, *viewer_);
-    options_screen_.open(options_values_, true);
+    options_screen_.open(options_values_, "");
   }
 
   // The options screen takes the keys and buttons pressed; what is let go of still reaches the
