@@ -27,12 +27,13 @@ constexpr double kCloseFadeSeconds = 0.03;
 constexpr Uint32 kCloseWaitMs = 150;
 
 struct Command {
-  enum Kind : uint8_t { kMusicPlay, kMusicStop, kEffectPlay, kEffectStop };
+  enum Kind : uint8_t { kMusicPlay, kMusicStop, kEffectPlay, kEffectStop, kLevels };
   Kind kind = kMusicStop;
   bool loop = false;
   const MidiSong* song = nullptr;
   const Wave* wave = nullptr;
   uint64_t from_us = 0;
+  float music = 0, effects = 0;  // kLevels
 };
 
 class SdlAudioSink final : public PlayerAudio {
@@ -56,6 +57,14 @@ class SdlAudioSink final : public PlayerAudio {
   }
   void effect_stop() override {
     commands_.push({Command::kEffectStop, false, nullptr, nullptr, 0});
+  }
+  // The audio thread takes the new levels between two of its buffers.
+  void set_volumes(int music, int effects) override {
+    Command c;
+    c.kind = Command::kLevels;
+    c.music = static_cast<float>(music) / 100.0f;
+    c.effects = static_cast<float>(effects) / 100.0f;
+    commands_.push(c);
   }
   // The device stops calling for sound: the synth and its tune stay where they are.
   void pause(bool paused) override {
@@ -168,6 +177,9 @@ void SdlAudioSink::apply(const Command& c) {
     case Command::kEffectPlay:
       synth_->effect_play(c.wave, c.loop);
       break;
+    case Command::kLevels:
+      synth_->set_levels(c.music, c.effects);
+      break;
     case Command::kEffectStop:
       synth_->effect_stop();
       break;
@@ -205,6 +217,10 @@ std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices) {
   auto sink = std::make_unique<SdlAudioSink>(choices);
   if (sink->start()) return sink;
   return std::make_unique<SilentPlayerAudio>();
+}
+
+std::vector<std::string> soundfonts_to_choose() {
+  return soundfonts_found();
 }
 
 }  // namespace qv

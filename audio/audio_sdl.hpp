@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "system/media.hpp"
 
@@ -20,6 +21,9 @@ class PlayerAudio : public AudioSink {
  public:
   // Holds the music and the effects where they are (true), or lets them go on (false).
   virtual void pause(bool paused) = 0;
+  // The music's and the effects' volume, 0 to 100, from now on; a sink that cannot change them
+  // while it plays keeps those it opened with.
+  virtual void set_volumes(int /*music*/, int /*effects*/) {}
 };
 
 // Opens the default audio device; without one, SDL's silent "dummy" device keeps the timing,
@@ -31,5 +35,9 @@ class PlayerAudio : public AudioSink {
 // Destroying it stops the sound and closes the device, at once, however far the soundfont has
 // loaded.
 std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices = {});
+
+// The soundfonts found where the game looks for them, for the player to choose from; none where
+// the music plays without one.
+std::vector<std::string> soundfonts_to_choose();
 
 }  // namespace qv

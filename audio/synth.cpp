@@ -49,6 +49,13 @@ std::string find_soundfont() {
   return "";
 }
 
+std::vector<std::string> soundfonts_found() {
+  std::vector<std::string> found;
+  for (const char* path : kSoundfonts)
+    if (readable(path)) found.emplace_back(path);
+  return found;
+}
+
 std::string soundfont_to_use(const std::string& chosen) {
   if (chosen.empty()) return find_soundfont();
   if (is_soundfont(chosen)) return chosen;

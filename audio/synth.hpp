@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/effects_mixer.hpp"
 #include "audio/sequencer.hpp"
@@ -22,6 +23,8 @@ namespace qv {
 
 // The General MIDI soundfont the system has installed, or "" when there is none.
 std::string find_soundfont();
+// Every soundfont of those looked for that is there, in the order they are looked for.
+std::vector<std::string> soundfonts_found();
 // The soundfont to play with: the player's choice when it is a SoundFont that can be read (a
 // regular file of the SoundFont kind), else, after a warning, the system's. Reads the file, so
 // it belongs on a thread that may wait; "" chooses the system's without a word.

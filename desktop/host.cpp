@@ -19,6 +19,7 @@
 #include "desktop/tick_probe.hpp"
 #include "front/controls.hpp"
 #include "front/input.hpp"
+#include "front/options_screen.hpp"
 #include "front/pause.hpp"
 #include "front/replay_bar.hpp"
 #include "front/replay_keys.hpp"
@@ -58,6 +59,7 @@ class DesktopHost {
         pacer_(clock_),
         pause_(pacer_, screen_, input_),
         controls_(screen_, input_, pause_),
+        options_screen_(screen_, pause_),
         best_runs_(screen_) {
     pause_.on_change([this](bool on) {
       if (audio_) audio_->pause(on);
@@ -76,8 +78,7 @@ class DesktopHost {
   int prepare() {
     std::string error;
     settings_ = load_settings(settings_path());
-    aids_.show_keys = studying_ && settings_.settings.show_keys;
-    aids_.show_hit_areas = settings_.settings.show_hit_areas;
+    aids_from_settings();
     seed_ = new_game_seed(clock_);
     if (!options_.replay.empty()) {
       KeyScript script;
@@ -274,8 +275,17 @@ class DesktopHost {
     return toggle_study_aid(e, aids_);
   }
 
-  // K or H: shown at once, paused or not.
+  // The keys are shown only while a replay is watched or a practice played.
+  void aids_from_settings() {
+    aids_.show_keys = studying_ && settings_.settings.show_keys;
+    aids_.show_hit_areas = settings_.settings.show_hit_areas;
+  }
+
+  // K or H: shown at once, paused or not. The options screen opened next shows the aids as
+  // they stand.
   void toggled_aid() {
+    settings_.settings.show_keys = aids_.show_keys;
+    settings_.settings.show_hit_areas = aids_.show_hit_areas;
     show_frame();
     if (!viewer_ && pause_.on()) screen_.show_paused(true);
   }
@@ -383,13 +393,62 @@ class DesktopHost {
   }
 
   void handle(const SDL_Event& e) {
+    if (options_screen_.is_open()) return handle_under_options(e);
     if (aid_key(e)) return toggled_aid();
     // A practice's way to its step is no replay to steer.
     if (viewer_ && !practice_ && replay_command(replay_command_of(e))) return;
     if (practice_ && !viewer_ && is_practise_again(e)) return practise_again();
     bool paused = pause_.on();
     handle_window_event(e);
+    if (options_screen_.is_open()) return;
     if (viewer_ && pause_.on() != paused) show_frame();  // the bar shows while paused
+  }
+
+  // The options screen takes the keys and buttons pressed; what is let go of still reaches the
+  // game's keys, and the window's events the window.
+  void handle_under_options(const SDL_Event& e) {
+    if (options_screen_.handle(e)) return;
+    if (e.type == SDL_QUIT) options_screen_.close();  // what changed is kept all the same
+    handle_window_event(e);
+    if (e.type == SDL_WINDOWEVENT) options_screen_.show();
+  }
+
+  // Opened over whatever stands: a jump under way stops where it is, as the pause stops it.
+  void open_options() {
+    if (viewer_) pause_stops_jump(ReplayCommand::pause, *viewer_);
+    OptionValues values = option_values(settings_.settings);
+    values.largest_scale = Screen::largest_scale();
+    values.fullscreen = screen_.fullscreen();
+    values.soundfonts = soundfonts_to_choose();
+    options_screen_.open(std::move(values), unsaved_why_);
+  }
+
+  // A change on the options screen acts at once; the soundfont is the next start's.
+  void options_changed(const OptionValues& v) {
+    Settings& s = settings_.settings;
+    if (v.scale != s.scale || v.fullscreen != screen_.fullscreen())
+      controls_.choose_window(v.scale, v.fullscreen);
+    if (audio_ && (v.music_volume != s.music_volume || v.effects_volume != s.effects_volume ||
+                   v.mute != s.mute))
+      audio_->set_volumes(v.mute ? 0 : v.music_volume, v.mute ? 0 : v.effects_volume);
+    input_.bind_extra_keys(v.extra_keys);
+    controls_.pads().bind_extra_buttons(v.extra_buttons);
+    take_option_values(s, v);
+    aids_from_settings();
+  }
+
+  // As the screen closes, what changed is kept in the settings file, when it may be written.
+  void options_closed(const OptionValues& v) {
+    options_changed(v);
+    if (viewer_) show_frame();
+    std::vector<SettingLine> lines = changed_lines(on_file_, settings_.settings);
+    if (lines.empty() || !settings_.writable) return;
+    if (save_settings(settings_path(), lines)) {
+      on_file_ = settings_.settings;
+    } else {
+      settings_.writable = false;  // one warning is enough
+      unsaved_why_ = "SETTINGS.INI CANNOT BE WRITTEN";
+    }
   }
 
   void handle_window_event(const SDL_Event& e) {
@@ -437,14 +496,22 @@ class DesktopHost {
 
   // The settings with the command line's options over them; wires what stays to the window.
   PortSettings port_settings() {
+    on_file_ = settings_.settings;
+    if (!settings_.writable) unsaved_why_ = "SETTINGS.INI HAS A LINE THE GAME CANNOT READ";
     if (settings_.writable) {
       controls_.save_with(
-          [path = settings_path()](int scale, bool fullscreen) {
-            return save_window_settings(path, scale, fullscreen);
+          [this, path = settings_path()](int scale, bool fullscreen) {
+            settings_.settings.scale = on_file_.scale = scale;
+            settings_.settings.fullscreen = on_file_.fullscreen = fullscreen;
+            return settings_.writable && save_window_settings(path, scale, fullscreen);
           },
           settings_.settings.scale, settings_.settings.fullscreen);
     }
     input_.bind_extra_keys(settings_.settings.extra_keys);
+    controls_.pads().bind_extra_buttons(settings_.settings.extra_buttons);
+    controls_.on_options([this] { open_options(); });
+    options_screen_.on_change([this](const OptionValues& v) { options_changed(v); });
+    options_screen_.on_close([this](const OptionValues& v) { options_closed(v); });
     controls_.pause_on_focus_loss(settings_.settings.pause_on_focus_loss);
     controls_.on_scores([this] { best_runs_.toggle(game_); });
     return combine(settings_.settings, options_);
@@ -452,7 +519,9 @@ class DesktopHost {
 
   const Options& options_;
   const bool studying_;  // a replay watched or a practice: the aids' keys K and H work
-  LoadedSettings settings_;
+  LoadedSettings settings_;  // as this run has them, the options screen's changes included
+  Settings on_file_;         // as the settings file has them
+  std::string unsaved_why_;  // why the options screen's changes last this run only, or empty
   StudyAids aids_;
   SteadyClock clock_;
   SilentSink silent_;
@@ -463,6 +532,7 @@ class DesktopHost {
   PlayerInput input_;
   Pause pause_;
   Controls controls_;
+  OptionsScreen options_screen_;
   BestRuns best_runs_;
   std::string data_folder_;  // the folder of `bgm&se`
   uint32_t seed_ = 0;

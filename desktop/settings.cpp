@@ -75,8 +75,15 @@ struct Reading {
   int line = 0;
   Settings settings;
   bool faulty = false;
-  std::string text;  // the line being read
+  bool quiet = false;  // looked at again before writing: its faults were told at the start
+  std::string text;    // the line being read
 };
+
+// A fault of the file, on stderr, unless the file is only looked at again.
+template <typename... Args>
+void warn(const Reading& r, const char* format, Args... args) {
+  if (!r.quiet) std::fprintf(stderr, format, args...);
+}
 
 // The next line of the file with its newline, and its length without it; false at the end.
 // Of a line too long to use only the start is kept.
@@ -96,9 +103,8 @@ char* read_line(char* str, int num, void* stream) {
   if (!next_line(r->rest, r->text, length)) return nullptr;
   ++r->line;
   if (length > kLongestLine || r->text.size() + 1 > static_cast<size_t>(num)) {
-    std::fprintf(stderr,
-                 "quelvaris: %s:%d: a line of %zu characters, longer than %zu, is left out\n",
-                 printable(r->path).c_str(), r->line, length, kLongestLine);
+    warn(*r, "quelvaris: %s:%d: a line of %zu characters, longer than %zu, is left out\n",
+         printable(r->path).c_str(), r->line, length, kLongestLine);
     r->faulty = true;
     std::memcpy(str, "\n", 2);  // inih still counts the line
     return str;
@@ -123,6 +129,10 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
     if (name == "music_volume") return parse_int(value, 0, 100, s.music_volume);
     if (name == "effects_volume") return parse_int(value, 0, 100, s.effects_volume);
     if (name == "soundfont") return s.soundfont = trim(value), true;
+    if (name == "mute") return parse_bool(value, s.mute);
+  } else if (section == "view") {
+    if (name == "show_keys") return parse_bool(value, s.show_keys);
+    if (name == "show_hit_areas") return parse_bool(value, s.show_hit_areas);
   } else if (section == "game") {
     if (name == "pause_on_focus_loss") return parse_bool(value, s.pause_on_focus_loss);
     if (name == "replays_kept") return parse_int(value, 0, 100000, s.replays_kept);
@@ -143,8 +153,8 @@ bool apply_keys(Reading& r, std::string_view name, const char* value) {
     std::string pause_keys;
     if (!parse_keys(value, r.settings.extra_keys[static_cast<size_t>(k)], pause_keys)) return false;
     if (!pause_keys.empty()) {
-      std::fprintf(stderr, "quelvaris: %s:%d: %s: a pause key is no game key, left out\n",
-                   printable(r.path).c_str(), r.line, printable(pause_keys).c_str());
+      warn(r, "quelvaris: %s:%d: %s: a pause key is no game key, left out\n",
+           printable(r.path).c_str(), r.line, printable(pause_keys).c_str());
       r.faulty = true;
     }
     return true;
@@ -152,14 +162,41 @@ bool apply_keys(Reading& r, std::string_view name, const char* value) {
   return false;
 }
 
+// Comma separated names of a game controller's buttons, as SDL names them ("x", "leftshoulder").
+// Start, Back and Guide are the window's (pause, table, options): never a game key's.
+bool parse_buttons(const char* text, std::vector<std::string>& out) {
+  std::vector<std::string> names;
+  std::stringstream list{std::string(text)};
+  for (std::string name; std::getline(list, name, ',');) {
+    name = trim(name);
+    if (name.empty()) continue;
+    SDL_GameControllerButton b = SDL_GameControllerGetButtonFromString(name.c_str());
+    if (b == SDL_CONTROLLER_BUTTON_INVALID || b == SDL_CONTROLLER_BUTTON_START ||
+        b == SDL_CONTROLLER_BUTTON_BACK || b == SDL_CONTROLLER_BUTTON_GUIDE)
+      return false;
+    names.push_back(name);
+  }
+  out = std::move(names);
+  return true;
+}
+
+bool apply_buttons(Settings& s, std::string_view name, const char* value) {
+  for (int k = 0; k < kGameKeys; ++k)
+    if (name == kGameKeyName[k])
+      return parse_buttons(value, s.extra_buttons[static_cast<size_t>(k)]);
+  return false;
+}
+
 int on_value(void* user, const char* section, const char* name, const char* value) {
   auto* r = static_cast<Reading*>(user);
-  bool good = std::string_view(section) == "keys" ? apply_keys(*r, name, value)
-                                                  : apply(r->settings, section, name, value);
+  std::string_view in(section);
+  bool good = in == "keys"  ? apply_keys(*r, name, value)
+              : in == "pad" ? apply_buttons(r->settings, name, value)
+                            : apply(r->settings, section, name, value);
   if (!good) {
-    std::fprintf(stderr, "quelvaris: %s:%d: bad setting [%s] %s = %s, the default is used\n",
-                 printable(r->path).c_str(), r->line, printable(section).c_str(),
-                 printable(name).c_str(), printable(value).c_str());
+    warn(*r, "quelvaris: %s:%d: bad setting [%s] %s = %s, the default is used\n",
+         printable(r->path).c_str(), r->line, printable(section).c_str(), printable(name).c_str(),
+         printable(value).c_str());
     r->faulty = true;
   }
   return 1;
@@ -177,37 +214,45 @@ std::string section_of(const std::string& line) {
   return close == std::string::npos ? std::string() : trim(t.substr(1, close - 1));
 }
 
-// The file's lines with scale and fullscreen set: in place where they are, else at the end
-// of the [window] section, else in a new [window] section.
-std::vector<std::string> with_window_lines(std::vector<std::string> lines, int scale,
-                                           bool fullscreen) {
-  const std::string scale_line = "scale = " + std::to_string(scale);
-  const std::string full_line = std::string("fullscreen = ") + (fullscreen ? "true" : "false");
-  bool in_window = false, have_scale = false, have_full = false;
-  long window_end = -1;  // the index after the [window] section's last value line
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string t = trim(lines[i]);
-    if (!t.empty() && t.front() == '[') {
-      in_window = section_of(t) == "window";
-      if (in_window) window_end = static_cast<long>(i) + 1;
-      continue;
+// The file's lines with `values` set: each in place where its section has it (every such line,
+// as the player may have written one twice), else at the end of its section, else in a new
+// section at the end of the file.
+std::vector<std::string> with_values(std::vector<std::string> lines,
+                                     const std::vector<SettingLine>& values) {
+  for (const SettingLine& v : values) {
+    const std::string line = v.name + " = " + v.value;
+    bool inside = false, found = false;
+    long section_end = -1;  // the index after the section's last value line
+    for (size_t i = 0; i < lines.size(); ++i) {
+      std::string t = trim(lines[i]);
+      if (!t.empty() && t.front() == '[') {
+        inside = section_of(t) == v.section;
+        if (inside) section_end = static_cast<long>(i) + 1;
+        continue;
+      }
+      if (!inside || t.empty() || t.front() == ';' || t.front() == '#') continue;
+      section_end = static_cast<long>(i) + 1;
+      if (key_of(t) == v.name) lines[i] = line, found = true;
     }
-    if (!in_window || t.empty() || t.front() == ';' || t.front() == '#') continue;
-    window_end = static_cast<long>(i) + 1;
-    std::string key = key_of(t);
-    if (key == "scale") lines[i] = scale_line, have_scale = true;
-    if (key == "fullscreen") lines[i] = full_line, have_full = true;
+    if (found) continue;
+    if (section_end < 0) {
+      if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
+      lines.push_back("[" + v.section + "]");
+      section_end = static_cast<long>(lines.size());
+    }
+    lines.insert(lines.begin() + section_end, line);
   }
-  std::vector<std::string> missing;
-  if (!have_scale) missing.push_back(scale_line);
-  if (!have_full) missing.push_back(full_line);
-  if (window_end < 0) {
-    if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
-    lines.push_back("[window]");
-    window_end = static_cast<long>(lines.size());
-  }
-  lines.insert(lines.begin() + window_end, missing.begin(), missing.end());
   return lines;
+}
+
+std::string names_text(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+  return text;
+}
+
+const char* bool_text(bool b) {
+  return b ? "true" : "false";
 }
 
 bool write_atomically(const std::string& path, const std::string& text) {
@@ -234,14 +279,20 @@ LoadedSettings load_settings(const std::string& path) {
     loaded.writable = false;
     return loaded;
   }
+  return read_settings_text(text, path, false);
+}
+
+LoadedSettings read_settings_text(std::string_view text, const std::string& path, bool quiet) {
+  LoadedSettings loaded;
   Reading r;
   r.rest = text;
   r.path = path;
+  r.quiet = quiet;
   let_inih_read_long_lines();
   int error = ini_parse_stream(read_line, &r, on_value, &r);
   if (error > 0)  // a line that is no setting at all
-    std::fprintf(stderr, "quelvaris: %s:%d: not a setting, the line is left out\n",
-                 printable(path).c_str(), error);
+    warn(r, "quelvaris: %s:%d: not a setting, the line is left out\n", printable(path).c_str(),
+         error);
   loaded.settings = r.settings;
   loaded.writable = error == 0 && !r.faulty;
   return loaded;
@@ -252,16 +303,21 @@ PortSettings combine(const Settings& settings, const Options& options) {
   run.scale = options.scale.value_or(settings.scale);
   run.fullscreen = options.fullscreen.value_or(settings.fullscreen);
   run.audio.soundfont = options.soundfont.value_or(settings.soundfont);
-  run.audio.music_volume = options.mute ? 0 : options.music_volume.value_or(settings.music_volume);
-  run.audio.effects_volume =
-      options.mute ? 0 : options.effects_volume.value_or(settings.effects_volume);
+  const bool mute = options.mute || settings.mute;
+  run.audio.music_volume = mute ? 0 : options.music_volume.value_or(settings.music_volume);
+  run.audio.effects_volume = mute ? 0 : options.effects_volume.value_or(settings.effects_volume);
   return run;
 }
 
 bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
+  return save_settings(path, {{"window", "scale", std::to_string(scale)},
+                              {"window", "fullscreen", bool_text(fullscreen)}});
+}
+
+bool save_settings(const std::string& path, const std::vector<SettingLine>& values) {
   const std::string file = file_behind_links(path);
   if (read_only_file(file)) {
-    std::fprintf(stderr, "quelvaris: %s is read-only, the window's settings are not saved\n",
+    std::fprintf(stderr, "quelvaris: %s is read-only, the settings are not saved\n",
                  printable(file).c_str());
     return false;
   }
@@ -272,16 +328,74 @@ bool save_window_settings(const std::string& path, int scale, bool fullscreen) {
                  printable(file).c_str(), got.why(kLargestSettings).c_str());
     return false;
   }
+  // A line the game cannot read may be the player's work in progress: never rewritten.
+  if (!read_settings_text(old_text, file, true).writable) {
+    std::fprintf(stderr, "quelvaris: %s has a line the game cannot read, it is not saved\n",
+                 printable(file).c_str());
+    return false;
+  }
   std::vector<std::string> lines;
   std::istringstream in(old_text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   std::string text;
-  for (const std::string& line : with_window_lines(std::move(lines), scale, fullscreen))
-    text += line + "\n";
+  for (const std::string& line : with_values(std::move(lines), values)) text += line + "\n";
   if (write_atomically(file, text)) return true;
   std::fprintf(stderr, "quelvaris: %s: cannot save the settings (%s)\n", printable(file).c_str(),
                std::strerror(errno));
   return false;
+}
+
+std::vector<SettingLine> changed_lines(const Settings& before, const Settings& after) {
+  std::vector<SettingLine> out;
+  auto number = [&](const char* section, const char* name, int was, int is) {
+    if (was != is) out.push_back({section, name, std::to_string(is)});
+  };
+  auto flag = [&](const char* section, const char* name, bool was, bool is) {
+    if (was != is) out.push_back({section, name, bool_text(is)});
+  };
+  number("window", "scale", before.scale, after.scale);
+  flag("window", "fullscreen", before.fullscreen, after.fullscreen);
+  number("sound", "music_volume", before.music_volume, after.music_volume);
+  number("sound", "effects_volume", before.effects_volume, after.effects_volume);
+  flag("sound", "mute", before.mute, after.mute);
+  if (before.soundfont != after.soundfont) out.push_back({"sound", "soundfont", after.soundfont});
+  for (size_t k = 0; k < kGameKeys; ++k) {
+    if (before.extra_keys[k] != after.extra_keys[k])
+      out.push_back({"keys", kGameKeyName[k], names_text(after.extra_keys[k])});
+    if (before.extra_buttons[k] != after.extra_buttons[k])
+      out.push_back({"pad", kGameKeyName[k], names_text(after.extra_buttons[k])});
+  }
+  flag("view", "show_keys", before.show_keys, after.show_keys);
+  flag("view", "show_hit_areas", before.show_hit_areas, after.show_hit_areas);
+  return out;
+}
+
+OptionValues option_values(const Settings& s) {
+  OptionValues v;
+  v.scale = s.scale;
+  v.fullscreen = s.fullscreen;
+  v.music_volume = s.music_volume;
+  v.effects_volume = s.effects_volume;
+  v.mute = s.mute;
+  v.soundfont = s.soundfont;
+  v.extra_keys = s.extra_keys;
+  v.extra_buttons = s.extra_buttons;
+  v.show_keys = s.show_keys;
+  v.show_hit_areas = s.show_hit_areas;
+  return v;
+}
+
+void take_option_values(Settings& s, const OptionValues& v) {
+  s.scale = v.scale;
+  s.fullscreen = v.fullscreen;
+  s.music_volume = v.music_volume;
+  s.effects_volume = v.effects_volume;
+  s.mute = v.mute;
+  s.soundfont = v.soundfont;
+  s.extra_keys = v.extra_keys;
+  s.extra_buttons = v.extra_buttons;
+  s.show_keys = v.show_keys;
+  s.show_hit_areas = v.show_hit_areas;
 }
 
 }  // namespace qv

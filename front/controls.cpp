@@ -15,6 +15,7 @@ bool Controls::handle(const SDL_Event& e) {
     Gamepads::Action action = pads_.handle(e);
     if (action == Gamepads::Action::pause) pause_.toggle();
     if (action == Gamepads::Action::scores && scores_) scores_();
+    if (action == Gamepads::Action::options && options_) options_();
     return true;
   }
   switch (e.type) {
@@ -44,6 +45,10 @@ bool Controls::key(const SDL_KeyboardEvent& e) {
     pause_.toggle();
     return true;
   }
+  if (e.keysym.sym == SDLK_F1 && options_) {
+    options_();
+    return true;
+  }
   if (e.keysym.sym == SDLK_TAB && scores_) {
     scores_();
     return true;
@@ -62,6 +67,13 @@ void Controls::window_event(const SDL_WindowEvent& e) {
   WindowState state{(flags & SDL_WINDOW_INPUT_FOCUS) != 0, (flags & SDL_WINDOW_MAXIMIZED) != 0,
                     screen_.fullscreen() || (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0};
   if (choice_.window_event(e.timestamp, size_changed, screen_.scale(), state)) save();
+}
+
+void Controls::choose_window(int scale, bool fullscreen) {
+  if (fullscreen != screen_.fullscreen()) screen_.toggle_fullscreen();
+  if (scale != choice_.scale()) screen_.set_scale(scale);
+  choice_ = WindowChoice(scale, fullscreen);
+  choice_.asked_for_size();
 }
 
 // One warning is enough: a file that could not be written is not tried again in this run.

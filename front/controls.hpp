@@ -32,6 +32,12 @@ class Controls {
   void pause_on_focus_loss(bool on) { pause_on_focus_loss_ = on; }
   // Tab or a pad's Back: the table of best runs is asked for, or asked away.
   void on_scores(std::function<void()> asked) { scores_ = std::move(asked); }
+  // F1 or a pad's Guide: the options screen is asked for.
+  void on_options(std::function<void()> asked) { options_ = std::move(asked); }
+  // The options screen chose the window's scale (0: the largest that fits) or fullscreen. The
+  // options screen keeps them itself.
+  void choose_window(int scale, bool fullscreen);
+  Gamepads& pads() { return pads_; }
 
   // True when the event was the window's and the game need not see it.
   bool handle(const SDL_Event& e);
@@ -47,7 +53,7 @@ class Controls {
   Gamepads pads_;
   std::function<bool(int scale, bool fullscreen)> save_;
   WindowChoice choice_{0, false};
-  std::function<void()> scores_;
+  std::function<void()> scores_, options_;
   bool pause_on_focus_loss_ = true;
 };
 

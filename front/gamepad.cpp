@@ -8,7 +8,7 @@ namespace {
 // A stick at rest rarely reads exactly zero; about a quarter of the way out counts as pushed.
 constexpr int kDeadZone = 8000;
 
-uint8_t key_of_button(int button) {
+uint8_t own_key_of_button(int button) {
   switch (button) {
     case SDL_CONTROLLER_BUTTON_A:
       return kKeySpace;
@@ -32,6 +32,23 @@ uint8_t keys_of_axis(int value, uint8_t negative, uint8_t positive) {
 }
 
 }  // namespace
+
+void Gamepads::bind_extra_buttons(const std::array<std::vector<std::string>, kGameKeys>& names) {
+  extra_.clear();
+  for (int k = 0; k < kGameKeys; ++k)
+    for (const std::string& name : names[static_cast<size_t>(k)]) {
+      SDL_GameControllerButton b = SDL_GameControllerGetButtonFromString(name.c_str());
+      if (b != SDL_CONTROLLER_BUTTON_INVALID) extra_.emplace_back(b, static_cast<uint8_t>(1u << k));
+    }
+}
+
+// A button's own game key comes first: the settings only add to them.
+uint8_t Gamepads::key_of_button(int button) const {
+  if (uint8_t own = own_key_of_button(button)) return own;
+  for (const auto& [extra, key] : extra_)
+    if (extra == button) return key;
+  return 0;
+}
 
 Gamepads::~Gamepads() {
   for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
@@ -61,6 +78,7 @@ Gamepads::Action Gamepads::handle(const SDL_Event& e) {
     case SDL_CONTROLLERBUTTONDOWN:
       if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START) return Action::pause;
       if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK) return Action::scores;
+      if (e.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE) return Action::options;
       button(e.cbutton);
       break;
     case SDL_CONTROLLERBUTTONUP:

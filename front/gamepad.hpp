@@ -1,11 +1,15 @@
 // Gamepads through SDL's game controller interface and its mapping database: the D-pad and
 // the left stick act as the arrow keys, the south face button as Space, Start as the pause
-// key. Pads come and go during play; the keys of one that goes are let go of.
+// key, Guide opens the options; the settings may add further buttons to a game key. Pads come
+// and go during play; the keys of one that goes are let go of.
 #pragma once
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "front/input.hpp"
@@ -21,7 +25,9 @@ class Gamepads {
 
   // Whether the event is a controller's, for `handle`.
   static bool is_pad_event(const SDL_Event& e);
-  enum class Action { none, pause, scores };
+  // Further buttons for the game keys, by SDL's button names, in the order of kGameKeyName.
+  void bind_extra_buttons(const std::array<std::vector<std::string>, kGameKeys>& names);
+  enum class Action { none, pause, scores, options };
   // A controller event: the game keys it changes go to the input; Start asks for the pause.
   Action handle(const SDL_Event& e);
   size_t count() const { return pads_.size(); }
@@ -40,10 +46,12 @@ class Gamepads {
   void button(const SDL_ControllerButtonEvent& e);
   void axis(const SDL_ControllerAxisEvent& e);
   void tell_input();
+  uint8_t key_of_button(int button) const;
 
   PlayerInput& input_;
   std::vector<Pad> pads_;
-  uint8_t told_ = 0;  // the game keys the input holds for the pads
+  uint8_t told_ = 0;                            // the game keys the input holds for the pads
+  std::vector<std::pair<int, uint8_t>> extra_;  // a button and the game key it stands for
 };
 
 }  // namespace qv

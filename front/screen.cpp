@@ -113,6 +113,27 @@ void Screen::show_overlay(std::vector<std::string> lines, int dot, int middle_y)
   show_composed();
 }
 
+void Screen::show_dimmed(const std::vector<std::string>& lines) {
+  for (size_t i = 0; i < std::size(pixels_); ++i) noticed_[i] = (pixels_[i] >> 1) & 0x7F7F7F;
+  draw_text_box(lines, 1, kClientHeight / 2, noticed_, kClientWidth, kClientHeight, kClientWidth);
+  SDL_UpdateTexture(texture_, nullptr, noticed_, kClientWidth * 4);
+  present();
+}
+
+int Screen::largest_scale() {
+  return scale_for(0);
+}
+
+void Screen::set_scale(int scale) {
+  scale_ = scale_for(scale);
+  if (fullscreen_) {
+    windowed_ = {kClientWidth * scale_, kClientHeight * scale_};
+    return;
+  }
+  SDL_SetWindowSize(window_, kClientWidth * scale_, kClientHeight * scale_);
+  present();
+}
+
 void Screen::present() {
   Placement p = place(kClient, output_size());
   SDL_Rect where{p.x, p.y, p.w, p.h};

@@ -51,6 +51,14 @@ class Screen {
   // it, so that the game's own picture stays as it is; `dot` is the letters' size, `middle_y`
   // where the box stands. No lines: the frame alone again.
   void show_overlay(std::vector<std::string> lines, int dot = 1, int middle_y = kClientHeight / 2);
+  // The options screen's lines over a dimmed copy of the last frame.
+  void show_dimmed(const std::vector<std::string>& lines);
+
+  // The window at another whole scale (0: the largest that fits the desktop), kept for when it
+  // leaves the whole screen if it is on it now.
+  void set_scale(int scale);
+  // The largest whole scale the desktop holds.
+  static int largest_scale();
 
   void toggle_fullscreen();
   bool fullscreen() const { return fullscreen_; }

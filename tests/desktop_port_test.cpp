@@ -383,6 +383,30 @@ TEST_F(VirtualPad, DpadStickAndFaceButtonAreTheGameKeysAndStartThePause) {
   EXPECT_TRUE(pump());
 }
 
+// The settings' [pad] buttons: X fires beside South, the D-pad stays the arrows, and Guide asks
+// for the options screen.
+TEST_F(VirtualPad, FurtherButtonsActAsTheirGameKeysAndGuideOpensTheOptions) {
+  std::array<std::vector<std::string>, kGameKeys> more;
+  more[0] = {"x"};
+  more[2] = {"dpleft", "rightshoulder"};  // a button's own game key comes first
+  pads_->bind_extra_buttons(more);
+  button(SDL_CONTROLLER_BUTTON_X, true);
+  button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+  pump();
+  EXPECT_EQ(input_.take().held, kKeySpace | kKeyLeft);
+  button(SDL_CONTROLLER_BUTTON_X, false);
+  button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+  button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
+  pump();
+  EXPECT_EQ(input_.take().held, kKeyUp);
+  button(SDL_CONTROLLER_BUTTON_GUIDE, true);
+  SDL_GameControllerUpdate();
+  Gamepads::Action asked = Gamepads::Action::none;
+  for (SDL_Event e; SDL_PollEvent(&e);)
+    if (Gamepads::Action a = pads_->handle(e); a != Gamepads::Action::none) asked = a;
+  EXPECT_EQ(asked, Gamepads::Action::options);
+}
+
 TEST_F(VirtualPad, PadAndKeyboardCombineAndAnUnpluggedPadLetsGo) {
   SDL_KeyboardEvent key{};
   key.type = SDL_KEYDOWN;

@@ -15,6 +15,8 @@
 # trace.
 # The aids (tests/web/aids_in_browser.js): H and K show and hide the hit areas and the keys at
 # once while paused, and the replay watched with them traces as the simulator does.
+# The options screen (tests/web/options_in_browser.js), opened with F1 in the middle of a
+# game, binds Z to fire in the page's storage, and the recording replays exactly.
 # Built and played once, in the release build: the sanitizer build skips it. The random keys
 # follow a seed it prints; QV_WEB_TEST_SEED=N plays the same keys again.
 set -u -o pipefail
@@ -76,6 +78,10 @@ NODE_PATH="$build/web/npm/node_modules" timeout 300 \
 NODE_PATH="$build/web/npm/node_modules" timeout 300 \
   node tests/web/aids_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" \
   "$replay" || fail "watching a recording with the aids in the browser failed (exit $?); files in $work/out"
+
+NODE_PATH="$build/web/npm/node_modules" timeout 300 \
+  node tests/web/options_in_browser.js "http://127.0.0.1:$port" "$build/quelvaris-sim" "$work/out" ||
+  fail "the options screen in the browser failed (exit $?); files in $work/out"
 
 # The title and the play area are pictures, not a plain canvas: hundreds of colours each.
 for shot in title play; do

@@ -14,7 +14,8 @@ window.quelvarisAudio = (() => {
   const waves = new Map();  // id -> { samples, channels, rate, buffer }
   let gameClockUs = 0;      // the game's clock, as the host last told it
   let music = null;         // the tune the game plays: { id, fromUs, atUs }
-  let ctx = null, musicNode = null, effectsOut = null, analyser = null;
+  let ctx = null, musicNode = null, effectsOut = null, analyser = null, musicGain = null;
+  const levels = { music: 1, effects: 1 };
   let voice = null;         // the effect that sounds: { source, gain }
   let soundfont = 'waiting';
   let held = false;         // the player paused the game: its sound stands still with it
@@ -30,13 +31,13 @@ window.quelvarisAudio = (() => {
     return curve;
   }
 
-  async function startMusic(limiter) {
+  async function startMusic(out) {
     await ctx.audioWorklet.addModule('libfluidsynth.js');
     await ctx.audioWorklet.addModule('js-synthesizer.worklet.js');
     await ctx.audioWorklet.addModule('music-worklet.js');
     musicNode = new AudioWorkletNode(ctx, 'quelvaris-music', {
       numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2] });
-    musicNode.connect(limiter);
+    musicNode.connect(out);
     musicNode.port.onmessage = (e) => {
       soundfont = e.data.type;
       if (e.data.why) console.warn('quelvaris: no music:', e.data.why);
@@ -60,9 +61,13 @@ window.quelvarisAudio = (() => {
     const limiter = new WaveShaperNode(ctx, { curve: limiterCurve() });
     analyser = new AnalyserNode(ctx, { fftSize: 2048 });
     limiter.connect(analyser).connect(ctx.destination);
-    effectsOut = limiter;
+    // The options screen's volumes, each on a gain of its own before the limiter.
+    musicGain = new GainNode(ctx, { gain: levels.music });
+    effectsOut = new GainNode(ctx, { gain: levels.effects });
+    musicGain.connect(limiter);
+    effectsOut.connect(limiter);
     suspendOrResume();
-    startMusic(limiter).catch((e) => {
+    startMusic(musicGain).catch((e) => {
       soundfont = 'failed';
       console.warn('quelvaris: no music:', e);
     });
@@ -136,6 +141,12 @@ window.quelvarisAudio = (() => {
     },
     effectPlay,
     effectStop() { if (ctx) effectStop(); },
+    volumes(music, effects) {
+      levels.music = music;
+      levels.effects = effects;
+      if (musicGain) musicGain.gain.value = music;
+      if (effectsOut) effectsOut.gain.value = effects;
+    },
     hold(paused) {
       held = paused;
       suspendOrResume();

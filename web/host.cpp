@@ -14,6 +14,8 @@
 #include "aids/study_aids.hpp"
 #include "front/gamepad.hpp"
 #include "front/input.hpp"
+#include "front/options_screen.hpp"
+#include "front/options_text.hpp"
 #include "front/pause.hpp"
 #include "front/recorder.hpp"
 #include "front/replay_bar.hpp"
@@ -37,6 +39,16 @@ EM_JS(void, qv_js_ended, (), { quelvarisEnded(); });
 EM_JS(void, qv_js_first_picture, (), { quelvarisFirstPicture(); });
 EM_JS(void, qv_js_failed, (const char* what), { quelvarisFailed(UTF8ToString(what)); });
 EM_JS(void, qv_js_handed_over, (), { quelvarisHandedOver(); });
+EM_JS(int, qv_js_options_size, (), { return lengthBytesUTF8(quelvarisStoredOptions()) + 1; });
+EM_JS(void, qv_js_options_copy, (char* out, int size), {
+  stringToUTF8(quelvarisStoredOptions(), out, size);
+});
+EM_JS(void, qv_js_volumes, (int music, int effects), {
+  quelvarisAudio.volumes(music / 100, effects / 100);
+});
+EM_JS(void, qv_js_store_options, (const char* text), {
+  quelvarisStoreOptions(UTF8ToString(text));
+});
 // clang-format on
 
 namespace qv {
@@ -50,12 +62,18 @@ class WebHost {
         game_(sink_, studying_ ? KeySource::replay : KeySource::keyboard),
         pacer_(clock_),
         options_(options) {
-    aids_.show_keys = studying_;  // the page has no settings: the keys while studying
     // The page holds the sound while the game stands paused.
     pause_.on_change([this](bool on) {
       qv_js_paused(on);
       if (viewer_) viewer_->set_paused(on);
     });
+    options_screen_.on_change([this](const OptionValues& v) { use_options(v); });
+    options_screen_.on_close([this](const OptionValues& v) {
+      use_options(v);
+      qv_js_store_options(options_text(v).c_str());
+      composed_ = true;  // the frame again, as it stood
+    });
+    use_options(read_options_text(stored_options(), OptionValues{}));
     if (options.trace) {
       trace_ = std::make_unique<TraceWriter>(trace_text_);
       trace_->cut_with(string_cutter(trace_text_));
@@ -239,7 +257,50 @@ class WebHost {
     if (trace_) trace_->cut_back_to(step);
   }
 
+  // What the page's storage holds of the options screen's values.
+  static std::string stored_options() {
+    std::string text(static_cast<size_t>(qv_js_options_size()), '\0');
+    qv_js_options_copy(text.data(), static_cast<int>(text.size()));
+    text.resize(text.find('\0'));
+    return text;
+  }
+
+  // The page has no window to scale nor soundfont to choose: its zoom and the browser's
+  // fullscreen are its own, its sound is the page's.
+  void use_options(const OptionValues& v) {
+    options_values_ = v;
+    options_values_.largest_scale = 0;
+    options_values_.fullscreen_here = false;
+    options_values_.soundfont_here = false;
+    options_values_.soundfont.clear();
+    input_.bind_extra_keys(v.extra_keys);
+    pads_.bind_extra_buttons(v.extra_buttons);
+    aids_.show_keys = studying_ && v.show_keys;  // the keys only while watching or practising
+    aids_.show_hit_areas = v.show_hit_areas;
+    qv_js_volumes(v.mute ? 0 : v.music_volume, v.mute ? 0 : v.effects_volume);
+  }
+
+  // Opened over whatever stands: a jump under way stops where it is, as the pause stops it.
+  void open_options() {
+    if (viewer_) pause_stops_jump(ReplayCommand::pause, *viewer_);
+    options_screen_.open(options_values_, "");
+  }
+
+  // The options screen takes the keys and buttons pressed; what is let go of still reaches the
+  // game's keys.
+  void handle_under_options(const SDL_Event& e) {
+    if (options_screen_.handle(e)) return;
+    if (Gamepads::is_pad_event(e))
+      pads_.handle(e);
+    else if (e.type == SDL_KEYUP)
+      input_.key_event(e.key);
+    else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+      screen_.present();
+  }
+
   void handle(const SDL_Event& e) {
+    if (options_screen_.is_open()) return handle_under_options(e);
+    if (opens_options(e)) return open_options();
     if (aid_key(e)) return toggled_aid();
     // A replay that has ended stays where it ended, as the window closes there.
     // A practice's way to its step is no replay to steer.
@@ -296,6 +357,8 @@ class WebHost {
 
   // K or H: shown at once, paused or not (a paused game shows its notice over the new frame).
   void toggled_aid() {
+    options_values_.show_keys = aids_.show_keys;  // as the options screen shows them next
+    options_values_.show_hit_areas = aids_.show_hit_areas;
     compose();
     if (!viewer_ && pause_.on()) screen_.show_paused(true);
   }
@@ -303,6 +366,7 @@ class WebHost {
   // The last frame composed; while a replay is watched, with its bar over it while it shows
   // (so every display frame, as the bar comes and goes on the real clock).
   void show() {
+    if (options_screen_.is_open()) return;  // the screen shows itself as it changes
     if (viewer_) {
       if (bar_.shown(clock_.now_us(), *viewer_))
         screen_.show_with_bar(replay_bar_text(*viewer_), viewer_->position(), viewer_->length());
@@ -327,6 +391,8 @@ class WebHost {
   PlayerInput input_;
   Gamepads pads_{input_};
   Pause pause_{pacer_, screen_, input_};
+  OptionsScreen options_screen_{screen_, pause_};
+  OptionValues options_values_;
   uint32_t seed_ = 0;
   std::ostringstream trace_text_;
   std::unique_ptr<TraceWriter> trace_;

@@ -181,6 +181,23 @@ if (watching) {
       'Arrows move · Space fires · P pauses · R starts the practice again';
 }
 
+// The options screen's values, kept by the page (front/options_text.cpp has their lines).
+const kOptionsKey = 'quelvaris.options';
+function quelvarisStoredOptions() {
+  try {
+    return localStorage.getItem(kOptionsKey) || '';
+  } catch (e) {
+    return '';  // storage refused (a private window): the defaults
+  }
+}
+function quelvarisStoreOptions(text) {
+  try {
+    localStorage.setItem(kOptionsKey, text);
+  } catch (e) {
+    // the options last while the page is open
+  }
+}
+
 // The game calls these: the player paused it or let it go on; the program has ended.
 function quelvarisPaused(paused) {
   quelvarisAudio.hold(paused);
@@ -208,6 +225,8 @@ window.addEventListener('keydown', (e) => {
     saveRecording();
   } else if (e.key === 'Tab' && e.target === canvas) {
     e.preventDefault();  // the table of best runs, not the next link
+  } else if (e.key === 'F1') {
+    e.preventDefault();  // the game's options, not the browser's help
   }
 }, true);
 

@@ -133,4 +133,9 @@ std::unique_ptr<PlayerAudio> open_sdl_audio(const AudioChoices& choices) {
   return std::make_unique<WindowsAudio>(choices);
 }
 
+// Windows' own synthesizer plays the music: there is no soundfont to choose.
+std::vector<std::string> soundfonts_to_choose() {
+  return {};
+}
+
 }  // namespace qv
