@@ -139,9 +139,6 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
   } else if (section == "board") {
     std::string why;
     if (name == "url") return s.board_url = trim(value), board_url(s.board_url, why).has_value();
-  } else if (section == "view") {
-    if (name == "show_keys") return parse_bool(value, s.show_keys);
-    if (name == "show_hit_areas") return parse_bool(value, s.show_hit_areas);
   }
   return false;
 }
