@@ -270,9 +270,7 @@ class DesktopHost {
   // K or H switched an aid, while watching or practising; in a game played, a key the player
   // bound to a game key plays instead.
   bool aid_key(const SDL_Event& e) {
-    if (!studying_) return false;
-    if (!viewer_ && e.type == SDL_KEYDOWN && input_.is_game_key(e.key.keysym.sym)) return false;
-    return toggle_study_aid(e, aids_);
+    return studying_ && toggle_study_aid(e, aids_, viewer_ ? nullptr : &input_);
   }
 
   // The keys are shown only while a replay is watched or a practice played.
@@ -410,7 +408,10 @@ class DesktopHost {
     if (options_screen_.handle(e)) return;
     if (e.type == SDL_QUIT) options_screen_.close();  // what changed is kept all the same
     handle_window_event(e);
-    if (e.type == SDL_WINDOWEVENT) options_screen_.show();
+    if (e.type != SDL_WINDOWEVENT) return;
+    if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && settings_.settings.pause_on_focus_loss)
+      options_screen_.stay_paused();
+    options_screen_.show();
   }
 
   // Opened over whatever stands: a jump under way stops where it is, as the pause stops it.
@@ -518,7 +519,7 @@ class DesktopHost {
   }
 
   const Options& options_;
-  const bool studying_;  // a replay watched or a practice: the aids' keys K and H work
+  const bool studying_;      // a replay watched or a practice: the aids' keys K and H work
   LoadedSettings settings_;  // as this run has them, the options screen's changes included
   Settings on_file_;         // as the settings file has them
   std::string unsaved_why_;  // why the options screen's changes last this run only, or empty

@@ -29,6 +29,8 @@ class OptionsScreen {
   void open(OptionValues values, std::string unsaved);
   void close();
   bool is_open() const { return menu_.has_value(); }
+  // The game is to stay paused once the screen closes (the window lost the focus meanwhile).
+  void stay_paused() { was_paused_ = true; }
   // Shows the screen again (the window was resized, or the host showed the frame).
   void show();
   // An event while the screen is open: true when it was the screen's. Letting go of a key or a

@@ -64,9 +64,10 @@ ReplayCommand replay_command_of(const SDL_Event& e) {
   return ReplayCommand::none;
 }
 
-bool toggle_study_aid(const SDL_Event& e, StudyAids& aids) {
+bool toggle_study_aid(const SDL_Event& e, StudyAids& aids, const PlayerInput* practice) {
   if (e.type != SDL_KEYDOWN || e.key.repeat || (e.key.keysym.mod & (KMOD_ALT | KMOD_CTRL)))
     return false;
+  if (practice && practice->is_game_key(e.key.keysym.sym)) return false;
   if (e.key.keysym.sym == SDLK_k) {
     aids.show_keys = !aids.show_keys;
     return true;

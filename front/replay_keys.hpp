@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "aids/study_aids.hpp"
+#include "front/input.hpp"
 #include "game/replay_viewer.hpp"
 
 namespace qv {
@@ -41,7 +42,9 @@ ReplayCommand replay_command_of(const SDL_Event& e);
 
 // K or H pressed (not held, nor with Alt or Ctrl), while a replay is watched or a practice
 // played: the keys shown, or the hit areas, switched on or off. True when it was one of them.
-bool toggle_study_aid(const SDL_Event& e, StudyAids& aids);
+// `practice`: the player's keys of a practice under way, where a K or H bound to a game key
+// plays instead; null while a replay is watched.
+bool toggle_study_aid(const SDL_Event& e, StudyAids& aids, const PlayerInput* practice);
 
 // R or a pad's Back, in a practice: the same practice again.
 bool is_practise_again(const SDL_Event& e);

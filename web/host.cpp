@@ -350,9 +350,7 @@ class WebHost {
   // K or H switched an aid, while watching or practising; in a game played, a key the player
   // bound to a game key plays instead.
   bool aid_key(const SDL_Event& e) {
-    if (!studying_) return false;
-    if (!viewer_ && e.type == SDL_KEYDOWN && input_.is_game_key(e.key.keysym.sym)) return false;
-    return toggle_study_aid(e, aids_);
+    return studying_ && toggle_study_aid(e, aids_, viewer_ ? nullptr : &input_);
   }
 
   // K or H: shown at once, paused or not (a paused game shows its notice over the new frame).
