@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "system/blanks.hpp"
 #include "system/numbers.hpp"
 #include "system/platform.hpp"
 
@@ -13,11 +14,6 @@ namespace {
 
 constexpr size_t kLargestAccount = 64 * 1024;  // a few hundred bytes: a table's twenty entries
 constexpr size_t kLongestUrl = 1000;
-
-std::string trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r"), e = s.find_last_not_of(" \t\r");
-  return b == std::string_view::npos ? std::string() : std::string(s.substr(b, e - b + 1));
-}
 
 // "ID RANK" or "ID -".
 std::optional<SentRun> sent_run(const std::string& value) {
@@ -83,7 +79,7 @@ std::optional<BoardAccount> load_board_account(const std::string& path, std::str
   int number = 0;
   for (std::string line; std::getline(lines, line);) {
     ++number;
-    line = trim(line);
+    line = trimmed(line);
     if (line.empty() || line[0] == ';') continue;
     if (line.front() == '[' && line.back() == ']') {
       section = line.substr(1, line.size() - 2);
@@ -91,7 +87,7 @@ std::optional<BoardAccount> load_board_account(const std::string& path, std::str
     }
     size_t eq = line.find('=');
     if (eq == std::string::npos ||
-        !take_line(account, section, trim(line.substr(0, eq)), trim(line.substr(eq + 1))))
+        !take_line(account, section, trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1))))
       return why = path + ":" + std::to_string(number) + ": no line of ours", std::nullopt;
   }
   if (account.url.empty() || account.token.empty())

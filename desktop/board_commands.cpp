@@ -13,6 +13,7 @@
 #include "desktop/replay_folder.hpp"
 #include "desktop/score_folder.hpp"
 #include "desktop/settings.hpp"
+#include "game/verify.hpp"
 #include "system/platform.hpp"
 #include "system/printable.hpp"
 
@@ -24,7 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kVerdictWait = std::chrono::seconds(15);
 constexpr int kRequestMs = 15000;
-constexpr size_t kLargestRecording = 1 << 20;  // the board takes none larger
 constexpr size_t kLongestToken = 256;
 
 json parsed(const std::string& body) {
@@ -221,10 +221,10 @@ int submit_best(Board& board, const BoardPlaces& places, BoardAccount& account) 
     if (!keepable(name)) continue;
     std::string path = utf8_from_path(path_from_utf8(places.scores) / path_from_utf8(name));
     std::string bytes;
-    FileRead read = read_regular_file(path, kLargestRecording, bytes);
+    FileRead read = read_regular_file(path, kLargestVerifiedRecording, bytes);
     if (!read.ok()) {
       std::printf("%s: not sent: %s\n", printable(path).c_str(),
-                  read.why(kLargestRecording).c_str());
+                  read.why(kLargestVerifiedRecording).c_str());
       worst = Result::refused;
       continue;
     }
@@ -297,10 +297,10 @@ int submit_command(HttpClient& http, const BoardPlaces& places,
   Result worst = Result::verified;
   for (const std::string& file : files) {
     std::string bytes;
-    FileRead read = read_regular_file(file, kLargestRecording, bytes);
+    FileRead read = read_regular_file(file, kLargestVerifiedRecording, bytes);
     if (!read.ok()) {
       std::printf("%s: not sent: %s\n", printable(file).c_str(),
-                  read.why(kLargestRecording).c_str());
+                  read.why(kLargestVerifiedRecording).c_str());
       worst = Result::refused;
       continue;
     }

@@ -13,6 +13,7 @@
 
 #include "desktop/board_account.hpp"
 #include "front/input.hpp"
+#include "system/blanks.hpp"
 #include "system/numbers.hpp"
 #include "system/platform.hpp"
 #include "system/printable.hpp"
@@ -20,19 +21,14 @@
 namespace qv {
 namespace {
 
-std::string trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
-  return b == std::string_view::npos ? std::string() : std::string(s.substr(b, e - b + 1));
-}
-
 bool parse_int(const char* text, int low, int high, int& out) {
-  std::optional<int64_t> v = read_whole_number(trim(text), low, high);
+  std::optional<int64_t> v = read_whole_number(trimmed(text), low, high);
   if (v) out = static_cast<int>(*v);
   return v.has_value();
 }
 
 bool parse_bool(const char* text, bool& out) {
-  std::string t = trim(text);
+  std::string t = trimmed(text);
   for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (t == "true" || t == "yes" || t == "on" || t == "1") return out = true, true;
   if (t == "false" || t == "no" || t == "off" || t == "0") return out = false, true;
@@ -45,7 +41,7 @@ bool parse_keys(const char* text, std::vector<std::string>& out, std::string& pa
   std::vector<std::string> names;
   std::stringstream list{std::string(text)};
   for (std::string name; std::getline(list, name, ',');) {
-    name = trim(name);
+    name = trimmed(name);
     if (name.empty()) continue;
     SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
     if (key == SDLK_UNKNOWN) return false;
@@ -128,7 +124,7 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
   } else if (section == "sound") {
     if (name == "music_volume") return parse_int(value, 0, 100, s.music_volume);
     if (name == "effects_volume") return parse_int(value, 0, 100, s.effects_volume);
-    if (name == "soundfont") return s.soundfont = trim(value), true;
+    if (name == "soundfont") return s.soundfont = trimmed(value), true;
     if (name == "mute") return parse_bool(value, s.mute);
   } else if (section == "view") {
     if (name == "show_keys") return parse_bool(value, s.show_keys);
@@ -138,7 +134,7 @@ bool apply(Settings& s, std::string_view section, std::string_view name, const c
     if (name == "replays_kept") return parse_int(value, 0, 100000, s.replays_kept);
   } else if (section == "board") {
     std::string why;
-    if (name == "url") return s.board_url = trim(value), board_url(s.board_url, why).has_value();
+    if (name == "url") return s.board_url = trimmed(value), board_url(s.board_url, why).has_value();
   }
   return false;
 }
@@ -165,7 +161,7 @@ bool parse_buttons(const char* text, std::vector<std::string>& out) {
   std::vector<std::string> names;
   std::stringstream list{std::string(text)};
   for (std::string name; std::getline(list, name, ',');) {
-    name = trim(name);
+    name = trimmed(name);
     if (name.empty()) continue;
     SDL_GameControllerButton b = SDL_GameControllerGetButtonFromString(name.c_str());
     if (b == SDL_CONTROLLER_BUTTON_INVALID || b == SDL_CONTROLLER_BUTTON_START ||
@@ -201,14 +197,14 @@ int on_value(void* user, const char* section, const char* name, const char* valu
 
 std::string key_of(const std::string& line) {
   size_t eq = line.find_first_of("=:");
-  return eq == std::string::npos ? std::string() : trim(std::string_view(line).substr(0, eq));
+  return eq == std::string::npos ? std::string() : trimmed(std::string_view(line).substr(0, eq));
 }
 
 std::string section_of(const std::string& line) {
-  std::string t = trim(line);
+  std::string t = trimmed(line);
   if (t.size() < 2 || t.front() != '[') return {};
   size_t close = t.find(']');
-  return close == std::string::npos ? std::string() : trim(t.substr(1, close - 1));
+  return close == std::string::npos ? std::string() : trimmed(t.substr(1, close - 1));
 }
 
 // The file's lines with `values` set: each in place where its section has it (every such line,
@@ -221,7 +217,7 @@ std::vector<std::string> with_values(std::vector<std::string> lines,
     bool inside = false, found = false;
     long section_end = -1;  // the index after the section's last value line
     for (size_t i = 0; i < lines.size(); ++i) {
-      std::string t = trim(lines[i]);
+      std::string t = trimmed(lines[i]);
       if (!t.empty() && t.front() == '[') {
         inside = section_of(t) == v.section;
         if (inside) section_end = static_cast<long>(i) + 1;
@@ -233,7 +229,7 @@ std::vector<std::string> with_values(std::vector<std::string> lines,
     }
     if (found) continue;
     if (section_end < 0) {
-      if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
+      if (!lines.empty() && !trimmed(lines.back()).empty()) lines.push_back("");
       lines.push_back("[" + v.section + "]");
       section_end = static_cast<long>(lines.size());
     }

@@ -2,15 +2,11 @@
 
 #include <sstream>
 
+#include "system/blanks.hpp"
 #include "system/numbers.hpp"
 
 namespace qv {
 namespace {
-
-std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r"), e = s.find_last_not_of(" \t\r");
-  return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
 
 std::string names(const std::vector<std::string>& list) {
   std::string text;
@@ -22,7 +18,7 @@ std::vector<std::string> name_list(const std::string& text) {
   std::vector<std::string> out;
   std::stringstream in(text);
   for (std::string n; std::getline(in, n, ',');)
-    if (!trim(n).empty() && out.size() < kMoreKeys) out.push_back(trim(n));
+    if (!trimmed(n).empty() && out.size() < kMoreKeys) out.push_back(trimmed(n));
   return out;
 }
 
@@ -55,7 +51,7 @@ OptionValues read_options_text(const std::string& text, OptionValues v) {
   for (std::string line; std::getline(in, line);) {
     size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    std::string name = trim(line.substr(0, eq)), value = trim(line.substr(eq + 1));
+    std::string name = trimmed(line.substr(0, eq)), value = trimmed(line.substr(eq + 1));
     if (name == "music_volume") read_volume(value, v.music_volume);
     if (name == "effects_volume") read_volume(value, v.effects_volume);
     if (name == "mute") read_flag(value, v.mute);

@@ -8,6 +8,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium');
 
 const [url, simulator, out, recording] = process.argv.slice(2);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -19,11 +20,7 @@ function fail(message) {
 }
 
 async function main() {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--enable-unsafe-swiftshader'],
-  });
+  const browser = await launchChromium(puppeteer);
   try {
     const page = await browser.newPage();
     await page.setViewport({ width: 900, height: 1000 });  // the whole picture at scale 1

@@ -9,6 +9,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium');
 
 const [url, simulator, out] = process.argv.slice(2);
 
@@ -37,11 +38,7 @@ function volleysAfter(records, from) {
 }
 
 async function main() {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--enable-unsafe-swiftshader'],
-  });
+  const browser = await launchChromium(puppeteer);
   try {
     const page = await browser.newPage();
     await page.setViewport({ width: 1000, height: 1300 });

@@ -9,6 +9,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium');
 const { installPad } = require('./fake_pad');
 
 const [url, simulator, out, seedText] = process.argv.slice(2);
@@ -153,11 +154,7 @@ function storeRuns(runs) {
 async function main() {
   console.log(`random keys from seed ${seed}`);
   const next = random(seed);
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--autoplay-policy=user-gesture-required'],
-  });
+  const browser = await launchChromium(puppeteer, ['--autoplay-policy=user-gesture-required']);
   try {
     const page = await browser.newPage();
     await page.setViewport({ width: 1000, height: 1300 });

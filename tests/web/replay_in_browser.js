@@ -15,6 +15,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium');
 const { installPad, connectPad, pressPad } = require('./fake_pad');
 
 const [url, simulator, out, recording, dropped] = process.argv.slice(2);
@@ -132,11 +133,7 @@ async function tracesTheRecording(page, name) {
 }
 
 async function main() {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--enable-unsafe-swiftshader'],
-  });
+  const browser = await launchChromium(puppeteer);
   try {
     const page = await browser.newPage();
     page.on('pageerror', (e) => fail(`the page threw: ${e.message}`));

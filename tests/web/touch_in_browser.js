@@ -10,6 +10,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium');
 
 const [url, simulator, out] = process.argv.slice(2);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -34,11 +35,7 @@ async function middle(page, selector) {
 
 
 async function main() {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--enable-unsafe-swiftshader'],
-  });
+  const browser = await launchChromium(puppeteer);
   try {
     const page = await browser.newPage();
     page.on('pageerror', (e) => fail(`the page threw: ${e.message}`));
