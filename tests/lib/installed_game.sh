@@ -19,7 +19,12 @@ play_from() {
   launch_game "$work/$name.err" "$@"
   cd "$here" || exit 1
   cwd=$(readlink "/proc/$xs_game_pid/cwd")
-  xs_class=$(xprop -id "$xs_wid" WM_CLASS 2>/dev/null)
+  # The class may be set a moment after the window is found, on busy cores: asked until it is.
+  for _ in $(seq 40); do
+    xs_class=$(xprop -id "$xs_wid" WM_CLASS 2>/dev/null)
+    case "$xs_class" in *'"'*) break ;; esac
+    sleep 0.25
+  done
   xdotool keydown space
   for _ in $(seq 240); do heard_any "$work/$name.raw" && break; sleep 0.25; done
   xdotool keyup space
